@@ -1,0 +1,20 @@
+#ifndef TEVRA_MODEL_HOLIDAYS_H
+#define TEVRA_MODEL_HOLIDAYS_H
+
+// Holiday codes: 0 none, 1 to 16 the fixed holidays, 21 substitute, 22 citizens'.
+// A date that is today has 100 added, so callers take code % 100 and test code > 99.
+
+// Checks year 2001..2099, month and day; returns 0 for a valid date, otherwise
+// 1 (year), 2 (month) or 3 (day), the last check that failed. On success stores
+// the 0-based row in a Sunday-first month grid, the weekday (0 Sunday) and the
+// holiday code; on error stores -1 in all three.
+int what_day(int year, int month, int day, int* row, int* weekday, int* holiday);
+
+// Brings a date shifted by an offset in any of its fields back into a valid one.
+// There is no year range here; what_day decides whether the year is usable.
+void adj(int* year, int* month, int* day);
+
+// UTF-8 name of a holiday code (taken modulo 100); "" when the code has no name.
+const char* holiday_name(int code);
+
+#endif
