@@ -1,0 +1,32 @@
+#ifndef TEVRA_TEVRA_H
+#define TEVRA_TEVRA_H
+
+#include <Application.h>
+
+class configwindow;
+class prevwindow;
+class tevraview;
+
+extern const char kSignature[];
+extern const char kUsage[];
+
+// The application: builds the catalogues, then either makes the wallpaper (create mode,
+// all inside the constructor) or opens the two windows of config mode.
+class tevra : public BApplication {
+public:
+	tevra(int argc, char** argv);
+	~tevra() override;
+
+	void AboutRequested() override;
+
+	void get_translator_for_output();
+	void get_fonts();
+
+	tevraview* view;
+	prevwindow* pwin;
+	configwindow* cwin;
+	// What create mode tells the shell: 1 when the picture could not be written.
+	int exit_status;
+};
+
+#endif

@@ -1,0 +1,55 @@
+#include "model/tevraview.h"
+
+#include <cstring>
+
+#include <Bitmap.h>
+
+#include "app/catalogues.h"
+#include "model/globals.h"
+#include "model/object.h"
+
+tevraview::tevraview(BRect frame)
+	: BView(frame, "tevraview", B_FOLLOW_ALL_SIDES, B_WILL_DRAW), wallbmp(nullptr),
+	baseimg(nullptr)
+{
+	clr_obj();
+	// The picture always has the screen's size, whatever frame the view was given.
+	wallbmp = new BBitmap(scrn, B_RGB32, true, false);
+}
+
+tevraview::~tevraview()
+{
+	clr_obj();
+	delete baseimg;
+	delete wallbmp;
+}
+
+void tevraview::clr_obj()
+{
+	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++)
+		delete item;
+	obl.MakeEmpty();
+
+	sel_now.shown = false;
+	sel_no = -1;
+
+	delete baseimg;
+	baseimg = nullptr;
+	baseimgpath[0] = '\0';
+
+	base_mode = kBaseFitScreen;
+	base_color = 0x336699;
+	bg_bounds = scrn;
+	autoset = false;
+	textback = true;
+	scrn_color = 0x336699;
+
+	outfmt = 0;
+	for (int32 i = 0; i < trc; i++) {
+		format_item* format = (format_item*)xlt.ItemAt(i);
+		if (format != nullptr && strstr(format->mime, "png") != nullptr) {
+			outfmt = i;
+			break;
+		}
+	}
+}

@@ -1,0 +1,118 @@
+#include <Application.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryFile>
+
+#include "../interface/font_catalogue.h"
+
+BApplication* be_app = nullptr;
+BMessenger be_app_messenger;
+
+namespace {
+
+int qt_argc = 1;
+char qt_arg0[] = "tevra";
+char* qt_argv[] = {qt_arg0, nullptr};
+
+// With no display at all (cron, ssh) Qt's offscreen platform stands in, with a screen of
+// the common 1920 x 1080, so create mode still knows the size of the picture to make.
+// Qt's chatter (a missing runtime folder, font fallbacks) would break the silence that
+// scripts and timers rely on; only real failures get through.
+void quiet_messages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+	if (type == QtCriticalMsg || type == QtFatalMsg)
+		fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+QTemporaryFile* choose_platform()
+{
+	const char* chosen = getenv("QT_QPA_PLATFORM");
+	if (chosen != nullptr && chosen[0] != '\0')
+		return nullptr;
+	const char* display = getenv("DISPLAY");
+	const char* wayland = getenv("WAYLAND_DISPLAY");
+	bool hasDisplay = (display != nullptr && display[0] != '\0')
+		|| (wayland != nullptr && wayland[0] != '\0');
+
+	// The screen configuration is read once, while Qt starts.
+	QTemporaryFile* file = new QTemporaryFile(QDir::tempPath() + "/tevra-screen-XXXXXX.json");
+	if (file->open()) {
+		file->write("{\"screens\": [{\"name\": \"tevra\", \"x\": 0, \"y\": 0, \"width\": 1920,"
+			" \"height\": 1080, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n");
+		file->flush();
+	}
+	std::string offscreen = "offscreen:configfile=" + file->fileName().toStdString();
+	// A display that cannot be reached falls back to offscreen instead of aborting.
+	std::string platforms = hasDisplay
+		? std::string(wayland != nullptr && wayland[0] != '\0' ? "wayland;xcb;" : "xcb;")
+			+ offscreen
+		: offscreen;
+	setenv("QT_QPA_PLATFORM", platforms.c_str(), 1);
+	return file;
+}
+
+}
+
+BApplication::BApplication(const char* signature)
+	: BLooper(signature), fSignature(signature != nullptr ? signature : ""), fQtApp(nullptr),
+	fRunning(false)
+{
+	be_app = this;
+	if (QApplication::instance() == nullptr) {
+		if (getenv("TEVRA_QT_DEBUG") == nullptr)
+			qInstallMessageHandler(quiet_messages);
+		QTemporaryFile* screenConfig = choose_platform();
+		fQtApp = new QApplication(qt_argc, qt_argv);
+		delete screenConfig;
+	}
+	init_font_catalogue();
+	be_app_messenger = BMessenger(this);
+}
+
+BApplication::~BApplication()
+{
+	be_app_messenger = BMessenger();
+	be_app = nullptr;
+	// Fonts and Qt objects made for this application go with it; another may follow (tests).
+	free_font_catalogue();
+	delete fQtApp;
+}
+
+void BApplication::AboutRequested()
+{
+}
+
+void BApplication::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	if (handler == this && message->what == B_ABOUT_REQUESTED) {
+		AboutRequested();
+		return;
+	}
+	BLooper::DispatchMessage(message, handler);
+}
+
+bool BApplication::QuitRequested()
+{
+	return true;
+}
+
+void BApplication::Quit()
+{
+	// The application object belongs to main; quitting ends the loop, never the object.
+	if (fRunning)
+		QCoreApplication::quit();
+}
+
+thread_id BApplication::Run()
+{
+	fRunning = true;
+	QApplication::exec();
+	fRunning = false;
+	return 0;
+}

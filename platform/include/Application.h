@@ -1,0 +1,31 @@
+#ifndef _APPLICATION_H
+#define _APPLICATION_H
+
+#include <Looper.h>
+#include <Messenger.h>
+
+class QApplication;
+
+class BApplication : public BLooper {
+public:
+	BApplication(const char* signature);
+	~BApplication() override;
+
+	virtual void AboutRequested();
+	void DispatchMessage(BMessage* message, BHandler* handler) override;
+	bool QuitRequested() override;
+	void Quit() override;
+
+	virtual thread_id Run();
+	const char* Signature() const { return fSignature.c_str(); }
+
+private:
+	std::string fSignature;
+	QApplication* fQtApp;
+	bool fRunning;
+};
+
+extern BApplication* be_app;
+extern BMessenger be_app_messenger;
+
+#endif

@@ -1,0 +1,38 @@
+#ifndef _ERRORS_H
+#define _ERRORS_H
+
+#include <cerrno>
+#include <climits>
+
+// Haiku's error codes are negative; POSIX errors map onto their negated errno.
+enum {
+	B_OK = 0,
+	B_NO_ERROR = 0,
+	B_ERROR = -1,
+	B_GENERAL_ERROR_BASE = INT_MIN,
+	B_NO_MEMORY = -ENOMEM,
+	B_BAD_VALUE = -EINVAL,
+	B_NO_INIT = -(0x7fff0000 + 1),
+	B_BAD_INDEX = -(0x7fff0000 + 2),
+	B_BAD_TYPE = -(0x7fff0000 + 3),
+	B_NAME_NOT_FOUND = -(0x7fff0000 + 4),
+	B_BAD_PORT_ID = -(0x7fff0000 + 5),
+	B_BAD_DATA = -(0x7fff0000 + 6),
+	B_MISMATCHED_VALUES = -(0x7fff0000 + 7),
+	B_BAD_HANDLER = -(0x7fff0000 + 8),
+	B_NO_TRANSLATOR = -(0x7fff0000 + 9),
+	B_ILLEGAL_DATA = -(0x7fff0000 + 10),
+	B_NOT_SUPPORTED = -EOPNOTSUPP,
+	B_ENTRY_NOT_FOUND = -ENOENT,
+	B_FILE_EXISTS = -EEXIST,
+	B_PERMISSION_DENIED = -EACCES,
+	B_NOT_A_DIRECTORY = -ENOTDIR,
+	B_IS_A_DIRECTORY = -EISDIR,
+	B_NAME_TOO_LONG = -ENAMETOOLONG,
+	B_DEVICE_FULL = -ENOSPC,
+	B_READ_ONLY_DEVICE = -EROFS,
+	B_IO_ERROR = -EIO,
+	B_BUFFER_OVERFLOW = -EOVERFLOW,
+};
+
+#endif

@@ -1,0 +1,51 @@
+#ifndef _LOOPER_H
+#define _LOOPER_H
+
+#include <deque>
+
+#include <Handler.h>
+#include <List.h>
+#include <Message.h>
+
+class LooperPump;
+
+// A message queue. Here every looper's queue is dispatched in order on the one GUI thread,
+// so a handler never runs inside the call that posted to it, and no two handlers run at once.
+class BLooper : public BHandler {
+public:
+	BLooper(const char* name = nullptr);
+	~BLooper() override;
+
+	virtual void DispatchMessage(BMessage* message, BHandler* handler);
+	virtual bool QuitRequested();
+	virtual void Quit();
+
+	status_t PostMessage(uint32 command);
+	status_t PostMessage(BMessage* message, BHandler* handler = nullptr);
+
+	void AddHandler(BHandler* handler);
+	bool RemoveHandler(BHandler* handler);
+	int32 CountHandlers() const { return fHandlers.CountItems(); }
+	BMessage* CurrentMessage() const { return fCurrentMessage; }
+	BHandler* PreferredHandler() const { return nullptr; }
+
+	bool Lock() { return true; }
+	void Unlock() {}
+	bool IsLocked() const { return true; }
+
+	// Delivers one queued message to the handler whose token it carries.
+	void _DispatchNext();
+
+private:
+	struct queued {
+		BMessage* message;
+		int32 target;
+	};
+
+	BList fHandlers;
+	std::deque<queued> fQueue;
+	BMessage* fCurrentMessage;
+	LooperPump* fPump;
+};
+
+#endif

@@ -1,0 +1,114 @@
+#ifndef _VIEW_H
+#define _VIEW_H
+
+#include <Font.h>
+#include <GraphicsDefs.h>
+#include <Handler.h>
+#include <InterfaceDefs.h>
+#include <List.h>
+#include <Rect.h>
+
+class BBitmap;
+class BMessage;
+class BWindow;
+class QPainter;
+class QPainterPath;
+
+enum {
+	B_FULL_UPDATE_ON_RESIZE = 0x80000000UL,
+	B_WILL_DRAW = 0x20000000UL,
+	B_PULSE_NEEDED = 0x10000000UL,
+	B_NAVIGABLE_JUMP = 0x08000000UL,
+	B_FRAME_EVENTS = 0x04000000UL,
+	B_NAVIGABLE = 0x02000000UL,
+	B_SUBPIXEL_PRECISE = 0x01000000UL,
+};
+
+// A drawing surface with its own state (colours, mode, pen, font). It draws into the bitmap
+// it is attached to, or into the retained canvas of its window.
+class BView : public BHandler {
+public:
+	BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags);
+	~BView() override;
+
+	virtual void AttachedToWindow();
+	virtual void DetachedFromWindow();
+	virtual void Draw(BRect updateRect);
+	virtual void MouseDown(BPoint where);
+	virtual void MouseUp(BPoint where);
+	virtual void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage);
+	virtual void FrameResized(float newWidth, float newHeight);
+	void MessageReceived(BMessage* message) override;
+
+	void SetHighColor(rgb_color color);
+	void SetHighColor(uchar r, uchar g, uchar b, uchar a = 255);
+	void SetLowColor(rgb_color color);
+	void SetLowColor(uchar r, uchar g, uchar b, uchar a = 255);
+	virtual void SetViewColor(rgb_color color);
+	void SetViewColor(uchar r, uchar g, uchar b, uchar a = 255);
+	rgb_color HighColor() const { return fHighColor; }
+	rgb_color LowColor() const { return fLowColor; }
+	rgb_color ViewColor() const { return fViewColor; }
+	void SetDrawingMode(drawing_mode mode) { fDrawingMode = mode; }
+	drawing_mode DrawingMode() const { return fDrawingMode; }
+	void SetPenSize(float size) { fPenSize = size; }
+	float PenSize() const { return fPenSize; }
+	virtual void SetFont(const BFont* font, uint32 mask = B_FONT_ALL);
+	void GetFont(BFont* font) const { *font = fFont; }
+	void SetFontSize(float size);
+	void GetFontHeight(font_height* height) const { fFont.GetHeight(height); }
+	float StringWidth(const char* string) const { return fFont.StringWidth(string); }
+
+	void FillRect(BRect rect, pattern p = B_SOLID_HIGH);
+	void StrokeRect(BRect rect, pattern p = B_SOLID_HIGH);
+	void FillRoundRect(BRect rect, float xRadius, float yRadius, pattern p = B_SOLID_HIGH);
+	void FillEllipse(BRect rect, pattern p = B_SOLID_HIGH);
+	void StrokeEllipse(BRect rect, pattern p = B_SOLID_HIGH);
+	void StrokeLine(BPoint start, BPoint end, pattern p = B_SOLID_HIGH);
+	void DrawString(const char* string, BPoint where);
+	void DrawBitmap(const BBitmap* bitmap, BRect destination);
+	void DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination);
+	void Sync();
+	void Flush() { Sync(); }
+	void Invalidate();
+	void Invalidate(BRect rect);
+
+	BRect Bounds() const;
+	BRect Frame() const { return fFrame; }
+	BView* Parent() const { return fParent; }
+	BWindow* Window() const { return fWindow; }
+	uint32 ResizingMode() const { return fResizingMode; }
+	uint32 Flags() const { return fFlags; }
+	void AddChild(BView* child, BView* before = nullptr);
+	bool RemoveChild(BView* child);
+	int32 CountChildren() const { return fChildren.CountItems(); }
+	BView* ChildAt(int32 index) const { return (BView*)fChildren.ItemAt(index); }
+	BView* FindView(const char* name) const;
+	bool RemoveSelf();
+
+	// The layer's own: attach the view to a bitmap's pixels, or leave it.
+	void _AttachToBitmap(BBitmap* bitmap);
+	void _DetachFromBitmap();
+
+private:
+	QPainter* _BeginDrawing();
+	void _FillPath(const QPainterPath& path);
+	void _EndDrawing();
+
+	BRect fFrame;
+	uint32 fResizingMode;
+	uint32 fFlags;
+	rgb_color fHighColor;
+	rgb_color fLowColor;
+	rgb_color fViewColor;
+	drawing_mode fDrawingMode;
+	float fPenSize;
+	BFont fFont;
+	BView* fParent;
+	BWindow* fWindow;
+	BList fChildren;
+	BBitmap* fBitmap;
+	QPainter* fPainter;
+};
+
+#endif

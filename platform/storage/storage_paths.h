@@ -1,0 +1,14 @@
+#ifndef TEVRA_STORAGE_PATHS_H
+#define TEVRA_STORAGE_PATHS_H
+
+#include <string>
+
+#include <SupportDefs.h>
+
+// Turns a path as the system writes it into the absolute path of the entry: Haiku's home
+// folder mapped, relative paths taken from the current folder, the folder part resolved
+// through the file system (it must exist), the leaf kept as given unless traverse asks to
+// follow a final link.
+status_t resolve_entry_path(const char* path, bool traverse, std::string* result);
+
+#endif

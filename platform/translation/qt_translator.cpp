@@ -1,0 +1,276 @@
+#include "qt_translator.h"
+
+#include <algorithm>
+#include <cstring>
+#include <endian.h>
+#include <map>
+
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <Bitmap.h>
+#include <BitmapStream.h>
+#include <TranslatorFormats.h>
+#include <TranslatorRoster.h>
+
+#include "position_io_device.h"
+
+namespace {
+
+struct known_type {
+	const char* format;
+	uint32 type;
+	const char* name;
+};
+
+// Haiku's customary type codes for the common image types.
+const known_type kKnownTypes[] = {
+	{"bmp", B_BMP_FORMAT, "BMP image"},
+	{"gif", B_GIF_FORMAT, "GIF image"},
+	{"jpeg", B_JPEG_FORMAT, "JPEG image"},
+	{"jpg", B_JPEG_FORMAT, "JPEG image"},
+	{"png", B_PNG_FORMAT, "PNG image"},
+	{"ppm", B_PPM_FORMAT, "PPM image"},
+	{"pgm", 'PGM ', "PGM image"},
+	{"pbm", 'PBM ', "PBM image"},
+	{"tga", B_TGA_FORMAT, "Targa image"},
+	{"tif", B_TIFF_FORMAT, "TIFF image"},
+	{"tiff", B_TIFF_FORMAT, "TIFF image"},
+	{"webp", B_WEBP_FORMAT, "WebP image"},
+	{"ico", 'ICO ', "Windows icon"},
+	{"icns", 'ICNS', "Apple icon image"},
+	{"svg", 'SVG ', "SVG image"},
+	{"xbm", 'XBM ', "X bitmap"},
+	{"xpm", 'XPM ', "X pixmap"},
+	{"wbmp", 'WBMP', "WAP bitmap"},
+};
+
+// Icon formats hold at most a few hundred pixels a side: no screen fits in them.
+const char* const kUnfitForScreens[] = {"ico", "cur", "icns"};
+
+const known_type* find_known(const QByteArray& format)
+{
+	for (const known_type& known : kKnownTypes) {
+		if (format == known.format)
+			return &known;
+	}
+	return nullptr;
+}
+
+uint32 type_code_for(const QByteArray& format)
+{
+	if (const known_type* known = find_known(format))
+		return known->type;
+	char code[4] = {' ', ' ', ' ', ' '};
+	for (int i = 0; i < 4 && i < format.size(); i++)
+		code[i] = toupper((unsigned char)format[i]);
+	return (uint32)(uchar)code[0] << 24 | (uint32)(uchar)code[1] << 16
+		| (uint32)(uchar)code[2] << 8 | (uchar)code[3];
+}
+
+translation_format make_format(uint32 type, const char* mime, const char* name, float quality)
+{
+	translation_format format;
+	memset(&format, 0, sizeof(format));
+	format.type = type;
+	format.group = B_TRANSLATOR_BITMAP;
+	format.quality = quality;
+	format.capability = quality;
+	strncpy(format.MIME, mime, sizeof(format.MIME) - 1);
+	strncpy(format.name, name, sizeof(format.name) - 1);
+	return format;
+}
+
+bool is_bitmap_stream(BPositionIO* source)
+{
+	uint32 magic = 0;
+	if (source->ReadAt(0, &magic, sizeof(magic)) != sizeof(magic))
+		return false;
+	return be32toh(magic) == B_TRANSLATOR_BITMAP;
+}
+
+}
+
+QtImageTranslator::QtImageTranslator(const QByteArray& mime, const QList<QByteArray>& formats,
+	bool readable, bool writable)
+	: fFormats(formats), fType(type_code_for(formats.first()))
+{
+	const known_type* known = nullptr;
+	for (const QByteArray& format : formats) {
+		if (known == nullptr)
+			known = find_known(format);
+	}
+	std::string label = known != nullptr ? known->name
+		: formats.first().toUpper().toStdString() + " image";
+	fName = label + " translator";
+	fInfo = "Reads and writes " + label + "s through Qt's image plugins";
+	translation_format own = make_format(fType, mime.constData(), label.c_str(), 0.8f);
+	translation_format bits = make_format(B_TRANSLATOR_BITMAP, "image/x-be-bitmap",
+		"Be Bitmap Format", 0.4f);
+	if (readable)
+		fInputs.push_back(own);
+	if (writable) {
+		fInputs.push_back(bits);
+		fOutputs.push_back(own);
+	}
+	if (readable)
+		fOutputs.push_back(bits);
+}
+
+const translation_format* QtImageTranslator::InputFormats(int32* count) const
+{
+	*count = fInputs.size();
+	return fInputs.data();
+}
+
+const translation_format* QtImageTranslator::OutputFormats(int32* count) const
+{
+	*count = fOutputs.size();
+	return fOutputs.data();
+}
+
+status_t QtImageTranslator::Identify(BPositionIO* source, const translation_format*,
+	BMessage*, translator_info* info, uint32 outType)
+{
+	bool readable = false;
+	bool writable = false;
+	for (const translation_format& format : fInputs) {
+		readable |= format.type == fType;
+		writable |= format.type == B_TRANSLATOR_BITMAP;
+	}
+
+	const translation_format* matched = nullptr;
+	if (is_bitmap_stream(source)) {
+		if (writable && (outType == 0 || outType == fType))
+			matched = &fInputs.back();
+	} else if (readable && (outType == 0 || outType == B_TRANSLATOR_BITMAP)) {
+		PositionIODevice device(source);
+		device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+		QByteArray detected = QImageReader::imageFormat(&device);
+		if (fFormats.contains(detected))
+			matched = &fInputs.front();
+	}
+	if (matched == nullptr)
+		return B_NO_TRANSLATOR;
+
+	info->type = matched->type;
+	info->group = matched->group;
+	info->quality = matched->quality;
+	info->capability = matched->capability;
+	strcpy(info->name, matched->name);
+	strcpy(info->MIME, matched->MIME);
+	return B_OK;
+}
+
+status_t QtImageTranslator::Translate(BPositionIO* source, const translator_info*, BMessage*,
+	uint32 outType, BPositionIO* destination)
+{
+	if (is_bitmap_stream(source)) {
+		if (outType != fType)
+			return B_NO_TRANSLATOR;
+		return _Encode(source, destination);
+	}
+	if (outType != B_TRANSLATOR_BITMAP && outType != 0)
+		return B_NO_TRANSLATOR;
+	return _Decode(source, destination);
+}
+
+status_t QtImageTranslator::_Decode(BPositionIO* source, BPositionIO* destination)
+{
+	BBitmapStream* stream = dynamic_cast<BBitmapStream*>(destination);
+	if (stream == nullptr)
+		return B_NOT_SUPPORTED;
+
+	PositionIODevice device(source);
+	device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+	QImageReader reader(&device);
+	reader.setDecideFormatFromContent(true);
+	reader.setAutoTransform(true);
+	reader.setAllocationLimit(kDecodeLimitMegabytes);
+	QImage image;
+	if (!reader.read(&image) || image.isNull())
+		return B_NO_TRANSLATOR;
+
+	bool alpha = image.hasAlphaChannel();
+	image = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+	BBitmap* bitmap = new BBitmap(BRect(0, 0, image.width() - 1, image.height() - 1),
+		alpha ? B_RGBA32 : B_RGB32);
+	if (!bitmap->IsValid() || image.isNull()) {
+		delete bitmap;
+		return B_NO_MEMORY;
+	}
+	int32 rowBytes = std::min<int32>(bitmap->BytesPerRow(), image.bytesPerLine());
+	for (int y = 0; y < image.height(); y++) {
+		memcpy((char*)bitmap->Bits() + (size_t)y * bitmap->BytesPerRow(),
+			image.constScanLine(y), rowBytes);
+	}
+	stream->_SetBitmap(bitmap);
+	return B_OK;
+}
+
+status_t QtImageTranslator::_Encode(BPositionIO* source, BPositionIO* destination)
+{
+	BBitmapStream* stream = dynamic_cast<BBitmapStream*>(source);
+	if (stream == nullptr || stream->_Bitmap() == nullptr || !stream->_Bitmap()->IsValid())
+		return B_BAD_VALUE;
+	BBitmap* bitmap = stream->_Bitmap();
+	BRect bounds = bitmap->Bounds();
+	QImage image((const uchar*)bitmap->Bits(), bounds.IntegerWidth() + 1,
+		bounds.IntegerHeight() + 1, bitmap->BytesPerRow(),
+		bitmap->ColorSpace() == B_RGBA32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+
+	PositionIODevice device(destination);
+	device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+	QImageWriter writer(&device, fFormats.first());
+	// Speed matters more than the last few percent of size for a picture made every day.
+	if (fType == B_PNG_FORMAT)
+		writer.setQuality(80);
+	else if (fType == B_JPEG_FORMAT || fType == B_WEBP_FORMAT)
+		writer.setQuality(92);
+	if (!writer.write(image) || device.failed())
+		return B_IO_ERROR;
+	return B_OK;
+}
+
+void add_qt_translators(BTranslatorRoster* roster)
+{
+	QList<QByteArray> readable = QImageReader::supportedImageFormats();
+	QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+	std::map<QByteArray, QList<QByteArray>> byMime;
+	for (const QByteArray& mime : QImageReader::supportedMimeTypes())
+		byMime[mime] = QImageReader::imageFormatsForMimeType(mime);
+	for (const QByteArray& mime : QImageWriter::supportedMimeTypes()) {
+		for (const QByteArray& format : QImageWriter::imageFormatsForMimeType(mime)) {
+			if (!byMime[mime].contains(format))
+				byMime[mime].append(format);
+		}
+	}
+
+	// One translator per image type, ordered by the type's short name as Haiku lists its
+	// translators by name.
+	std::map<QByteArray, QtImageTranslator*> ordered;
+	for (auto& [mime, formats] : byMime) {
+		if (formats.isEmpty())
+			continue;
+		std::sort(formats.begin(), formats.end());
+		// The customary name first: "jpeg" over "jpg", "tiff" over "tif".
+		std::stable_sort(formats.begin(), formats.end(),
+			[](const QByteArray& a, const QByteArray& b) { return a.size() > b.size(); });
+		bool canRead = false;
+		bool canWrite = false;
+		for (const QByteArray& format : formats) {
+			canRead |= readable.contains(format);
+			canWrite |= writable.contains(format);
+		}
+		for (const char* unfit : kUnfitForScreens)
+			canWrite &= !formats.contains(unfit);
+		if (!canRead && !canWrite)
+			continue;
+		if (ordered.count(formats.first()) != 0)
+			continue;
+		ordered[formats.first()] = new QtImageTranslator(mime, formats, canRead, canWrite);
+	}
+	for (auto& [name, translator] : ordered)
+		roster->AddTranslator(translator);
+}
