@@ -1,6 +1,7 @@
 #include "app/tevra.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include <Entry.h>
 #include <Screen.h>
@@ -10,11 +11,30 @@
 #include "model/object.h"
 #include "model/tevraview.h"
 
+namespace {
+
+const char* status_text(status_t status)
+{
+	switch (status) {
+		case B_NO_TRANSLATOR:
+			return "no translator writes the chosen output format";
+		case B_NO_MEMORY:
+			return "not enough memory for the picture";
+		case B_BAD_VALUE:
+			return "not a usable file name";
+		default:
+			// The storage kit's codes are negated errno values.
+			return status < 0 && status > -4096 ? strerror(-status) : "the image could not be written";
+	}
+}
+
+}
+
 const char kSignature[] = "application/x-vnd.Vimo-tevra";
 const char kUsage[] = "tevra ver.0.02\nusage :\n\ttevra\t\t\t\t: config mode\n"
 	"\ttevra config_file output_file\t: create mode\n";
 
-tevra::tevra(int argc, char**)
+tevra::tevra(int argc, char** argv)
 	: BApplication(kSignature), view(nullptr), pwin(nullptr), cwin(nullptr), exit_status(0)
 {
 	fp = nullptr;
@@ -26,12 +46,42 @@ tevra::tevra(int argc, char**)
 	}
 	view = new tevraview(scrn);
 
-	if (argc == 3) {
-		// Create mode: the steps that make and write the picture join here as they land.
-	}
+	if (argc == 3)
+		create(argv[1], argv[2]);
 
 	delete view;
 	view = nullptr;
+}
+
+void tevra::create(const char* configPath, const char* outputPath)
+{
+	entry_ref configRef;
+	get_ref_for_path(configPath, &configRef);
+	view->load_config(&configRef);
+	view->create_wallpaper();
+
+	BEntry output(outputPath, false);
+	char name[B_FILE_NAME_LENGTH] = "";
+	output.GetName(name);
+	BEntry folder;
+	output.GetParent(&folder);
+	entry_ref folderRef;
+	folder.GetRef(&folderRef);
+	status_t status = output.InitCheck();
+	if (status == B_OK)
+		status = view->save(&folderRef, name);
+	if (status != B_OK) {
+		// Scripts and timers must learn that no picture was written.
+		fprintf(stderr, "tevra: cannot write %s: %s\n", outputPath, status_text(status));
+		exit_status = 1;
+	}
+
+	if (autoset) {
+		view->set_wallpaper(outputPath);
+		BScreen screen(B_MAIN_SCREEN_ID);
+		screen.SetDesktopColor(make_color((scrn_color >> 16) & 0xff, (scrn_color >> 8) & 0xff,
+			scrn_color & 0xff, 255), true);
+	}
 }
 
 tevra::~tevra()

@@ -21,6 +21,8 @@ public:
 
 	void get_translator_for_output();
 	void get_fonts();
+	// Create mode: read the design, compose, write the picture, set the desktop if asked.
+	void create(const char* configPath, const char* outputPath);
 
 	tevraview* view;
 	prevwindow* pwin;

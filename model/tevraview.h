@@ -15,6 +15,22 @@ public:
 
 	// Empties the object list and puts every setting back to its default.
 	void clr_obj();
+	// Reads a design into the settings and the object list; a file that cannot be read
+	// leaves everything as it was.
+	void load_config(entry_ref* ref);
+	// Writes the design as name inside folder; returns whether it was written whole.
+	status_t save_config(entry_ref* folder, const char* name);
+	// Decodes an image file into the base image.
+	void load(entry_ref* ref);
+	// Composes the picture: base colour, base image, then every calendar.
+	void create_wallpaper();
+	// Draws every calendar object over the picture.
+	void draw_cal();
+	// Writes the picture as name inside folder in the chosen output format; the status
+	// tells create mode whether the file was written.
+	status_t save(entry_ref* folder, const char* name);
+	// Makes an image file the desktop background of the first workspace.
+	void set_wallpaper(const char* path);
 
 	BBitmap* wallbmp;
 	BBitmap* baseimg;

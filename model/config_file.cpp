@@ -1,0 +1,351 @@
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdarg>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+
+#include <Path.h>
+
+#include "app/catalogues.h"
+#include "model/globals.h"
+#include "model/object.h"
+#include "model/safe_file.h"
+#include "model/tevraview.h"
+
+namespace {
+
+// Longest line kept: a path of PATH_MAX and its key; the rest of a longer line is read and
+// dropped, so it never turns into a line of its own.
+const size_t kLineLimit = PATH_MAX + 64;
+
+// Reads one whole line (without its line feed); false at the end of the file.
+bool read_line(FILE* file, std::string* line, bool* cut)
+{
+	line->clear();
+	*cut = false;
+	int c = getc_unlocked(file);
+	if (c == EOF)
+		return false;
+	while (c != EOF && c != '\n') {
+		if (line->size() < kLineLimit)
+			line->push_back((char)c);
+		else
+			*cut = true;
+		c = getc_unlocked(file);
+	}
+	return true;
+}
+
+const char* skip_blanks(const char* text)
+{
+	while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+		text++;
+	return text;
+}
+
+// "%d": optional sign and decimal digits after blanks; values beyond 32 bits saturate.
+const char* scan_int(const char* text, int32* value)
+{
+	text = skip_blanks(text);
+	char* end;
+	errno = 0;
+	long long result = strtoll(text, &end, 10);
+	if (end == text)
+		return nullptr;
+	if (result > INT32_MAX)
+		result = INT32_MAX;
+	if (result < INT32_MIN)
+		result = INT32_MIN;
+	*value = (int32)result;
+	return end;
+}
+
+// "%8x": at most eight characters of hexadecimal, an optional "0x" counted among them.
+bool scan_hex(const char* text, uint32* value)
+{
+	text = skip_blanks(text);
+	int width = 8;
+	if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && isxdigit((uchar)text[2])) {
+		text += 2;
+		width -= 2;
+	}
+	uint32 result = 0;
+	int digits = 0;
+	while (digits < width && isxdigit((uchar)text[digits])) {
+		char c = text[digits];
+		result = result * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+		digits++;
+	}
+	if (digits == 0)
+		return false;
+	*value = result;
+	return true;
+}
+
+// "%d,%d,%d,%d"
+bool scan_rect(const char* text, BRect* rect)
+{
+	int32 values[4];
+	for (int i = 0; i < 4; i++) {
+		if (i > 0) {
+			if (*text != ',')
+				return false;
+			text++;
+		}
+		text = scan_int(text, &values[i]);
+		if (text == nullptr)
+			return false;
+	}
+	rect->Set(values[0], values[1], values[2], values[3]);
+	return true;
+}
+
+bool scan_int8(const char* text, uint8* value)
+{
+	int32 number;
+	if (scan_int(text, &number) == nullptr)
+		return false;
+	*value = (uint8)number;
+	return true;
+}
+
+bool scan_int8(const char* text, int8* value)
+{
+	return scan_int8(text, (uint8*)value);
+}
+
+// The value up to its first control byte.
+std::string text_value(const char* value)
+{
+	const char* end = value;
+	while ((uchar)*end >= 0x20)
+		end++;
+	return std::string(value, end - value);
+}
+
+// Whole pixels for the file: toward zero, and within what "%d" can write.
+int truncate_int(float value)
+{
+	if (!(value == value))
+		return 0;
+	if (value >= 2147483647.0f)
+		return INT32_MAX;
+	if (value <= -2147483648.0f)
+		return INT32_MIN;
+	return (int)value;
+}
+
+void read_font(const char* value, font_name name, int32* number)
+{
+	std::string text = text_value(value);
+	size_t comma = text.find(',');
+	std::string family = text.substr(0, comma);
+	std::string style = comma == std::string::npos ? "" : text.substr(comma + 1);
+	set_font_name(name, family.c_str(), style.c_str());
+	for (int32 i = 0; font_item* item = (font_item*)fontl.ItemAt(i); i++) {
+		if (strcmp(item->family, name[0]) == 0 && strcmp(item->style, name[1]) == 0) {
+			*number = i;
+			return;
+		}
+	}
+}
+
+bool yes(const char* value)
+{
+	return value[0] == 'y' || value[0] == 'Y';
+}
+
+void append(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+void append(std::string* out, const char* format, ...)
+{
+	char buffer[PATH_MAX + 300];
+	va_list args;
+	va_start(args, format);
+	int length = vsnprintf(buffer, sizeof(buffer), format, args);
+	va_end(args);
+	if (length > 0)
+		out->append(buffer, std::min<size_t>(length, sizeof(buffer) - 1));
+}
+
+void append_rect(std::string* out, const char* key, BRect r)
+{
+	append(out, "%s\t%d,%d,%d,%d\n", key, truncate_int(r.left), truncate_int(r.top),
+		truncate_int(r.right), truncate_int(r.bottom));
+}
+
+}
+
+void tevraview::load_config(entry_ref* ref)
+{
+	BEntry entry(ref, false);
+	BPath path(&entry);
+	FILE* file = path.InitCheck() == B_OK ? fopen(path.Path(), "r") : nullptr;
+	struct stat st;
+	// Only a regular file is a design: a folder or a device would never end.
+	if (file != nullptr && (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))) {
+		fclose(file);
+		file = nullptr;
+	}
+	if (file == nullptr) {
+		printf("not found config_file. use default\n");
+		return;
+	}
+
+	clr_obj();
+	object* pending = new object(nullptr);
+	std::string line;
+	bool cut;
+	while (read_line(file, &line, &cut)) {
+		const char* text = line.c_str();
+		if ((int8)text[0] <= 0x40)
+			continue;
+		size_t keyEnd = 0;
+		while ((uchar)text[keyEnd] > 0x20)
+			keyEnd++;
+		std::string key(text, keyEnd);
+		const char* value = text + keyEnd;
+		while (*value != '\0' && (uchar)*value <= 0x20)
+			value++;
+
+		if (key == "base_type") {
+			scan_int(value, &base_mode);
+		} else if (key == "base_color") {
+			scan_hex(value, &base_color);
+		} else if (key == "base_image") {
+			// A path too long to keep whole is no path of ours.
+			std::string imagePath = text_value(value);
+			entry_ref imageRef;
+			if (!cut && imagePath.size() < sizeof(baseimgpath)
+				&& get_ref_for_path(imagePath.c_str(), &imageRef) == B_OK)
+				load(&imageRef);
+		} else if (key == "image_bounds") {
+			scan_rect(value, &bg_bounds);
+		} else if (key == "out_format") {
+			std::string mime = text_value(value);
+			for (int32 i = 0; i < trc; i++) {
+				format_item* format = (format_item*)xlt.ItemAt(i);
+				if (format != nullptr && mime == format->mime) {
+					outfmt = i;
+					break;
+				}
+			}
+		} else if (key == "wp_autoset") {
+			autoset = yes(value);
+		} else if (key == "wp_textback") {
+			textback = yes(value);
+		} else if (key == "screen_color") {
+			scan_hex(value, &scrn_color);
+		} else if (key == "type") {
+			scan_int8(value, &pending->type);
+		} else if (key == "when") {
+			scan_int(value, &pending->when);
+		} else if (key == "bg_type") {
+			scan_int8(value, &pending->bg_type);
+		} else if (key == "bg_color") {
+			scan_hex(value, &pending->bg_color);
+		} else if (key == "year_color") {
+			scan_hex(value, &pending->year_color);
+		} else if (key == "month_color") {
+			scan_hex(value, &pending->month_color);
+		} else if (key == "day_color") {
+			scan_hex(value, &pending->day_color);
+		} else if (key == "sun_color") {
+			scan_hex(value, &pending->sun_color);
+		} else if (key == "sat_color") {
+			scan_hex(value, &pending->sat_color);
+		} else if (key == "hol_color") {
+			scan_hex(value, &pending->hol_color);
+		} else if (key == "today_color") {
+			scan_hex(value, &pending->today_color);
+		} else if (key == "year_size") {
+			scan_int(value, &pending->year_size);
+		} else if (key == "month_size") {
+			scan_int(value, &pending->month_size);
+		} else if (key == "day_size") {
+			scan_int(value, &pending->day_size);
+		} else if (key == "year_type") {
+			scan_int8(value, &pending->year_type);
+		} else if (key == "month_type") {
+			scan_int8(value, &pending->month_type);
+		} else if (key == "today_mark") {
+			scan_int8(value, &pending->today_mark);
+		} else if (key == "year_font") {
+			read_font(value, pending->year_font, &pending->year_font_no);
+		} else if (key == "month_font") {
+			read_font(value, pending->month_font, &pending->month_font_no);
+		} else if (key == "day_font") {
+			read_font(value, pending->day_font, &pending->day_font_no);
+		} else if (key == "bounds") {
+			// A block ends at its bounds, even unreadable ones; the next block starts as a
+			// copy of it.
+			scan_rect(value, &pending->bounds);
+			obl.AddItem(pending);
+			pending = new object(pending);
+		}
+	}
+	delete pending;
+	fclose(file);
+}
+
+status_t tevraview::save_config(entry_ref* folder, const char* name)
+{
+	BEntry entry(folder, false);
+	BPath path(&entry);
+	if (path.InitCheck() != B_OK || name == nullptr)
+		return B_BAD_VALUE;
+
+	std::string out;
+	append(&out, "base_type\t%d\n", (int)base_mode);
+	append(&out, "base_color\t%08x\n", (unsigned)base_color);
+	if (baseimgpath[0] != '\0')
+		append(&out, "base_image\t%s\n", baseimgpath);
+	append_rect(&out, "image_bounds", bg_bounds);
+	format_item* format = outfmt >= 0 ? (format_item*)xlt.ItemAt(outfmt) : nullptr;
+	if (format != nullptr)
+		append(&out, "out_format\t%s\n", format->mime);
+	append(&out, "wp_autoset\t%c\n", autoset ? 'y' : 'n');
+	append(&out, "wp_textback\t%c\n", textback ? 'y' : 'n');
+	append(&out, "screen_color\t%08x\n", (unsigned)scrn_color);
+
+	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
+		out += "\n";
+		append(&out, "type\t%d\n", (int)item->type);
+		append(&out, "when\t%d\n", (int)item->when);
+		append(&out, "bg_type\t%d\n", (int)item->bg_type);
+		append(&out, "bg_color\t%08x\n", (unsigned)item->bg_color);
+		append(&out, "year_color\t%08x\n", (unsigned)item->year_color);
+		append(&out, "month_color\t%08x\n", (unsigned)item->month_color);
+		append(&out, "day_color\t%08x\n", (unsigned)item->day_color);
+		append(&out, "sun_color\t%08x\n", (unsigned)item->sun_color);
+		append(&out, "sat_color\t%08x\n", (unsigned)item->sat_color);
+		append(&out, "hol_color\t%08x\n", (unsigned)item->hol_color);
+		append(&out, "today_color\t%08x\n", (unsigned)item->today_color);
+		append(&out, "year_size\t%d\n", (int)item->year_size);
+		append(&out, "month_size\t%d\n", (int)item->month_size);
+		append(&out, "day_size\t%d\n", (int)item->day_size);
+		append(&out, "year_type\t%d\n", (int)item->year_type);
+		append(&out, "month_type\t%d\n", (int)item->month_type);
+		append(&out, "today_mark\t%d\n", (int)item->today_mark);
+		append(&out, "year_font\t%s,%s\n", item->year_font[0], item->year_font[1]);
+		append(&out, "month_font\t%s,%s\n", item->month_font[0], item->month_font[1]);
+		append(&out, "day_font\t%s,%s\n", item->day_font[0], item->day_font[1]);
+		append_rect(&out, "bounds", item->bounds);
+	}
+
+	safe_file file(path.Path(), name);
+	status_t status = file.InitCheck();
+	if (status != B_OK)
+		return status;
+	ssize_t written = file.File()->WriteAt(0, out.data(), out.size());
+	if (written < 0)
+		return written;
+	if ((size_t)written != out.size())
+		return B_IO_ERROR;
+	return file.Commit();
+}

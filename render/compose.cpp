@@ -1,0 +1,70 @@
+#include <Bitmap.h>
+#include <BitmapStream.h>
+#include <File.h>
+#include <Path.h>
+#include <TranslatorFormats.h>
+#include <TranslatorRoster.h>
+#include <UTF8.h>
+
+#include "model/globals.h"
+#include "model/tevraview.h"
+
+void tevraview::create_wallpaper()
+{
+	SetHighColor((base_color >> 16) & 0xff, (base_color >> 8) & 0xff, base_color & 0xff, 255);
+	wallbmp->Lock();
+	wallbmp->AddChild(this);
+	FillRect(scrn, B_SOLID_HIGH);
+
+	if (baseimg != nullptr && base_mode != kBaseColor) {
+		BRect destination;
+		switch (base_mode) {
+			case kBaseFitScreen:
+				destination = scrn;
+				break;
+			case kBaseCenter: {
+				// One pixel smaller than the image each way, an image larger than the
+				// screen cut equally at both sides.
+				int32 W = scrn.IntegerWidth(), H = scrn.IntegerHeight();
+				int32 w = baseimg->Bounds().IntegerWidth();
+				int32 h = baseimg->Bounds().IntegerHeight();
+				destination.Set((W - w) / 2, (H - h) / 2, (W + w) / 2 - 1, (H + h) / 2 - 1);
+				break;
+			}
+			case kBaseFitRect:
+				destination = bg_bounds;
+				break;
+			default:
+				destination.Set(0, 0, -1, -1);
+				break;
+		}
+		DrawBitmap(baseimg, destination);
+	}
+
+	draw_cal();
+
+	Sync();
+	wallbmp->RemoveChild(this);
+	wallbmp->Unlock();
+}
+
+void tevraview::load(entry_ref* ref)
+{
+	BFile file(ref, B_READ_ONLY);
+	delete baseimg;
+	baseimg = nullptr;
+
+	BBitmapStream stream;
+	if (file.InitCheck() != B_OK || tr == nullptr)
+		return;
+	if (tr->Translate(&file, nullptr, nullptr, &stream, B_TRANSLATOR_BITMAP) != B_OK)
+		return;
+	BBitmap* decoded = nullptr;
+	if (stream.DetachBitmap(&decoded) != B_OK || decoded == nullptr)
+		return;
+	baseimg = decoded;
+	BEntry entry(ref, false);
+	BPath path(&entry);
+	if (path.InitCheck() == B_OK)
+		copy_utf8(baseimgpath, path.Path(), sizeof(baseimgpath));
+}

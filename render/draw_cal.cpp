@@ -1,0 +1,292 @@
+#include <cstdio>
+#include <string>
+
+#include <Font.h>
+
+#include "model/globals.h"
+#include "model/holidays.h"
+#include "model/labels.h"
+#include "model/object.h"
+#include "model/tevraview.h"
+
+namespace {
+
+uint8 red(uint32 c) { return (c >> 16) & 0xff; }
+uint8 green(uint32 c) { return (c >> 8) & 0xff; }
+uint8 blue(uint32 c) { return c & 0xff; }
+uint8 alpha(uint32 c) { return (c >> 24) & 0xff; }
+
+// The caption's colour, opaque, with a lighter shade of it as the low colour.
+void set_color(BView* view, uint32 c)
+{
+	view->SetHighColor(red(c), green(c), blue(c), 255);
+	view->SetLowColor((red(c) >> 1) + 64, (green(c) >> 1) + 64, (blue(c) >> 1) + 64, 255);
+}
+
+void set_color_alpha(BView* view, uint32 c)
+{
+	view->SetHighColor(red(c), green(c), blue(c), alpha(c));
+}
+
+// A caption font and what layout needs of it: the line height h, whole pixels.
+struct caption_font {
+	font_height height;
+	int h;
+};
+
+caption_font set_font(BView* view, const font_name name, float size)
+{
+	BFont font;
+	font.SetFamilyAndStyle(name[0], name[1]);
+	font.SetSize(size);
+	view->SetFont(&font, B_FONT_ALL);
+	caption_font result;
+	font.GetHeight(&result.height);
+	result.h = (int)(result.height.ascent + result.height.descent);
+	return result;
+}
+
+int text_width(BView* view, const char* text)
+{
+	return (int)view->StringWidth(text);
+}
+
+void fill_bubble(BView* view, BRect rect, float radius, uint32 color)
+{
+	view->SetDrawingMode(B_OP_ALPHA);
+	set_color_alpha(view, color);
+	view->FillRoundRect(rect, radius, radius);
+	view->SetDrawingMode(B_OP_COPY);
+}
+
+// Shifts a month by a count of months, carrying whole years either way.
+void shift_month(int* year, int* month, int32 when)
+{
+	int64 months = (int64)*month - 1 + when;
+	int64 years = months / 12;
+	months %= 12;
+	if (months < 0) {
+		months += 12;
+		years--;
+	}
+	int64 shifted = *year + years;
+	*year = shifted > INT32_MAX ? INT32_MAX : shifted < INT32_MIN ? INT32_MIN : (int)shifted;
+	*month = (int)months + 1;
+}
+
+uint32 day_color(const object* item, int weekday, int code)
+{
+	if (code % 100 != 0)
+		return item->hol_color;
+	if (weekday == 0)
+		return item->sun_color;
+	if (weekday == 6)
+		return item->sat_color;
+	return item->day_color;
+}
+
+// Returns false when the date is outside the supported years: drawing stops there.
+bool draw_day(BView* view, const object* item, int year, int month, int day)
+{
+	float L = item->bounds.left, T = item->bounds.top;
+	float W = item->bounds.Width(), H = item->bounds.Height();
+
+	int64 shifted = (int64)day + item->when;
+	day = shifted > INT32_MAX ? INT32_MAX : shifted < INT32_MIN ? INT32_MIN : (int)shifted;
+	adj(&year, &month, &day);
+	if (item->bg_type == 1)
+		fill_bubble(view, BRect(L, T, L + W - 1, T + H - 1), H / 4, item->bg_color);
+
+	float size = item->day_size > 0 ? item->day_size : (W / 15 < H ? W / 15 : H);
+	caption_font font = set_font(view, item->day_font, size);
+	set_color(view, item->day_color);
+
+	int row, weekday, code;
+	if (what_day(year, month, day, &row, &weekday, &code) != 0)
+		return false;
+	std::string caption = date_caption(year, month, day, weekday);
+	float x = L + W / 2 - text_width(view, caption.c_str()) / 2;
+	if (code % 100 == 0) {
+		view->DrawString(caption.c_str(),
+			BPoint(x, T + H / 2 + font.h / 2 - font.height.descent));
+		return true;
+	}
+	view->DrawString(caption.c_str(), BPoint(x, T + H / 4 + font.h / 2 - font.height.descent));
+	const char* name = holiday_name(code % 100);
+	view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
+		T + 3 * H / 4 + font.h / 2 - font.height.descent));
+	return true;
+}
+
+void draw_month(BView* view, const object* item, int year, int month)
+{
+	float L = item->bounds.left, T = item->bounds.top;
+	float W = item->bounds.Width(), H = item->bounds.Height();
+	shift_month(&year, &month, item->when);
+
+	if (item->year_type >= 0) {
+		float size = item->year_size > 0 ? item->year_size : W / (15 + 3 * item->year_type);
+		caption_font font = set_font(view, item->year_font, size);
+		std::string text = ystr(year, item->year_type);
+		int w = text_width(view, text.c_str());
+		if (item->bg_type == 1) {
+			fill_bubble(view, BRect(L + font.h / 2, T, L + font.h / 2 + w, T + font.h),
+				font.h / 4, item->bg_color);
+		}
+		set_color(view, item->year_color);
+		view->DrawString(text.c_str(), BPoint(L + font.h / 2, T + font.height.ascent));
+	}
+
+	if (item->month_type >= 0) {
+		float size = item->month_size > 0 ? item->month_size : H / 8;
+		caption_font font = set_font(view, item->month_font, size);
+		const char* text = month_name(item->month_type, month);
+		int w = text_width(view, text);
+		if (item->bg_type == 1) {
+			fill_bubble(view, BRect(L + W / 2 - w / 2 - font.h / 2, T,
+				L + W / 2 + w / 2 + font.h / 2, T + font.h), font.h / 4, item->bg_color);
+		}
+		set_color(view, item->month_color);
+		view->DrawString(text, BPoint(L + W / 2 - w / 2, T + font.height.ascent));
+	}
+
+	float size = item->day_size != 0 ? item->day_size : H / 10;
+	caption_font font = set_font(view, item->day_font, size);
+	for (int day = 1; day <= 31; day++) {
+		int row, weekday, code;
+		if (what_day(year, month, day, &row, &weekday, &code) != 0)
+			break;
+		if (item->today_mark < 0)
+			code %= 100;
+		uint32 c = day_color(item, weekday, code);
+		uint32 b = item->bg_color;
+		BRect cell(L + W * (weekday + 0.5f) / 8 + W / 80, T + H / 8 * (row + 1.5f) + H / 80,
+			L + W * (weekday + 1.5f) / 8 - W / 80, T + H / 8 * (row + 2.5f) - H / 80);
+		if (code > 99 && item->today_mark == 0) {
+			c = item->today_color;
+			code -= 100;
+		}
+		if (code > 99 && item->today_mark == 1) {
+			if (item->bg_type == 1) {
+				b = c | 0xff000000;
+			} else {
+				view->SetHighColor(red(c), green(c), blue(c), 255);
+				view->FillRect(cell);
+			}
+			c = item->today_color;
+			code -= 100;
+		}
+		if (item->bg_type == 1)
+			fill_bubble(view, cell, H / 32, b);
+		if (code > 99) {
+			uint32 t = item->today_color;
+			view->SetHighColor(red(t), green(t), blue(t), 255);
+			view->SetPenSize(3);
+			view->StrokeEllipse(cell);
+		}
+		set_color(view, c);
+		char text[16];
+		snprintf(text, sizeof(text), "%d", day);
+		view->DrawString(text, BPoint(L + (weekday + 1) * W / 8 - text_width(view, text) / 2,
+			T + (row + 2) * H / 8 + font.h / 2 - font.height.descent));
+	}
+}
+
+void draw_year(BView* view, const object* item, int year, int month, int day)
+{
+	float L = item->bounds.left, T = item->bounds.top;
+	float W = item->bounds.Width(), H = item->bounds.Height();
+	int64 shifted = (int64)year + item->when;
+	year = shifted > INT32_MAX ? INT32_MAX : shifted < INT32_MIN ? INT32_MIN : (int)shifted;
+	adj(&year, &month, &day);
+
+	if (item->bg_type == 1) {
+		for (int i = 0; i < 12; i++) {
+			int x0 = (int)((i % 6) * W / 6);
+			int y0 = (int)((i / 6) * H / 2);
+			fill_bubble(view, BRect(L + x0 + W / 120, T + y0 + H / 50,
+				L + x0 + W / 6 - W / 120, T + y0 + H / 2 - H / 50), H / 15, item->bg_color);
+		}
+	}
+
+	char text[16];
+	caption_font font = set_font(view, item->year_font,
+		item->year_size > 0 ? item->year_size : W / 50);
+	set_color(view, item->year_color);
+	snprintf(text, sizeof(text), "%d", year);
+	view->DrawString(text, BPoint(L + font.h / 2, T + font.h));
+
+	font = set_font(view, item->month_font, item->month_size > 0 ? item->month_size : H / 16);
+	set_color(view, item->month_color);
+	for (int i = 0; i < 12; i++) {
+		int x0 = (int)((i % 6) * W / 6);
+		int y0 = (int)((i / 6) * H / 2);
+		snprintf(text, sizeof(text), "%d", i + 1);
+		view->DrawString(text,
+			BPoint(L + x0 + W / 12 - text_width(view, text) / 2, T + y0 + font.h));
+	}
+
+	font = set_font(view, item->day_font, item->day_size > 0 ? item->day_size : W / 60);
+	for (int m = 1; m <= 12; m++) {
+		int x0 = (int)(((m - 1) % 6) * W / 6);
+		int y0 = (int)(((m - 1) / 6) * H / 2);
+		for (int d = 1; d <= 31; d++) {
+			int row, weekday, code;
+			if (what_day(year, m, d, &row, &weekday, &code) != 0)
+				break;
+			if (item->today_mark < 0)
+				code %= 100;
+			uint32 c = day_color(item, weekday, code);
+			BRect cell(L + x0 + W * (weekday + 0.5f) / 48, T + y0 + H * (row + 2) / 16,
+				L + x0 + W * (weekday + 1.5f) / 48, T + y0 + H * (row + 3) / 16);
+			if (code > 99) {
+				uint32 t = item->today_color;
+				if (item->today_mark == 0) {
+					c = t;
+				} else if (item->today_mark == 1) {
+					view->SetHighColor(red(c), green(c), blue(c), 255);
+					view->FillRect(cell);
+					c = t;
+				} else if (item->today_mark == 2) {
+					view->SetHighColor(red(t), green(t), blue(t), 255);
+					view->SetPenSize(3);
+					view->StrokeEllipse(cell);
+				}
+			}
+			set_color(view, c);
+			snprintf(text, sizeof(text), "%d", d);
+			view->DrawString(text,
+				BPoint(L + x0 + (weekday + 1) * W / 48 - text_width(view, text) / 2,
+					T + y0 + H / 16 * (row + 2.5f) + font.h / 2 - font.height.descent));
+		}
+	}
+}
+
+}
+
+void tevraview::draw_cal()
+{
+	SetViewColor(0, 0, 0, 255);
+	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
+		int year = now_y, month = now_m, day = now_d;
+		if (item->bg_type == 0) {
+			SetDrawingMode(B_OP_ALPHA);
+			set_color_alpha(this, item->bg_color);
+			FillRect(item->bounds);
+			SetDrawingMode(B_OP_COPY);
+		}
+		switch (item->type) {
+			case kTypeDay:
+				// A single date outside the supported years ends the whole pass.
+				if (!draw_day(this, item, year, month, day))
+					return;
+				break;
+			case kTypeMonth:
+				draw_month(this, item, year, month);
+				break;
+			case kTypeYear:
+				draw_year(this, item, year, month, day);
+				break;
+		}
+	}
+}

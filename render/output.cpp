@@ -1,0 +1,74 @@
+#include <cstring>
+#include <vector>
+
+#include <AppFileInfo.h>
+#include <Bitmap.h>
+#include <BitmapStream.h>
+#include <Message.h>
+#include <Messenger.h>
+#include <Node.h>
+#include <Path.h>
+#include <TranslatorRoster.h>
+
+#include "app/catalogues.h"
+#include "model/globals.h"
+#include "model/safe_file.h"
+#include "model/tevraview.h"
+
+namespace {
+
+const char kDesktopFolder[] = "/boot/home/Desktop";
+const char kBackgroundAttr[] = "be:bgndimginfo";
+const char kTrackerSignature[] = "application/x-vnd.Be-TRAK";
+const uint32 kRereadBackground = 'Tbgr';
+
+}
+
+status_t tevraview::save(entry_ref* folder, const char* name)
+{
+	format_item* format = outfmt >= 0 ? (format_item*)xlt.ItemAt(outfmt) : nullptr;
+	if (format == nullptr || tr == nullptr)
+		return B_NO_TRANSLATOR;
+	BEntry entry(folder, false);
+	BPath path(&entry);
+	if (path.InitCheck() != B_OK)
+		return path.InitCheck();
+
+	// The stream owns and frees the copy; the picture itself stays with the view.
+	BBitmap* copy = new BBitmap(scrn, B_RGB32, false, false);
+	if (!copy->IsValid() || copy->BitsLength() != wallbmp->BitsLength()) {
+		delete copy;
+		return B_NO_MEMORY;
+	}
+	memcpy(copy->Bits(), wallbmp->Bits(), copy->BitsLength());
+	BBitmapStream stream(copy);
+
+	// Yesterday's wallpaper stays until today's is written whole.
+	safe_file file(path.Path(), name);
+	if (file.InitCheck() != B_OK)
+		return file.InitCheck();
+	status_t status = tr->Translate(&stream, nullptr, nullptr, file.File(), format->type);
+	if (status != B_OK)
+		return status;
+	BAppFileInfo info(file.File());
+	info.SetType(format->mime);
+	return file.Commit();
+}
+
+void tevraview::set_wallpaper(const char* path)
+{
+	BNode desktop(kDesktopFolder);
+	BMessage background(0);
+	background.AddInt32("be:bgndimginfoworkspaces", 1);
+	background.AddString("be:bgndimginfopath", path);
+	background.AddInt32("be:bgndimginfomode", 1);
+	background.AddPoint("be:bgndimginfooffset", BPoint(0, 0));
+	background.AddBool("be:bgndimginfoerasetext", textback);
+
+	std::vector<char> flat(background.FlattenedSize());
+	if (background.Flatten(flat.data(), flat.size()) == B_OK && desktop.InitCheck() == B_OK)
+		desktop.WriteAttr(kBackgroundAttr, B_MESSAGE_TYPE, 0, flat.data(), flat.size());
+
+	BMessenger tracker(kTrackerSignature);
+	tracker.SendMessage(kRereadBackground);
+}
