@@ -46,8 +46,9 @@ const known_type kKnownTypes[] = {
 	{"wbmp", 'WBMP', "WAP bitmap"},
 };
 
-// Icon formats hold at most a few hundred pixels a side: no screen fits in them.
-const char* const kUnfitForScreens[] = {"ico", "cur", "icns"};
+// Not offered for writing: icon formats hold at most a few hundred pixels a side, and Qt's
+// WBMP writer drops a zero byte from widths that are multiples of 128 (1920, 2560).
+const char* const kNotWritable[] = {"ico", "cur", "icns", "wbmp"};
 
 const known_type* find_known(const QByteArray& format)
 {
@@ -263,7 +264,7 @@ void add_qt_translators(BTranslatorRoster* roster)
 			canRead |= readable.contains(format);
 			canWrite |= writable.contains(format);
 		}
-		for (const char* unfit : kUnfitForScreens)
+		for (const char* unfit : kNotWritable)
 			canWrite &= !formats.contains(unfit);
 		if (!canRead && !canWrite)
 			continue;
