@@ -4,12 +4,14 @@
 #include <cstring>
 
 #include <Entry.h>
+#include <FilePanel.h>
 #include <Screen.h>
 
 #include "app/catalogues.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
+#include "preview_ui/prevwindow.h"
 
 namespace {
 
@@ -46,8 +48,12 @@ tevra::tevra(int argc, char** argv)
 	}
 	view = new tevraview(scrn);
 
-	if (argc == 3)
+	if (argc == 3) {
 		create(argv[1], argv[2]);
+	} else {
+		float W = scrn.Width(), H = scrn.Height();
+		pwin = new prevwindow(BRect(10, 30, W - 420, H - 10));
+	}
 
 	delete view;
 	view = nullptr;
@@ -84,8 +90,15 @@ void tevra::create(const char* configPath, const char* outputPath)
 	}
 }
 
+BHandler* tevra::config_panel() const
+{
+	return nullptr;
+}
+
 tevra::~tevra()
 {
+	delete fp;
+	fp = nullptr;
 	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++)
 		delete item;
 	for (int32 i = 0; format_item* item = (format_item*)xlt.ItemAt(i); i++)

@@ -1,4 +1,5 @@
 #include <Application.h>
+#include <Window.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <QTemporaryFile>
 
 #include "../interface/font_catalogue.h"
+#include "../interface/window_widget.h"
 
 BApplication* be_app = nullptr;
 BMessenger be_app_messenger;
@@ -77,6 +79,8 @@ BApplication::BApplication(const char* signature)
 
 BApplication::~BApplication()
 {
+	while (window_count() > 0)
+		delete window_at(window_count() - 1);
 	be_app_messenger = BMessenger();
 	be_app = nullptr;
 	// Fonts and Qt objects made for this application go with it; another may follow (tests).
@@ -97,16 +101,33 @@ void BApplication::DispatchMessage(BMessage* message, BHandler* handler)
 	BLooper::DispatchMessage(message, handler);
 }
 
+// Every window is asked first; one that refuses keeps the application running.
 bool BApplication::QuitRequested()
 {
+	for (int i = 0; i < window_count(); i++) {
+		if (!window_at(i)->QuitRequested())
+			return false;
+	}
 	return true;
 }
 
 void BApplication::Quit()
 {
+	while (window_count() > 0)
+		window_at(window_count() - 1)->Quit();
 	// The application object belongs to main; quitting ends the loop, never the object.
 	if (fRunning)
 		QCoreApplication::quit();
+}
+
+int32 BApplication::CountWindows() const
+{
+	return window_count();
+}
+
+BWindow* BApplication::WindowAt(int32 index) const
+{
+	return window_at(index);
 }
 
 thread_id BApplication::Run()

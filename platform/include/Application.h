@@ -4,6 +4,7 @@
 #include <Looper.h>
 #include <Messenger.h>
 
+class BWindow;
 class QApplication;
 
 class BApplication : public BLooper {
@@ -17,6 +18,8 @@ public:
 	void Quit() override;
 
 	virtual thread_id Run();
+	int32 CountWindows() const;
+	BWindow* WindowAt(int32 index) const;
 	const char* Signature() const { return fSignature.c_str(); }
 
 private:

@@ -11,8 +11,19 @@
 class BBitmap;
 class BMessage;
 class BWindow;
+class QImage;
 class QPainter;
 class QPainterPath;
+class QRect;
+class QWidget;
+
+// Where the pointer went, for MouseMoved.
+enum {
+	B_ENTERED_VIEW = 0,
+	B_INSIDE_VIEW,
+	B_EXITED_VIEW,
+	B_OUTSIDE_VIEW,
+};
 
 enum {
 	B_FULL_UPDATE_ON_RESIZE = 0x80000000UL,
@@ -75,6 +86,24 @@ public:
 
 	BRect Bounds() const;
 	BRect Frame() const { return fFrame; }
+	void MoveTo(float x, float y);
+	void MoveTo(BPoint where) { MoveTo(where.x, where.y); }
+	void MoveBy(float dx, float dy) { MoveTo(fFrame.left + dx, fFrame.top + dy); }
+	void ResizeTo(float width, float height);
+	void ResizeBy(float dw, float dh) { ResizeTo(fFrame.Width() + dw, fFrame.Height() + dh); }
+	void ScrollTo(float x, float y);
+	void ScrollTo(BPoint where) { ScrollTo(where.x, where.y); }
+	void ScrollBy(float dx, float dy) { ScrollTo(fOrigin.x + dx, fOrigin.y + dy); }
+	void GetMouse(BPoint* location, uint32* buttons, bool checkMessageQueue = true);
+	virtual void Hide();
+	virtual void Show();
+	bool IsHidden() const;
+	virtual void MakeFocus(bool focus = true);
+	bool IsFocus() const;
+	void SetFlags(uint32 flags) { fFlags = flags; }
+	void SetResizingMode(uint32 mode) { fResizingMode = mode; }
+	BPoint ConvertToParent(BPoint point) const;
+	BPoint ConvertFromParent(BPoint point) const;
 	BView* Parent() const { return fParent; }
 	BWindow* Window() const { return fWindow; }
 	uint32 ResizingMode() const { return fResizingMode; }
@@ -89,11 +118,28 @@ public:
 	// The layer's own: attach the view to a bitmap's pixels, or leave it.
 	void _AttachToBitmap(BBitmap* bitmap);
 	void _DetachFromBitmap();
+	// The layer's own: the Qt widget that shows the view in a window. Plain views get a
+	// canvas widget; controls make their own Qt control.
+	virtual QWidget* _CreateWidget(QWidget* parent);
+	QWidget* _Widget() const { return fWidget; }
+	void _AttachToWindow(BWindow* window, QWidget* parentWidget);
+	void _DetachFromWindow();
+	void _ParentResized(float dw, float dh);
+	// Runs the Draw hook for an area, clipped to it, as the window system would.
+	void _Redraw(BRect area);
+	void _CanvasResized();
+	void _Paint(QPainter* painter, const QRect& area);
+	void _MouseEvent(int kind, BPoint where, uint32 buttons);
+	void _SetMouseState(BPoint where, uint32 buttons);
+	void _FlushInvalid();
 
 private:
 	QPainter* _BeginDrawing();
 	void _FillPath(const QPainterPath& path);
 	void _EndDrawing();
+	void _Drawn();
+	QImage* _Target() const;
+	QRect _DeviceClip(QPainter* painter) const;
 
 	BRect fFrame;
 	uint32 fResizingMode;
@@ -109,6 +155,16 @@ private:
 	BList fChildren;
 	BBitmap* fBitmap;
 	QPainter* fPainter;
+	QWidget* fWidget;
+	QImage* fCanvas;
+	BPoint fOrigin;
+	BRect fClip;
+	bool fClipping;
+	bool fHidden;
+	BRect fInvalid;
+	bool fInvalidPending;
+	BPoint fMouseWhere;
+	uint32 fMouseButtons;
 };
 
 #endif

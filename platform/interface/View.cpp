@@ -7,20 +7,23 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
+#include <QMetaObject>
 
 #include <Bitmap.h>
 #include <Message.h>
+#include <Window.h>
 
 #include "../support/qt_convert.h"
 #include "font_catalogue.h"
+#include "view_widget.h"
 
 namespace {
 
 // Inverting twice must give back the exact picture, so it works on the bytes, not through
 // Qt's blending: every pixel the shape covers by at least half has its colour bits flipped.
-void invert_path(QImage* image, const QPainterPath& path)
+void invert_path(QImage* image, const QPainterPath& path, const QRect& clip)
 {
-	QRect area = path.boundingRect().toAlignedRect() & image->rect();
+	QRect area = path.boundingRect().toAlignedRect() & clip;
 	if (area.isEmpty())
 		return;
 	QImage mask(area.size(), QImage::Format_Alpha8);
@@ -41,9 +44,8 @@ void invert_path(QImage* image, const QPainterPath& path)
 	}
 }
 
-void invert_rect(QImage* image, const QRect& rect)
+void invert_rect(QImage* image, const QRect& area)
 {
-	QRect area = rect & image->rect();
 	for (int y = area.top(); y <= area.bottom(); y++) {
 		uint32* row = (uint32*)image->scanLine(y);
 		for (int x = area.left(); x <= area.right(); x++)
@@ -58,7 +60,8 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	fHighColor(make_color(0, 0, 0)), fLowColor(make_color(255, 255, 255)),
 	fViewColor(make_color(255, 255, 255)), fDrawingMode(B_OP_COPY), fPenSize(1.0f),
 	fFont(be_plain_font), fParent(nullptr), fWindow(nullptr), fBitmap(nullptr),
-	fPainter(nullptr)
+	fPainter(nullptr), fWidget(nullptr), fCanvas(nullptr), fClipping(false), fHidden(false),
+	fInvalidPending(false), fMouseButtons(0)
 {
 }
 
@@ -74,6 +77,8 @@ BView::~BView()
 		delete child;
 	}
 	_EndDrawing();
+	if (fWindow != nullptr)
+		_DetachFromWindow();
 }
 
 void BView::AttachedToWindow()
@@ -158,19 +163,42 @@ void BView::SetFontSize(float size)
 	fFont.SetSize(size);
 }
 
+QImage* BView::_Target() const
+{
+	if (fBitmap != nullptr)
+		return fBitmap->_Image();
+	return fCanvas;
+}
+
 QPainter* BView::_BeginDrawing()
 {
 	if (fPainter != nullptr)
 		return fPainter;
-	if (fBitmap == nullptr || fBitmap->_Image() == nullptr)
+	QImage* target = _Target();
+	if (target == nullptr || target->isNull())
 		return nullptr;
-	fPainter = new QPainter(fBitmap->_Image());
+	fPainter = new QPainter(target);
 	fPainter->setRenderHint(QPainter::Antialiasing);
 	fPainter->setRenderHint(QPainter::TextAntialiasing);
 	fPainter->setRenderHint(QPainter::SmoothPixmapTransform);
-	BRect bounds = fBitmap->Bounds();
-	fPainter->translate(-bounds.left, -bounds.top);
+	if (fBitmap != nullptr) {
+		BRect bounds = fBitmap->Bounds();
+		fPainter->translate(-bounds.left, -bounds.top);
+	} else {
+		fPainter->translate(-fOrigin.x, -fOrigin.y);
+	}
+	if (fClipping)
+		fPainter->setClipRect(fill_rect(fClip));
 	return fPainter;
+}
+
+// Drawing in a window shows at once: the canvas is handed to the screen after every call.
+void BView::_Drawn()
+{
+	if (fBitmap != nullptr || fWidget == nullptr)
+		return;
+	_EndDrawing();
+	fWidget->update();
 }
 
 void BView::_EndDrawing()
@@ -180,6 +208,14 @@ void BView::_EndDrawing()
 	fPainter->end();
 	delete fPainter;
 	fPainter = nullptr;
+}
+
+QRect BView::_DeviceClip(QPainter* painter) const
+{
+	QRect all = _Target()->rect();
+	if (!fClipping)
+		return all;
+	return painter->transform().mapRect(fill_rect(fClip)) & all;
 }
 
 static QColor paint_color(rgb_color color, drawing_mode mode)
@@ -196,10 +232,11 @@ void BView::_FillPath(const QPainterPath& path)
 	if (painter == nullptr)
 		return;
 	if (fDrawingMode == B_OP_INVERT) {
-		invert_path(fBitmap->_Image(), painter->transform().map(path));
-		return;
+		invert_path(_Target(), painter->transform().map(path), _DeviceClip(painter));
+	} else {
+		painter->fillPath(path, paint_color(fHighColor, fDrawingMode));
 	}
-	painter->fillPath(path, paint_color(fHighColor, fDrawingMode));
+	_Drawn();
 }
 
 void BView::FillRect(BRect rect, pattern p)
@@ -211,11 +248,12 @@ void BView::FillRect(BRect rect, pattern p)
 	if (area.isEmpty())
 		return;
 	if (fDrawingMode == B_OP_INVERT) {
-		invert_rect(fBitmap->_Image(), painter->transform().mapRect(area));
-		return;
+		invert_rect(_Target(), painter->transform().mapRect(area) & _DeviceClip(painter));
+	} else {
+		rgb_color color = memcmp(&p, &B_SOLID_LOW, sizeof(p)) == 0 ? fLowColor : fHighColor;
+		painter->fillRect(area, paint_color(color, fDrawingMode));
 	}
-	rgb_color color = memcmp(&p, &B_SOLID_LOW, sizeof(p)) == 0 ? fLowColor : fHighColor;
-	painter->fillRect(area, paint_color(color, fDrawingMode));
+	_Drawn();
 }
 
 void BView::StrokeRect(BRect rect, pattern)
@@ -273,7 +311,7 @@ void BView::DrawString(const char* string, BPoint where)
 	QPainter* painter = _BeginDrawing();
 	if (painter == nullptr || string == nullptr || string[0] == '\0')
 		return;
-	QFont font = to_qfont(fFont, fBitmap->_Image());
+	QFont font = to_qfont(fFont, _Target());
 	QString text = QString::fromUtf8(string);
 	if (fDrawingMode == B_OP_INVERT) {
 		QPainterPath path;
@@ -284,6 +322,7 @@ void BView::DrawString(const char* string, BPoint where)
 	painter->setFont(font);
 	painter->setPen(paint_color(fHighColor, fDrawingMode));
 	painter->drawText(to_qpoint(where), text);
+	_Drawn();
 }
 
 void BView::DrawBitmap(const BBitmap* bitmap, BRect destination)
@@ -305,6 +344,7 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 	QRectF from(source.left - bounds.left, source.top - bounds.top, source.Width() + 1,
 		source.Height() + 1);
 	painter->drawImage(shape_rect(destination), *bitmap->_Image(), from);
+	_Drawn();
 }
 
 void BView::Sync()
@@ -312,23 +352,16 @@ void BView::Sync()
 	_EndDrawing();
 }
 
-void BView::Invalidate()
-{
-	Invalidate(Bounds());
-}
-
-void BView::Invalidate(BRect)
-{
-}
 
 BRect BView::Bounds() const
 {
-	return BRect(0, 0, fFrame.Width(), fFrame.Height());
+	return BRect(fOrigin.x, fOrigin.y, fOrigin.x + fFrame.Width(),
+		fOrigin.y + fFrame.Height());
 }
 
 void BView::AddChild(BView* child, BView* before)
 {
-	if (child == nullptr || child->fParent != nullptr)
+	if (child == nullptr || child->fParent != nullptr || child == this)
 		return;
 	int32 index = before != nullptr ? fChildren.IndexOf(before) : -1;
 	if (index < 0)
@@ -336,6 +369,9 @@ void BView::AddChild(BView* child, BView* before)
 	else
 		fChildren.AddItem(child, index);
 	child->fParent = this;
+	// A view added to a view already in a window is at once in that window.
+	if (fWindow != nullptr)
+		child->_AttachToWindow(fWindow, fWidget);
 }
 
 bool BView::RemoveChild(BView* child)
@@ -344,6 +380,8 @@ bool BView::RemoveChild(BView* child)
 		return false;
 	fChildren.RemoveItem(child);
 	child->fParent = nullptr;
+	if (child->fWindow != nullptr)
+		child->_DetachFromWindow();
 	return true;
 }
 
@@ -376,4 +414,243 @@ void BView::_DetachFromBitmap()
 {
 	_EndDrawing();
 	fBitmap = nullptr;
+}
+
+void BView::Invalidate()
+{
+	Invalidate(Bounds());
+}
+
+// Draw runs later, once for everything invalidated meanwhile, as the window system would.
+void BView::Invalidate(BRect rect)
+{
+	if (fWidget == nullptr || fCanvas == nullptr || !rect.IsValid())
+		return;
+	fInvalid = fInvalidPending ? (fInvalid | rect) : rect;
+	if (fInvalidPending)
+		return;
+	fInvalidPending = true;
+	int32 token = Token();
+	QMetaObject::invokeMethod(fWidget, [token]() {
+		BView* view = dynamic_cast<BView*>(BHandler::HandlerForToken(token));
+		if (view != nullptr)
+			view->_FlushInvalid();
+	}, Qt::QueuedConnection);
+}
+
+void BView::_FlushInvalid()
+{
+	if (!fInvalidPending)
+		return;
+	fInvalidPending = false;
+	_Redraw(fInvalid);
+}
+
+void BView::_Redraw(BRect area)
+{
+	if (fCanvas == nullptr)
+		return;
+	area = area & Bounds();
+	if (!area.IsValid())
+		return;
+	_EndDrawing();
+	{
+		QPainter painter(fCanvas);
+		painter.translate(-fOrigin.x, -fOrigin.y);
+		painter.fillRect(fill_rect(area), to_qcolor(fViewColor));
+	}
+	fClip = area;
+	fClipping = true;
+	Draw(area);
+	fClipping = false;
+	_EndDrawing();
+	if (fWidget != nullptr)
+		fWidget->update();
+}
+
+void BView::_CanvasResized()
+{
+	if (fWidget == nullptr || dynamic_cast<ViewWidget*>(fWidget) == nullptr)
+		return;
+	_EndDrawing();
+	QSize size = fWidget->size();
+	if (fCanvas != nullptr && fCanvas->size() == size)
+		return;
+	delete fCanvas;
+	fCanvas = new QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+	fCanvas->setDotsPerMeterX(kDotsPerMeter72);
+	fCanvas->setDotsPerMeterY(kDotsPerMeter72);
+	fCanvas->fill(to_qcolor(fViewColor));
+	Invalidate();
+}
+
+void BView::_Paint(QPainter* painter, const QRect& area)
+{
+	if (fCanvas != nullptr)
+		painter->drawImage(area, *fCanvas, area);
+}
+
+QWidget* BView::_CreateWidget(QWidget* parent)
+{
+	return new ViewWidget(this, parent);
+}
+
+void BView::_AttachToWindow(BWindow* window, QWidget* parentWidget)
+{
+	fWindow = window;
+	window->AddHandler(this);
+	fWidget = _CreateWidget(parentWidget);
+	fWidget->setGeometry(fill_rect(fFrame));
+	fWidget->setVisible(!fHidden);
+	_CanvasResized();
+	AttachedToWindow();
+	for (int32 i = 0; i < CountChildren(); i++) {
+		BView* child = ChildAt(i);
+		if (child->fWindow == nullptr)
+			child->_AttachToWindow(window, fWidget);
+	}
+}
+
+void BView::_DetachFromWindow()
+{
+	for (int32 i = 0; i < CountChildren(); i++) {
+		if (ChildAt(i)->fWindow != nullptr)
+			ChildAt(i)->_DetachFromWindow();
+	}
+	DetachedFromWindow();
+	_EndDrawing();
+	if (fWindow != nullptr)
+		fWindow->RemoveHandler(this);
+	fWindow = nullptr;
+	retire_widget(fWidget);
+	fWidget = nullptr;
+	delete fCanvas;
+	fCanvas = nullptr;
+	fInvalidPending = false;
+}
+
+void BView::_ParentResized(float dw, float dh)
+{
+	// Each edge follows the parent's near edge (1), far edge (2) or centre (3).
+	auto shift = [](uint32 rule, float delta) {
+		return rule == 2 ? delta : rule == 3 ? delta / 2 : 0.0f;
+	};
+	BRect frame = fFrame;
+	frame.left += shift((fResizingMode >> 12) & 0xf, dw);
+	frame.top += shift((fResizingMode >> 8) & 0xf, dh);
+	frame.right += shift((fResizingMode >> 4) & 0xf, dw);
+	frame.bottom += shift(fResizingMode & 0xf, dh);
+	if (frame == fFrame)
+		return;
+	MoveTo(frame.left, frame.top);
+	ResizeTo(frame.Width(), frame.Height());
+}
+
+void BView::MoveTo(float x, float y)
+{
+	fFrame.OffsetTo(x, y);
+	if (fWidget != nullptr)
+		fWidget->setGeometry(fill_rect(fFrame));
+}
+
+void BView::ResizeTo(float width, float height)
+{
+	float dw = width - fFrame.Width();
+	float dh = height - fFrame.Height();
+	if (dw == 0 && dh == 0)
+		return;
+	fFrame.right = fFrame.left + width;
+	fFrame.bottom = fFrame.top + height;
+	for (int32 i = 0; i < CountChildren(); i++)
+		ChildAt(i)->_ParentResized(dw, dh);
+	if (fWidget != nullptr) {
+		fWidget->setGeometry(fill_rect(fFrame));
+		_CanvasResized();
+	}
+	if (fFlags & B_FRAME_EVENTS)
+		FrameResized(width, height);
+}
+
+void BView::ScrollTo(float x, float y)
+{
+	if (x == fOrigin.x && y == fOrigin.y)
+		return;
+	fOrigin.Set(x, y);
+	// The whole view shows new parts of its content; Draw paints them at once.
+	_Redraw(Bounds());
+}
+
+void BView::GetMouse(BPoint* location, uint32* buttons, bool)
+{
+	if (location != nullptr)
+		*location = fMouseWhere;
+	if (buttons != nullptr)
+		*buttons = fMouseButtons;
+}
+
+void BView::_SetMouseState(BPoint where, uint32 buttons)
+{
+	fMouseWhere = where;
+	fMouseButtons = buttons;
+}
+
+void BView::_MouseEvent(int kind, BPoint where, uint32 buttons)
+{
+	_SetMouseState(where, buttons);
+	switch (kind) {
+		case kMouseDown:
+			MouseDown(where);
+			break;
+		case kMouseMoved:
+			MouseMoved(where, Bounds().Contains(where) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW,
+				nullptr);
+			break;
+		case kMouseUp:
+			MouseUp(where);
+			break;
+	}
+}
+
+void BView::Hide()
+{
+	fHidden = true;
+	if (fWidget != nullptr)
+		fWidget->hide();
+}
+
+void BView::Show()
+{
+	fHidden = false;
+	if (fWidget != nullptr)
+		fWidget->show();
+}
+
+bool BView::IsHidden() const
+{
+	return fHidden;
+}
+
+void BView::MakeFocus(bool focus)
+{
+	if (fWidget == nullptr)
+		return;
+	if (focus)
+		fWidget->setFocus(Qt::OtherFocusReason);
+	else
+		fWidget->clearFocus();
+}
+
+bool BView::IsFocus() const
+{
+	return fWidget != nullptr && fWidget->hasFocus();
+}
+
+BPoint BView::ConvertToParent(BPoint point) const
+{
+	return BPoint(point.x - fOrigin.x + fFrame.left, point.y - fOrigin.y + fFrame.top);
+}
+
+BPoint BView::ConvertFromParent(BPoint point) const
+{
+	return BPoint(point.x - fFrame.left + fOrigin.x, point.y - fFrame.top + fOrigin.y);
 }

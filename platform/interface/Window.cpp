@@ -1,0 +1,282 @@
+#include <Window.h>
+
+#include <algorithm>
+#include <vector>
+
+#include <QCloseEvent>
+#include <QApplication>
+#include <QScreen>
+#include <QWindowStateChangeEvent>
+
+#include <Screen.h>
+#include <View.h>
+
+#include "../support/qt_convert.h"
+#include "view_widget.h"
+#include "window_widget.h"
+
+namespace {
+
+std::vector<BWindow*> windows;
+
+}
+
+void register_window(BWindow* window)
+{
+	windows.push_back(window);
+}
+
+void unregister_window(BWindow* window)
+{
+	windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
+}
+
+int window_count()
+{
+	return windows.size();
+}
+
+BWindow* window_at(int index)
+{
+	return index >= 0 && index < (int)windows.size() ? windows[index] : nullptr;
+}
+
+WindowWidget::WindowWidget(BWindow* window)
+	: QWidget(nullptr), fWindow(window)
+{
+}
+
+void WindowWidget::closeEvent(QCloseEvent* event)
+{
+	// The close box asks the window, as Haiku does; the window decides whether to go.
+	event->ignore();
+	if (fWindow != nullptr)
+		fWindow->PostMessage(B_QUIT_REQUESTED);
+}
+
+void WindowWidget::resizeEvent(QResizeEvent*)
+{
+	if (fWindow == nullptr)
+		return;
+	BRect bounds = fWindow->Bounds();
+	if (fWindow->_Root() != nullptr)
+		fWindow->_Root()->ResizeTo(bounds.Width(), bounds.Height());
+	fWindow->FrameResized(bounds.Width(), bounds.Height());
+}
+
+void WindowWidget::moveEvent(QMoveEvent*)
+{
+	if (fWindow != nullptr)
+		fWindow->FrameMoved(fWindow->Frame().LeftTop());
+}
+
+void WindowWidget::changeEvent(QEvent* event)
+{
+	QWidget::changeEvent(event);
+	if (fWindow == nullptr || event->type() != QEvent::WindowStateChange)
+		return;
+	// Maximising is the window's own Zoom, which decides the size itself.
+	if (windowState() & Qt::WindowMaximized) {
+		setWindowState(windowState() & ~Qt::WindowMaximized);
+		BWindow* window = fWindow;
+		QMetaObject::invokeMethod(this, [window]() { window->Zoom(); }, Qt::QueuedConnection);
+	}
+}
+
+BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
+	uint32 workspace)
+	: BLooper(title), fWidget(new WindowWidget(this)), fAdopted(false), fRoot(nullptr),
+	fType(type), fFlags(flags), fWorkspaces(workspace), fMinMax(0, 0, 32768, 32768)
+{
+	Qt::WindowFlags qtFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+		| Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
+	if (!(flags & B_NOT_ZOOMABLE) && !(flags & B_NOT_RESIZABLE))
+		qtFlags |= Qt::WindowMaximizeButtonHint;
+	fWidget->setWindowFlags(qtFlags);
+	fWidget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
+	fWidget->setGeometry(fill_rect(frame));
+	if (flags & B_NOT_RESIZABLE)
+		fWidget->setFixedSize(fWidget->size());
+
+	fRoot = new BView(Bounds(), "_root_", B_FOLLOW_ALL_SIDES, 0);
+	fRoot->_AttachToWindow(this, fWidget);
+	register_window(this);
+}
+
+BWindow::BWindow(QWidget* adopted, const char* title)
+	: BLooper(title), fWidget(adopted), fAdopted(true), fRoot(nullptr),
+	fType(B_TITLED_WINDOW), fFlags(0), fWorkspaces(B_CURRENT_WORKSPACE),
+	fMinMax(0, 0, 32768, 32768)
+{
+}
+
+BWindow::~BWindow()
+{
+	if (fAdopted)
+		return;
+	unregister_window(this);
+	static_cast<WindowWidget*>(fWidget)->Detach();
+	delete fRoot;
+	fRoot = nullptr;
+	retire_widget(fWidget);
+}
+
+void BWindow::FrameResized(float, float)
+{
+}
+
+void BWindow::FrameMoved(BPoint)
+{
+}
+
+void BWindow::Zoom(BPoint origin, float width, float height)
+{
+	MoveTo(origin);
+	ResizeTo(width, height);
+}
+
+void BWindow::Zoom()
+{
+	BRect screen = BScreen(this).Frame();
+	Zoom(BPoint(0, 0), screen.Width(), screen.Height());
+}
+
+void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	BLooper::DispatchMessage(message, handler);
+}
+
+bool BWindow::QuitRequested()
+{
+	return true;
+}
+
+void BWindow::Quit()
+{
+	fWidget->hide();
+	if (!fAdopted)
+		delete this;
+}
+
+void BWindow::Show()
+{
+	fWidget->show();
+}
+
+void BWindow::Hide()
+{
+	fWidget->hide();
+}
+
+bool BWindow::IsHidden() const
+{
+	return fWidget->isHidden();
+}
+
+void BWindow::Activate(bool active)
+{
+	if (active) {
+		fWidget->raise();
+		fWidget->activateWindow();
+	}
+}
+
+void BWindow::AddChild(BView* view, BView* before)
+{
+	if (fRoot != nullptr)
+		fRoot->AddChild(view, before);
+}
+
+bool BWindow::RemoveChild(BView* view)
+{
+	return fRoot != nullptr && fRoot->RemoveChild(view);
+}
+
+int32 BWindow::CountChildren() const
+{
+	return fRoot != nullptr ? fRoot->CountChildren() : 0;
+}
+
+BView* BWindow::ChildAt(int32 index) const
+{
+	return fRoot != nullptr ? fRoot->ChildAt(index) : nullptr;
+}
+
+BView* BWindow::FindView(const char* name) const
+{
+	return fRoot != nullptr ? fRoot->FindView(name) : nullptr;
+}
+
+BRect BWindow::Frame() const
+{
+	return to_brect(fWidget->geometry());
+}
+
+BRect BWindow::Bounds() const
+{
+	QSize size = fWidget->size();
+	return BRect(0, 0, size.width() - 1, size.height() - 1);
+}
+
+void BWindow::MoveTo(BPoint where)
+{
+	MoveTo(where.x, where.y);
+}
+
+void BWindow::MoveTo(float x, float y)
+{
+	QRect geometry = fWidget->geometry();
+	geometry.moveTo((int)x, (int)y);
+	fWidget->setGeometry(geometry);
+}
+
+void BWindow::ResizeTo(float width, float height)
+{
+	width = std::min(std::max(width, fMinMax.left), fMinMax.right);
+	height = std::min(std::max(height, fMinMax.top), fMinMax.bottom);
+	fWidget->resize((int)width + 1, (int)height + 1);
+}
+
+void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, float maxHeight)
+{
+	fMinMax.Set(minWidth, minHeight, maxWidth, maxHeight);
+	auto pixels = [](float value) {
+		return (int)std::min(std::max(value + 1, 1.0f), (float)QWIDGETSIZE_MAX);
+	};
+	fWidget->setMinimumSize(pixels(minWidth), pixels(minHeight));
+	fWidget->setMaximumSize(pixels(maxWidth), pixels(maxHeight));
+}
+
+void BWindow::GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight,
+	float* maxHeight) const
+{
+	if (minWidth != nullptr)
+		*minWidth = fMinMax.left;
+	if (maxWidth != nullptr)
+		*maxWidth = fMinMax.right;
+	if (minHeight != nullptr)
+		*minHeight = fMinMax.top;
+	if (maxHeight != nullptr)
+		*maxHeight = fMinMax.bottom;
+}
+
+void BWindow::SetTitle(const char* title)
+{
+	fWidget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
+	SetName(title);
+}
+
+const char* BWindow::Title() const
+{
+	return Name();
+}
+
+BView* BWindow::CurrentFocus() const
+{
+	for (QWidget* widget = QApplication::focusWidget(); widget != nullptr;
+			widget = widget->parentWidget()) {
+		if (ViewWidget* view = dynamic_cast<ViewWidget*>(widget))
+			return view->View();
+	}
+	return nullptr;
+}

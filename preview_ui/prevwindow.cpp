@@ -1,0 +1,66 @@
+#include "preview_ui/prevwindow.h"
+
+#include <algorithm>
+
+#include <Application.h>
+#include <ScrollBar.h>
+
+#include "model/globals.h"
+#include "preview_ui/preview.h"
+
+prevwindow::prevwindow(BRect frame)
+	: BWindow(frame, "tevra preview", B_DOCUMENT_WINDOW, 0, B_CURRENT_WORKSPACE)
+{
+	float FW = frame.Width(), FH = frame.Height();
+	preview_view = new preview(BRect(0, 0, FW - kScrollBarSize, FH - kScrollBarSize));
+	AddChild(preview_view);
+
+	BRect vertical(0, 0, kScrollBarSize, FH - kScrollBarSize + 1);
+	vertical.OffsetTo(FW - kScrollBarSize + 1, 0);
+	scroll_v = new BScrollBar(vertical, "scrollv", preview_view, 0, 0, B_VERTICAL);
+	AddChild(scroll_v);
+
+	BRect horizontal(0, 0, FW - kScrollBarSize + 1, kScrollBarSize);
+	horizontal.OffsetTo(0, FH - kScrollBarSize + 1);
+	scroll_h = new BScrollBar(horizontal, "scrollh", preview_view, 0, 0, B_HORIZONTAL);
+	AddChild(scroll_h);
+
+	SetSizeLimits(199, scrn.Width() + kScrollBarSize, 119, scrn.Height() + kScrollBarSize);
+	FrameResized(FW, FH);
+	Show();
+}
+
+bool prevwindow::QuitRequested()
+{
+	// Closing the preview ends the whole program, without a question.
+	BMessenger(be_app).SendMessage(B_QUIT_REQUESTED);
+	return true;
+}
+
+void prevwindow::FrameResized(float, float)
+{
+	float SW = scrn.Width(), SH = scrn.Height();
+	float V = scroll_v->Bounds().Height();
+	scroll_v->SetRange(0, std::max(0.0f, SH - V + 1));
+	scroll_v->SetProportion(V / SH);
+	scroll_v->SetSteps(5, V);
+
+	float U = scroll_h->Bounds().Width();
+	scroll_h->SetRange(0, std::max(0.0f, SW - U + 1));
+	scroll_h->SetProportion(U / SW);
+	scroll_h->SetSteps(5, U);
+}
+
+void prevwindow::Zoom(BPoint, float, float)
+{
+	float SW = scrn.Width(), SH = scrn.Height();
+	BRect full(0, 0, SW + kScrollBarSize, SH + kScrollBarSize);
+	if (Bounds() == full) {
+		ResizeTo(saved_frame.Width(), saved_frame.Height());
+		MoveTo(saved_frame.LeftTop());
+	} else {
+		saved_frame = Frame();
+		MoveTo(0, 0);
+		ResizeTo(SW + kScrollBarSize, SH + kScrollBarSize);
+	}
+}
