@@ -24,8 +24,12 @@ void retire_widget(QWidget* widget)
 	if (widget == nullptr)
 		return;
 	// The view is going; events already queued for its widget must find nothing to call.
-	for (ViewWidget* child : widget->findChildren<ViewWidget*>())
-		child->Detach();
+	// ViewWidget has no meta-object of its own, so findChildren<ViewWidget*> would match every
+	// QWidget (a scroll bar too); only a dynamic_cast tells them apart.
+	for (QWidget* child : widget->findChildren<QWidget*>()) {
+		if (ViewWidget* view = dynamic_cast<ViewWidget*>(child))
+			view->Detach();
+	}
 	if (ViewWidget* own = dynamic_cast<ViewWidget*>(widget))
 		own->Detach();
 	for (QObject* child : widget->findChildren<QObject*>())
