@@ -85,7 +85,7 @@ BMessage& BMessage::operator=(const BMessage& other) = default;
 status_t BMessage::AddData(const char* name, type_code type, const void* data,
 	ssize_t numBytes, bool isFixedSize, int32)
 {
-	if (name == nullptr || name[0] == '\0' || data == nullptr || numBytes < 0
+	if (name == nullptr || name[0] == '\0' || data == nullptr || numBytes <= 0
 		|| strlen(name) >= 0xffff || type == B_ANY_TYPE)
 		return B_BAD_VALUE;
 
@@ -558,7 +558,8 @@ status_t BMessage::Unflatten(const char* flatBuffer, ssize_t size)
 		const char* item = data + fh.offset + fh.name_length;
 		const char* itemsEnd = item + fh.data_size;
 		if (f.fixedSize) {
-			if (fh.data_size % fh.count != 0)
+			// Items are never empty, so the count cannot outrun the bytes that hold them.
+			if (fh.data_size % fh.count != 0 || fh.data_size < fh.count)
 				return B_BAD_DATA;
 			uint32 itemSize = fh.data_size / fh.count;
 			for (uint32 n = 0; n < fh.count; n++, item += itemSize)
