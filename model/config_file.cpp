@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <Path.h>
 
@@ -185,13 +187,19 @@ void tevraview::load_config(entry_ref* ref)
 {
 	BEntry entry(ref, false);
 	BPath path(&entry);
-	FILE* file = path.InitCheck() == B_OK ? fopen(path.Path(), "r") : nullptr;
+	// Only a regular file is a design: a folder or a device would never end. Opening without
+	// waiting, so a named pipe with no writer is turned away instead of holding the program.
+	int fd = path.InitCheck() == B_OK
+		? ::open(path.Path(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
 	struct stat st;
-	// Only a regular file is a design: a folder or a device would never end.
-	if (file != nullptr && (fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode))) {
-		fclose(file);
-		file = nullptr;
+	if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+		|| fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
+		::close(fd);
+		fd = -1;
 	}
+	FILE* file = fd >= 0 ? fdopen(fd, "r") : nullptr;
+	if (file == nullptr && fd >= 0)
+		::close(fd);
 	if (file == nullptr) {
 		printf("not found config_file. use default\n");
 		return;
@@ -218,10 +226,12 @@ void tevraview::load_config(entry_ref* ref)
 		} else if (key == "base_color") {
 			scan_hex(value, &base_color);
 		} else if (key == "base_image") {
-			// A path too long to keep whole is no path of ours.
+			// A path too long to keep whole is no path of ours. Only a path that runs to the
+			// end of a cut line was cut; one that ends at a control byte is whole.
 			std::string imagePath = text_value(value);
+			bool whole = !cut || (size_t)(value - text) + imagePath.size() < line.size();
 			entry_ref imageRef;
-			if (!cut && imagePath.size() < sizeof(baseimgpath)
+			if (whole && imagePath.size() < sizeof(baseimgpath)
 				&& get_ref_for_path(imagePath.c_str(), &imageRef) == B_OK)
 				load(&imageRef);
 		} else if (key == "image_bounds") {

@@ -1,7 +1,10 @@
 #include "model/safe_file.h"
 
 #include <cstdio>
+#include <climits>
+#include <cstdlib>
 #include <ctime>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <Directory.h>
@@ -19,6 +22,23 @@ safe_file::safe_file(const char* folder, const char* name)
 	if (fStatus != B_OK)
 		return;
 	fTarget = std::string(folder) + "/" + name;
+	std::string base = std::string(folder) + "/";
+	// A link is saved through, as opening it for writing would: the file it names is
+	// replaced, beside itself, and the link stays.
+	struct stat st;
+	char resolved[PATH_MAX];
+	if (lstat(fTarget.c_str(), &st) == 0 && S_ISLNK(st.st_mode)
+		&& realpath(fTarget.c_str(), resolved) != nullptr) {
+		fTarget = resolved;
+		size_t slash = fTarget.rfind('/');
+		fStatus = directory.SetTo(slash == 0 ? "/" : fTarget.substr(0, slash).c_str());
+		if (fStatus != B_OK)
+			return;
+		name = fTarget.c_str() + slash + 1;
+		base = fTarget.substr(0, slash + 1);
+	}
+	// The new file takes the permissions of the one it replaces.
+	bool replaces = stat(fTarget.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 	// A unique hidden name in the same folder, so the final rename stays on one disk.
 	unsigned seed = (unsigned)getpid() ^ (unsigned)time(nullptr) ^ (unsigned)(uintptr_t)this;
 	for (int attempt = 0; attempt < 100; attempt++) {
@@ -29,7 +49,9 @@ safe_file::safe_file(const char* folder, const char* name)
 			leaf = std::string(".tevra") + suffix;
 		fStatus = directory.CreateFile(leaf.c_str(), &fFile, true);
 		if (fStatus == B_OK) {
-			fTemporary = std::string(folder) + "/" + leaf;
+			fTemporary = base + leaf;
+			if (replaces)
+				chmod(fTemporary.c_str(), st.st_mode & 07777);
 			return;
 		}
 		if (fStatus != B_FILE_EXISTS)
