@@ -71,6 +71,9 @@ BApplication::BApplication(const char* signature)
 			qInstallMessageHandler(quiet_messages);
 		QTemporaryFile* screenConfig = choose_platform();
 		fQtApp = new QApplication(qt_argc, qt_argv);
+		// The choice names a file that goes now; programs started from here choose their own.
+		if (screenConfig != nullptr)
+			unsetenv("QT_QPA_PLATFORM");
 		delete screenConfig;
 	}
 	init_font_catalogue();
