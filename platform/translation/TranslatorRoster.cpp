@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "qt_translator.h"
+#include "tga_translator.h"
 
 BTranslator::BTranslator()
 {
@@ -41,6 +42,7 @@ void BTranslatorRoster::_LoadDefault()
 		return;
 	fIsDefault = false;
 	add_qt_translators(this);
+	fTranslators.push_back(new TgaTranslator());
 }
 
 status_t BTranslatorRoster::AddTranslator(BTranslator* translator)

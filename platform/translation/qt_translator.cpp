@@ -270,6 +270,9 @@ void add_qt_translators(BTranslatorRoster* roster)
 			continue;
 		if (ordered.count(formats.first()) != 0)
 			continue;
+		// Targa files have a reader of their own (tga_translator.h).
+		if (formats.contains("tga"))
+			continue;
 		ordered[formats.first()] = new QtImageTranslator(mime, formats, canRead, canWrite);
 	}
 	for (auto& [name, translator] : ordered)
