@@ -38,7 +38,8 @@ void fill_handles(BView* view, BRect rect)
 	view->SetDrawingMode(B_OP_COPY);
 }
 
-// Tells the panel which object to edit; before the panel exists nobody listens.
+// Tells the panel which object to edit, the index whole (not cut to eight bits); before
+// the panel exists nobody listens.
 void request_edit(int32 index)
 {
 	tevra* app = dynamic_cast<tevra*>(be_app);
@@ -46,7 +47,7 @@ void request_edit(int32 index)
 	if (panel == nullptr)
 		return;
 	BMessage request(kMsgEditRequest);
-	request.AddInt8("edit_no", (int8)index);
+	request.AddInt32("edit_no", index);
 	BMessenger(panel).SendMessage(&request, nullptr, B_INFINITE_TIMEOUT);
 }
 
