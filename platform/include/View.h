@@ -121,6 +121,11 @@ public:
 	// The layer's own: the Qt widget that shows the view in a window. Plain views get a
 	// canvas widget; controls make their own Qt control.
 	virtual QWidget* _CreateWidget(QWidget* parent);
+	// Called once the widget exists, before AttachedToWindow: a control brings its Qt
+	// control in line with its state here.
+	virtual void _WidgetCreated();
+	// The view's font changed: a view with its own Qt control passes it on, in pixels.
+	virtual void _FontChanged();
 	QWidget* _Widget() const { return fWidget; }
 	void _AttachToWindow(BWindow* window, QWidget* parentWidget);
 	void _DetachFromWindow();

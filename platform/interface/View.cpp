@@ -156,11 +156,25 @@ void BView::SetFont(const BFont* font, uint32 mask)
 	}
 	if (mask & B_FONT_SIZE)
 		fFont.SetSize(font->Size());
+	_FontChanged();
 }
 
 void BView::SetFontSize(float size)
 {
 	fFont.SetSize(size);
+	_FontChanged();
+}
+
+void BView::_FontChanged()
+{
+	// A canvas draws text itself with the view's font; a Qt control must be told.
+	if (fWidget != nullptr && dynamic_cast<ViewWidget*>(fWidget) == nullptr)
+		fWidget->setFont(to_qfont(fFont, fWidget));
+}
+
+void BView::_WidgetCreated()
+{
+	_FontChanged();
 }
 
 QImage* BView::_Target() const
@@ -503,6 +517,7 @@ void BView::_AttachToWindow(BWindow* window, QWidget* parentWidget)
 	fWidget->setGeometry(fill_rect(fFrame));
 	fWidget->setVisible(!fHidden);
 	_CanvasResized();
+	_WidgetCreated();
 	AttachedToWindow();
 	for (int32 i = 0; i < CountChildren(); i++) {
 		BView* child = ChildAt(i);

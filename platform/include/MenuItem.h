@@ -1,0 +1,43 @@
+#ifndef _MENU_ITEM_H
+#define _MENU_ITEM_H
+
+#include <string>
+
+#include <Invoker.h>
+
+class BMenu;
+class QAction;
+
+class BMenuItem : public BInvoker {
+public:
+	BMenuItem(const char* label, BMessage* message, char shortcut = 0, uint32 modifiers = 0);
+	BMenuItem(BMenu* submenu, BMessage* message = nullptr);
+	~BMenuItem() override;
+
+	void SetLabel(const char* label);
+	const char* Label() const { return fLabel.c_str(); }
+	// In a radio-mode menu, marking one item unmarks the others.
+	void SetMarked(bool marked);
+	bool IsMarked() const { return fMarked; }
+	void SetEnabled(bool enabled);
+	bool IsEnabled() const { return fEnabled; }
+	BMenu* Menu() const { return fMenu; }
+	BMenu* Submenu() const { return fSubmenu; }
+	status_t Invoke(BMessage* message = nullptr) override;
+
+	// The layer's own.
+	void _SetMenu(BMenu* menu) { fMenu = menu; }
+	void _SetMarkedQuietly(bool marked) { fMarked = marked; }
+	QAction* _Action() const { return fAction; }
+	void _SetAction(QAction* action) { fAction = action; }
+
+private:
+	std::string fLabel;
+	bool fMarked;
+	bool fEnabled;
+	BMenu* fMenu;
+	BMenu* fSubmenu;
+	QAction* fAction;
+};
+
+#endif

@@ -1,0 +1,66 @@
+#include <MenuItem.h>
+
+#include <QAction>
+
+#include <Menu.h>
+
+#include "clock.h"
+
+BMenuItem::BMenuItem(const char* label, BMessage* message, char, uint32)
+	: BInvoker(message, nullptr), fLabel(label != nullptr ? label : ""), fMarked(false),
+	fEnabled(true), fMenu(nullptr), fSubmenu(nullptr), fAction(nullptr)
+{
+}
+
+BMenuItem::BMenuItem(BMenu* submenu, BMessage* message)
+	: BInvoker(message, nullptr), fLabel(submenu != nullptr ? submenu->Name() : ""),
+	fMarked(false), fEnabled(true), fMenu(nullptr), fSubmenu(submenu), fAction(nullptr)
+{
+	if (fSubmenu != nullptr)
+		fSubmenu->_SetSuperitem(this);
+}
+
+BMenuItem::~BMenuItem()
+{
+	if (fMenu != nullptr)
+		fMenu->RemoveItem(fMenu->IndexOf(this));
+	if (fAction != nullptr && fSubmenu == nullptr)
+		fAction->deleteLater();
+	delete fSubmenu;
+}
+
+void BMenuItem::SetLabel(const char* label)
+{
+	fLabel = label != nullptr ? label : "";
+	if (fMenu != nullptr)
+		fMenu->_ItemChanged(this);
+}
+
+void BMenuItem::SetMarked(bool marked)
+{
+	fMarked = marked;
+	if (fMenu != nullptr)
+		fMenu->_ItemMarked(this);
+}
+
+void BMenuItem::SetEnabled(bool enabled)
+{
+	fEnabled = enabled;
+	if (fMenu != nullptr)
+		fMenu->_ItemChanged(this);
+}
+
+status_t BMenuItem::Invoke(BMessage* message)
+{
+	if (!fEnabled)
+		return B_ERROR;
+	if (message == nullptr)
+		message = Message();
+	if (message == nullptr)
+		return B_BAD_VALUE;
+	BMessage copy(*message);
+	copy.AddInt32("index", fMenu != nullptr ? fMenu->IndexOf(this) : -1);
+	copy.AddInt64("when", now_microseconds());
+	copy.AddPointer("source", this);
+	return BInvoker::Invoke(&copy);
+}

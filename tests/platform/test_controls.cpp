@@ -1,0 +1,567 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <QTimer>
+
+#include <Alert.h>
+#include <Button.h>
+#include <CheckBox.h>
+#include <MenuBar.h>
+#include <MenuField.h>
+#include <MenuItem.h>
+#include <PopUpMenu.h>
+#include <RadioButton.h>
+#include <StringView.h>
+#include <TextControl.h>
+#include <Window.h>
+
+namespace {
+
+// Keeps a copy of every message it is sent.
+class recorder : public BHandler {
+public:
+	recorder() : BHandler("recorder") {}
+	void MessageReceived(BMessage* message) override { messages.push_back(*message); }
+	std::vector<BMessage> messages;
+};
+
+int64 monotonic_microseconds()
+{
+	timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return (int64)now.tv_sec * 1000000 + now.tv_nsec / 1000;
+}
+
+void* source_of(const BMessage& message)
+{
+	void* source = nullptr;
+	message.FindPointer("source", &source);
+	return source;
+}
+
+int32 value_of(const BMessage& message)
+{
+	int32 value = -1;
+	message.FindInt32("be:value", &value);
+	return value;
+}
+
+// Lets queued messages and Qt's own events through for a while.
+void settle(int milliseconds = 30)
+{
+	QElapsedTimer timer;
+	timer.start();
+	while (timer.elapsed() < milliseconds)
+		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// A click where Qt counts it as a click on the button: on the indicator for radio buttons
+// and check boxes, whose labels may be shorter than the widget.
+void click(BView* view)
+{
+	QWidget* widget = view->_Widget();
+	QPoint where = widget->rect().center();
+	if (qobject_cast<QRadioButton*>(widget) != nullptr
+		|| qobject_cast<QCheckBox*>(widget) != nullptr) {
+		QStyleOptionButton option;
+		option.initFrom(widget);
+		bool radio = qobject_cast<QRadioButton*>(widget) != nullptr;
+		where = widget->style()->subElementRect(radio ? QStyle::SE_RadioButtonIndicator
+			: QStyle::SE_CheckBoxIndicator, &option, widget).center();
+	}
+	QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, where);
+}
+
+// What a control's caption shows on screen.
+QString shown_caption(QWidget* widget)
+{
+	if (QAbstractButton* button = qobject_cast<QAbstractButton*>(widget))
+		return button->text();
+	if (QLabel* label = qobject_cast<QLabel*>(widget))
+		return label->text();
+	QLabel* label = widget->findChild<QLabel*>();
+	return label != nullptr ? label->text() : QString();
+}
+
+QLineEdit* line_edit(BTextControl* control)
+{
+	return control->_Widget()->findChild<QLineEdit*>();
+}
+
+QPushButton* menu_button(BMenuField* field)
+{
+	return field->_Widget()->findChild<QPushButton*>();
+}
+
+class controls : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		window = new BWindow(BRect(100, 100, 499, 399), "controls", B_TITLED_WINDOW, 0);
+		target = new recorder;
+		window->AddHandler(target);
+		window->Show();
+	}
+
+	void TearDown() override
+	{
+		window->Quit();
+		delete target;
+		settle(5);
+	}
+
+	template <class Control>
+	Control* add(Control* control, BView* parent = nullptr)
+	{
+		if (parent != nullptr)
+			parent->AddChild(control);
+		else
+			window->AddChild(control);
+		return control;
+	}
+
+	BView* group(BRect frame)
+	{
+		BView* view = new BView(frame, "group", B_FOLLOW_NONE, B_WILL_DRAW);
+		window->AddChild(view);
+		view->SetViewColor(200, 255, 255);
+		return view;
+	}
+
+	BWindow* window;
+	recorder* target;
+};
+
+TEST(controls_invoker, ResolvesItsHandlerWhenInvokedAndAlwaysQueues)
+{
+	BWindow* window = new BWindow(BRect(0, 0, 99, 99), "invoker", B_TITLED_WINDOW, 0);
+	recorder late;
+	// Aimed at a handler that joins a looper only afterwards.
+	BInvoker invoker(new BMessage('lazy'), &late);
+	window->AddHandler(&late);
+	EXPECT_EQ(invoker.Target(nullptr), &late);
+
+	EXPECT_EQ(invoker.Invoke(), B_OK);
+	EXPECT_TRUE(late.messages.empty()) << "the handler must not run inside Invoke";
+	invoker.SetMessage(new BMessage('next'));
+	EXPECT_EQ(invoker.Invoke(), B_OK);
+	settle();
+	ASSERT_EQ(late.messages.size(), 2u);
+	EXPECT_EQ(late.messages[0].what, (uint32)'lazy');
+	EXPECT_EQ(late.messages[1].what, (uint32)'next');
+
+	window->RemoveHandler(&late);
+	EXPECT_NE(invoker.Invoke(), B_OK) << "a handler outside any looper cannot be reached";
+	window->Quit();
+	settle(5);
+}
+
+TEST_F(controls, ButtonClickSendsWhenSourceAndValue)
+{
+	BButton* button = add(new BButton(BRect(10, 10, 80, 30), "b", "add", new BMessage('Bhit')));
+	button->SetTarget(target);
+	int64 before = monotonic_microseconds();
+	click(button);
+	settle();
+	int64 after = monotonic_microseconds();
+
+	ASSERT_EQ(target->messages.size(), 1u);
+	const BMessage& message = target->messages[0];
+	EXPECT_EQ(message.what, (uint32)'Bhit');
+	int64 when = 0;
+	ASSERT_EQ(message.FindInt64("when", &when), B_OK);
+	EXPECT_GE(when, before);
+	EXPECT_LE(when, after);
+	EXPECT_EQ(source_of(message), button);
+	EXPECT_EQ(value_of(message), 0);
+	EXPECT_EQ(button->Message()->CountNames(B_ANY_TYPE), 0) << "fields go on a copy";
+}
+
+TEST_F(controls, RadioButtonsAreExclusiveWithinTheirParentOnly)
+{
+	BView* first = group(BRect(10, 10, 390, 40));
+	BView* second = group(BRect(10, 50, 390, 80));
+	BRadioButton* a[3];
+	BRadioButton* b[2];
+	for (int i = 0; i < 3; i++) {
+		a[i] = add(new BRadioButton(BRect(i * 100, 0, i * 100 + 90, 20), "a", "choice",
+			new BMessage('Vchg')), first);
+		a[i]->SetTarget(target);
+	}
+	for (int i = 0; i < 2; i++) {
+		b[i] = add(new BRadioButton(BRect(i * 100, 0, i * 100 + 90, 20), "b", "choice",
+			new BMessage('Vchg')), second);
+		b[i]->SetTarget(target);
+	}
+	auto values = [](BRadioButton** buttons, int count) {
+		std::string result;
+		for (int i = 0; i < count; i++) {
+			bool checked = static_cast<QAbstractButton*>(buttons[i]->_Widget())->isChecked();
+			EXPECT_EQ(checked, buttons[i]->Value() == B_CONTROL_ON) << "widget out of step";
+			result += buttons[i]->Value() == B_CONTROL_ON ? '1' : '0';
+		}
+		return result;
+	};
+
+	click(a[0]);
+	click(a[1]);
+	click(b[0]);
+	settle();
+	EXPECT_EQ(values(a, 3), "010");
+	EXPECT_EQ(values(b, 2), "10") << "the other group keeps its own choice";
+	ASSERT_EQ(target->messages.size(), 3u);
+	EXPECT_EQ(source_of(target->messages[1]), a[1]);
+	EXPECT_EQ(value_of(target->messages[1]), 1);
+
+	// A click on the button that is on keeps it on and still reports.
+	click(a[1]);
+	settle();
+	EXPECT_EQ(values(a, 3), "010");
+	EXPECT_EQ(target->messages.size(), 4u);
+
+	// From code: the siblings go off, and nothing is sent.
+	a[2]->SetValue(B_CONTROL_ON);
+	settle();
+	EXPECT_EQ(values(a, 3), "001");
+	EXPECT_EQ(values(b, 2), "10");
+	EXPECT_EQ(target->messages.size(), 4u);
+}
+
+TEST_F(controls, CheckBoxTogglesAndReportsItsValue)
+{
+	BCheckBox* box = add(new BCheckBox(BRect(10, 10, 110, 30), "auto", "autoset",
+		new BMessage('Vchg')));
+	box->SetTarget(target);
+	QAbstractButton* widget = static_cast<QAbstractButton*>(box->_Widget());
+
+	click(box);
+	settle();
+	EXPECT_EQ(box->Value(), B_CONTROL_ON);
+	EXPECT_TRUE(widget->isChecked());
+	click(box);
+	settle();
+	EXPECT_EQ(box->Value(), B_CONTROL_OFF);
+	EXPECT_FALSE(widget->isChecked());
+	ASSERT_EQ(target->messages.size(), 2u);
+	EXPECT_EQ(value_of(target->messages[0]), 1);
+	EXPECT_EQ(value_of(target->messages[1]), 0);
+
+	box->SetValue(B_CONTROL_ON);
+	settle();
+	EXPECT_TRUE(widget->isChecked());
+	EXPECT_EQ(target->messages.size(), 2u) << "SetValue never invokes";
+}
+
+TEST_F(controls, TextControlCommitsOnEnterAndOnLeavingAfterAnEdit)
+{
+	BTextControl* field = add(new BTextControl(BRect(10, 10, 170, 30), "bounds", "bounds", "",
+		new BMessage('Vchg')));
+	field->SetDivider(50);
+	field->SetTarget(target);
+	BTextControl* other = add(new BTextControl(BRect(10, 40, 170, 60), "when", "when", "",
+		nullptr));
+	window->Activate();
+	ASSERT_TRUE(QTest::qWaitForWindowActive(window->_Widget()));
+	QLineEdit* edit = line_edit(field);
+
+	// The field runs from the divider to the right edge, the label up to the divider.
+	EXPECT_EQ(edit->geometry(), QRect(50, 0, 111, 21));
+	EXPECT_EQ(field->_Widget()->findChild<QLabel*>()->geometry(), QRect(0, 0, 50, 21));
+
+	field->MakeFocus(true);
+	QTest::keyClicks(edit, "1,2,3,4");
+	EXPECT_STREQ(field->Text(), "1,2,3,4");
+	QTest::keyClick(edit, Qt::Key_Return);
+	settle();
+	ASSERT_EQ(target->messages.size(), 1u) << "Enter commits once";
+	EXPECT_EQ(source_of(target->messages[0]), field);
+
+	// Leaving without a further edit commits nothing.
+	other->MakeFocus(true);
+	settle();
+	EXPECT_EQ(target->messages.size(), 1u);
+
+	// Leaving after an edit commits once.
+	field->MakeFocus(true);
+	QTest::keyClick(edit, Qt::Key_Backspace);
+	other->MakeFocus(true);
+	settle();
+	EXPECT_EQ(target->messages.size(), 2u);
+	EXPECT_STREQ(field->Text(), "1,2,3,");
+
+	// Text from the program is shown at once and never sent, even if focus moves after it.
+	field->MakeFocus(true);
+	QTest::keyClicks(edit, "9");
+	field->SetText("5,6,7,8");
+	other->MakeFocus(true);
+	settle();
+	EXPECT_EQ(edit->text(), "5,6,7,8");
+	EXPECT_STREQ(field->Text(), "5,6,7,8");
+	EXPECT_EQ(target->messages.size(), 2u);
+}
+
+TEST_F(controls, TextControlWithoutDividerShowsNoLabel)
+{
+	BTextControl* field = add(new BTextControl(BRect(10, 10, 110, 30), "bg", "", "0,0,1,1",
+		nullptr));
+	field->SetDivider(0);
+	EXPECT_FALSE(field->_Widget()->findChild<QLabel*>()->isVisible());
+	EXPECT_EQ(line_edit(field)->geometry(), QRect(0, 0, 101, 21));
+	EXPECT_EQ(line_edit(field)->text(), "0,0,1,1");
+}
+
+TEST_F(controls, PopUpMenuInRadioModeDrivesItsMenuField)
+{
+	BPopUpMenu* menu = new BPopUpMenu("", true, true);
+	const char* labels[] = {"Serif(Regular)", "Serif(Bold)", "Mono(Regular)"};
+	BMenuItem* items[3];
+	for (int i = 0; i < 3; i++) {
+		BMessage* message = new BMessage('Msel');
+		message->AddInt16("font_no", i);
+		items[i] = new BMenuItem(labels[i], message);
+		menu->AddItem(items[i]);
+	}
+	menu->SetTargetForItems(target);
+	BMenuField* field = add(new BMenuField(BRect(10, 10, 250, 30), "year_font", "year_font",
+		menu));
+	field->SetDivider(50);
+	QPushButton* button = menu_button(field);
+	ASSERT_EQ(button->menu(), menu->_QMenu());
+	ASSERT_EQ(button->menu()->actions().size(), 3);
+	EXPECT_EQ(button->menu()->actions()[1]->text(), "Serif(Bold)");
+
+	items[1]->SetMarked(true);
+	EXPECT_EQ(menu->FindMarked(), items[1]);
+	EXPECT_EQ(button->text(), "Serif(Bold)");
+	items[0]->SetMarked(true);
+	EXPECT_FALSE(items[1]->IsMarked());
+	EXPECT_EQ(menu->FindMarked(), items[0]);
+	EXPECT_EQ(button->text(), "Serif(Regular)");
+
+	// The user's choice through Qt's menu marks the item and sends its message.
+	items[2]->_Action()->trigger();
+	EXPECT_EQ(menu->FindMarked(), items[2]);
+	EXPECT_FALSE(items[0]->IsMarked());
+	EXPECT_TRUE(items[2]->_Action()->isChecked());
+	EXPECT_FALSE(items[0]->_Action()->isChecked());
+	EXPECT_EQ(button->text(), "Mono(Regular)");
+	settle();
+	ASSERT_EQ(target->messages.size(), 1u) << "marking from code sends nothing";
+	const BMessage& message = target->messages[0];
+	EXPECT_EQ(message.what, (uint32)'Msel');
+	EXPECT_EQ(source_of(message), items[2]);
+	int16 font = -1;
+	EXPECT_EQ(message.FindInt16("font_no", &font), B_OK);
+	EXPECT_EQ(font, 2);
+	int64 when = 0;
+	EXPECT_EQ(message.FindInt64("when", &when), B_OK);
+}
+
+TEST_F(controls, MenuBarSpansTheWindowAndSendsItsItems)
+{
+	BMenuBar* bar = new BMenuBar(BRect(0, 0, 20, 20), "menubar");
+	BMenu* file = new BMenu("File");
+	const char* labels[] = {"New", "Open", "Save as", "About", "Quit"};
+	const uint32 codes[] = {'fine', 'fiop', 'fiwr', B_ABOUT_REQUESTED, B_QUIT_REQUESTED};
+	for (int i = 0; i < 5; i++) {
+		BMenuItem* item = new BMenuItem(labels[i], new BMessage(codes[i]));
+		item->SetTarget(target);
+		file->AddItem(item);
+	}
+	bar->AddItem(file);
+	add(bar);
+
+	QMenuBar* widget = qobject_cast<QMenuBar*>(bar->_Widget());
+	ASSERT_NE(widget, nullptr);
+	EXPECT_EQ(bar->Frame().Width(), window->Bounds().Width());
+	EXPECT_EQ(bar->Frame().Height() + 1, widget->sizeHint().height());
+	ASSERT_EQ(widget->actions().size(), 1);
+	QMenu* menu = widget->actions()[0]->menu();
+	ASSERT_NE(menu, nullptr);
+	EXPECT_EQ(widget->actions()[0]->text(), "File");
+
+	// An item added while the bar is showing lands in its place.
+	file->AddItem(new BMenuItem("Extra", new BMessage('xtra')), 1);
+	QStringList texts;
+	for (QAction* action : menu->actions())
+		texts << action->text();
+	EXPECT_EQ(texts, QStringList({"New", "Extra", "Open", "Save as", "About", "Quit"}));
+
+	file->FindItem("Save as")->_Action()->trigger();
+	settle();
+	ASSERT_EQ(target->messages.size(), 1u);
+	EXPECT_EQ(target->messages[0].what, (uint32)'fiwr');
+	EXPECT_EQ(source_of(target->messages[0]), file->FindItem("Save as"));
+	EXPECT_FALSE(file->FindItem("Save as")->IsMarked()) << "a plain menu marks nothing";
+}
+
+TEST_F(controls, SetEnabledGreysTheWidgetAndStopsInput)
+{
+	BPopUpMenu* menu = new BPopUpMenu("");
+	BMenuItem* item = new BMenuItem("PNG", new BMessage('Msel'));
+	item->SetTarget(target);
+	menu->AddItem(item);
+	struct toggle {
+		const char* kind;
+		BView* view;
+		std::function<void(bool)> enable;
+	};
+	std::vector<toggle> cases;
+	std::pair<const char*, BControl*> controls[] = {
+		{"button", new BButton(BRect(10, 10, 80, 30), "b", "del", new BMessage('Bhit'))},
+		{"radio button", new BRadioButton(BRect(10, 40, 80, 60), "r", "wall",
+			new BMessage('Vchg'))},
+		{"check box", new BCheckBox(BRect(10, 70, 80, 90), "c", "auto", new BMessage('Vchg'))},
+		{"text control", new BTextControl(BRect(10, 100, 80, 120), "t", "when", "",
+			new BMessage('Vchg'))},
+	};
+	for (auto& [kind, control] : controls) {
+		control->SetTarget(target);
+		add(control);
+		cases.push_back({kind, control, [control = control](bool on) {
+			control->SetEnabled(on);
+		}});
+	}
+	BMenuField* field = add(new BMenuField(BRect(10, 130, 200, 150), "f", "format", menu));
+	cases.push_back({"menu field", field, [field](bool on) { field->SetEnabled(on); }});
+
+	for (auto& c : cases) {
+		c.enable(false);
+		EXPECT_FALSE(c.view->_Widget()->isEnabled()) << c.kind;
+		click(c.view);
+	}
+	item->SetEnabled(false);
+	EXPECT_FALSE(item->_Action()->isEnabled());
+	item->_Action()->trigger();
+	settle();
+	EXPECT_TRUE(target->messages.empty()) << "a disabled control sends nothing";
+
+	for (auto& c : cases) {
+		c.enable(true);
+		EXPECT_TRUE(c.view->_Widget()->isEnabled()) << c.kind;
+	}
+}
+
+TEST_F(controls, CaptionsWiderThanTheirFrameAreCut)
+{
+	const char* longCaption = "a caption far wider than its frame";
+	BView* views[] = {
+		new BStringView(BRect(0, 0, 40, 16), "cal_type", longCaption),
+		new BRadioButton(BRect(0, 20, 60, 40), "r", longCaption, nullptr),
+		new BCheckBox(BRect(0, 50, 60, 70), "c", longCaption, nullptr),
+		new BTextControl(BRect(0, 80, 120, 100), "t", longCaption, "", nullptr),
+		new BMenuField(BRect(0, 110, 120, 130), "m", longCaption, new BPopUpMenu("")),
+		new BStringView(BRect(0, 140, 200, 156), "short", "fits"),
+		new BRadioButton(BRect(0, 160, 200, 180), "r2", "fits", nullptr),
+	};
+	for (BView* view : views) {
+		add(view);
+		QWidget* widget = view->_Widget();
+		QString shown = shown_caption(widget);
+		if (strcmp(view->Name(), "short") == 0 || strcmp(view->Name(), "r2") == 0) {
+			EXPECT_EQ(shown, "fits") << view->Name();
+			continue;
+		}
+		EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << view->Name() << ": " << qPrintable(shown);
+		EXPECT_GT(shown.size(), 1) << view->Name() << ": keeps what fits";
+		EXPECT_LE(widget->fontMetrics().horizontalAdvance(shown), widget->width())
+			<< view->Name();
+	}
+	EXPECT_STREQ(static_cast<BControl*>(views[1])->Label(), longCaption);
+}
+
+TEST_F(controls, FontSizeReachesTheWidgetInPixels)
+{
+	BButton* button = add(new BButton(BRect(10, 10, 30, 25), "back", "<", nullptr));
+	button->SetFontSize(8);
+	EXPECT_EQ(QFontInfo(button->_Widget()->font()).pixelSize(), 8);
+
+	// A caption that fits at one size is cut when the font grows.
+	BStringView* caption = add(new BStringView(BRect(10, 40, 80, 58), "s", "base_type"));
+	caption->SetFontSize(10);
+	EXPECT_EQ(shown_caption(caption->_Widget()), "base_type");
+	caption->SetFontSize(30);
+	EXPECT_EQ(QFontInfo(caption->_Widget()->font()).pixelSize(), 30);
+	EXPECT_TRUE(shown_caption(caption->_Widget()).endsWith(QChar(0x2026)));
+}
+
+TEST_F(controls, ControlsShowTheirParentsViewColour)
+{
+	BView* parent = group(BRect(10, 10, 210, 80));
+	add(new BCheckBox(BRect(0, 0, 199, 20), "c", "x", nullptr), parent);
+	add(new BStringView(BRect(0, 25, 199, 41), "s", "x"), parent);
+	add(new BRadioButton(BRect(0, 45, 199, 65), "r", "x", nullptr), parent);
+	settle();
+	QImage picture = window->_Widget()->grab().toImage();
+	// Right of the short captions, inside both controls' frames.
+	EXPECT_EQ(picture.pixelColor(10 + 150, 10 + 10), QColor(200, 255, 255));
+	EXPECT_EQ(picture.pixelColor(10 + 150, 10 + 33), QColor(200, 255, 255));
+	EXPECT_EQ(picture.pixelColor(10 + 150, 10 + 55), QColor(200, 255, 255));
+}
+
+// Clicks a button of the alert once it is on screen.
+void answer_alert(int button, QMessageBox::Icon* icon)
+{
+	QTimer::singleShot(10, [button, icon]() {
+		QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+		if (box == nullptr) {
+			answer_alert(button, icon);
+			return;
+		}
+		*icon = box->icon();
+		QList<QAbstractButton*> buttons = box->buttons();
+		// Qt lists them in the order shown, left to right.
+		std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
+			return a->x() < b->x();
+		});
+		buttons[button]->click();
+	});
+}
+
+TEST(controls_alert, GoReturnsTheIndexOfTheButtonPressed)
+{
+	struct {
+		int buttons;
+		int pressed;
+		alert_type type;
+		QMessageBox::Icon icon;
+	} cases[] = {
+		{1, 0, B_INFO_ALERT, QMessageBox::Information},
+		{3, 1, B_WARNING_ALERT, QMessageBox::Warning},
+		{3, 2, B_STOP_ALERT, QMessageBox::Critical},
+	};
+	for (auto& c : cases) {
+		BAlert* alert = new BAlert("", "tevra ver.0.02", "Thank you",
+			c.buttons > 1 ? "Maybe" : nullptr, c.buttons > 2 ? "No" : nullptr,
+			B_WIDTH_AS_USUAL, c.type);
+		QMessageBox::Icon icon = QMessageBox::NoIcon;
+		answer_alert(c.pressed, &icon);
+		EXPECT_EQ(alert->Go(), c.pressed) << c.buttons << " buttons";
+		EXPECT_EQ(icon, c.icon);
+	}
+}
+
+}
