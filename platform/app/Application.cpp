@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QTemporaryFile>
 
+#include "../desktop/desktop_bridge.h"
 #include "../interface/font_catalogue.h"
 #include "../interface/window_widget.h"
 
@@ -78,12 +79,16 @@ BApplication::BApplication(const char* signature)
 	}
 	init_font_catalogue();
 	be_app_messenger = BMessenger(this);
+	// The Tracker's stand-in listens from the start, as the Tracker would.
+	desktop::start_desktop_bridge();
 }
 
 BApplication::~BApplication()
 {
 	while (window_count() > 0)
 		delete window_at(window_count() - 1);
+	// Create mode asks for the background and the colour and ends: both are applied here.
+	desktop::finish_desktop_bridge();
 	be_app_messenger = BMessenger();
 	be_app = nullptr;
 	// Fonts and Qt objects made for this application go with it; another may follow (tests).

@@ -1,0 +1,506 @@
+#include "desktop_bridge.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "run_command.h"
+
+namespace desktop {
+
+limits g_limits;
+
+namespace {
+
+long long now_ms()
+{
+	struct timespec now;
+	clock_gettime(CLOCK_MONOTONIC, &now);
+	return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+// Runs the commands of one application, each within its own time and all within one budget,
+// and keeps the first failure.
+class commands {
+public:
+	commands() : fDeadline(now_ms() + g_limits.total_ms) {}
+
+	bool run(const std::vector<std::string>& argv, command_result* result = nullptr,
+		bool detach = false)
+	{
+		command_result local;
+		command_result& r = result != nullptr ? *result : local;
+		long long left = fDeadline - now_ms();
+		if (left <= 0) {
+			fail(argv[0] + " was not run: the desktop took too long to answer");
+			return false;
+		}
+		command_options options;
+		options.detach = detach;
+		int wanted = detach ? g_limits.detach_wait_ms : g_limits.command_ms;
+		options.timeout_ms = (int)(left < wanted ? left : wanted);
+		r = g_run_command(argv, options);
+		if (r.ok() || (detach && r.how == command_result::running))
+			return true;
+		if (detach && r.how == command_result::exited)
+			fail(argv[0] + " ended at once (status " + std::to_string(r.status) + ")");
+		else
+			fail(describe_failure(argv, r));
+		return false;
+	}
+
+	void fail(const std::string& why)
+	{
+		if (fWhy.empty())
+			fWhy = why;
+	}
+	const std::string& why() const { return fWhy; }
+
+private:
+	long long fDeadline;
+	std::string fWhy;
+};
+
+std::string env_or(const char* name, const std::string& fallback)
+{
+	const char* value = getenv(name);
+	return value != nullptr && value[0] == '/' ? std::string(value) : fallback;
+}
+
+std::string home()
+{
+	const char* value = getenv("HOME");
+	return value != nullptr ? value : "";
+}
+
+std::string fresh_folder()
+{
+	return env_or("XDG_CACHE_HOME", home() + "/.cache") + "/tevra/backgrounds";
+}
+
+// A GVariant string literal, as gsettings and gdbus read their arguments.
+std::string gvariant_string(const std::string& text)
+{
+	std::string quoted = "'";
+	for (char c : text) {
+		if (c == '\\' || c == '\'')
+			quoted += '\\';
+		quoted += c;
+	}
+	return quoted + "'";
+}
+
+// A JavaScript string literal for Plasma's scripting.
+std::string js_string(const std::string& text)
+{
+	std::string quoted = "\"";
+	for (unsigned char c : text) {
+		if (c == '\\' || c == '"') {
+			quoted += '\\';
+			quoted += (char)c;
+		} else if (c < 0x20) {
+			char escape[8];
+			snprintf(escape, sizeof(escape), "\\u%04x", c);
+			quoted += escape;
+		} else {
+			quoted += (char)c;
+		}
+	}
+	return quoted + "\"";
+}
+
+// A colour channel as xfconf reads a double, whatever the locale says about commas.
+std::string unit_fraction(uint8 channel)
+{
+	long millionths = (long)((channel * 1000000L + 127) / 255);
+	char text[16];
+	snprintf(text, sizeof(text), "%ld.%06ld", millionths / 1000000, millionths % 1000000);
+	return text;
+}
+
+// The picture a desktop is given, and its removal if the desktop did not take it.
+class fresh_picture {
+public:
+	fresh_picture(const background& what, commands* run)
+	{
+		if (what.picture.empty())
+			return;
+		std::string error;
+		fPath = fresh_picture_path(what.picture, &error);
+		if (fPath.empty())
+			run->fail(error);
+	}
+
+	bool failed(const background& what) const { return !what.picture.empty() && fPath.empty(); }
+	const std::string& path() const { return fPath; }
+
+	void settle(const commands& run)
+	{
+		if (fPath.empty())
+			return;
+		if (run.why().empty())
+			remove_other_fresh_pictures(fPath);
+		else
+			unlink(fPath.c_str());
+	}
+
+private:
+	std::string fPath;
+};
+
+// --- GNOME and its relatives: one schema each, set through gsettings.
+
+struct gsettings_schema {
+	desktop_kind kind;
+	const char* schema;
+	const char* picture_key;
+	bool picture_is_uri;
+	const char* dark_key; // the picture for the dark style, where the schema has one
+};
+
+const gsettings_schema kSchemas[] = {
+	{k_gnome, "org.gnome.desktop.background", "picture-uri", true, "picture-uri-dark"},
+	{k_cinnamon, "org.cinnamon.desktop.background", "picture-uri", true, nullptr},
+	{k_mate, "org.mate.background", "picture-filename", false, nullptr},
+};
+
+std::string apply_gsettings(const gsettings_schema& schema, const background& what)
+{
+	commands run;
+	command_result listed;
+	if (!run.run({"gsettings", "list-keys", schema.schema}, &listed))
+		return run.why();
+	std::set<std::string> keys;
+	std::istringstream lines(listed.out);
+	for (std::string key; std::getline(lines, key);)
+		keys.insert(key);
+	auto set = [&](const char* key, const std::string& value) {
+		if (keys.count(key) != 0 && run.why().empty())
+			run.run({"gsettings", "set", schema.schema, key, value});
+	};
+
+	fresh_picture picture(what, &run);
+	if (picture.failed(what))
+		return run.why();
+	if (!picture.path().empty()) {
+		std::string value = gvariant_string(schema.picture_is_uri ? file_uri(picture.path())
+			: picture.path());
+		set("picture-options", "'centered'");
+		set(schema.picture_key, value);
+		if (schema.dark_key != nullptr)
+			set(schema.dark_key, value);
+	}
+	if (what.has_color) {
+		set("color-shading-type", "'solid'");
+		set("primary-color", gvariant_string(color_hex(what.color)));
+	}
+	picture.settle(run);
+	return run.why();
+}
+
+// --- KDE Plasma: a script for plasmashell, through D-Bus.
+
+std::string apply_plasma(const background& what)
+{
+	commands run;
+	fresh_picture picture(what, &run);
+	if (picture.failed(what))
+		return run.why();
+
+	// FillMode 6 is Plasma's "Centered"; Color fills what the picture leaves.
+	std::string script = "var all = desktops();\n"
+		"for (var i = 0; i < all.length; i++) {\n"
+		"    var d = all[i];\n"
+		"    d.wallpaperPlugin = \"org.kde.image\";\n"
+		"    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n";
+	if (!picture.path().empty()) {
+		script += "    d.writeConfig(\"Image\", " + js_string(file_uri(picture.path())) + ");\n"
+			"    d.writeConfig(\"FillMode\", 6);\n";
+	}
+	if (what.has_color)
+		script += "    d.writeConfig(\"Color\", " + js_string(color_hex(what.color)) + ");\n";
+	script += "}\n";
+
+	std::string timeoutMs = std::to_string(g_limits.command_ms);
+	std::vector<std::string> dbusSend = {"dbus-send", "--session", "--print-reply",
+		"--reply-timeout=" + timeoutMs, "--dest=org.kde.plasmashell", "/PlasmaShell",
+		"org.kde.PlasmaShell.evaluateScript", "string:" + script};
+	command_result result;
+	if (!run.run(dbusSend, &result) && result.how == command_result::not_found) {
+		// Without libdbus's tools, GLib's will do.
+		commands again;
+		std::string seconds = std::to_string((g_limits.command_ms + 999) / 1000);
+		command_result viaGlib;
+		again.run({"gdbus", "call", "--session", "--timeout", seconds,
+			"--dest", "org.kde.plasmashell", "--object-path", "/PlasmaShell",
+			"--method", "org.kde.PlasmaShell.evaluateScript", gvariant_string(script)}, &viaGlib);
+		picture.settle(again);
+		if (viaGlib.how == command_result::not_found)
+			return "neither dbus-send nor gdbus is installed";
+		return again.why();
+	}
+	picture.settle(run);
+	return run.why();
+}
+
+// --- Xfce: xfdesktop's settings, for every monitor and workspace it knows.
+
+std::string apply_xfce(const background& what)
+{
+	commands run;
+	command_result listed;
+	if (!run.run({"xfconf-query", "-c", "xfce4-desktop", "-l"}, &listed))
+		return run.why();
+	const std::string suffix = "/last-image";
+	std::vector<std::string> backdrops;
+	std::istringstream lines(listed.out);
+	for (std::string property; std::getline(lines, property);) {
+		if (property.rfind("/backdrop/", 0) == 0 && property.size() > suffix.size()
+			&& property.compare(property.size() - suffix.size(), suffix.size(), suffix) == 0)
+			backdrops.push_back(property.substr(0, property.size() - suffix.size()));
+	}
+	if (backdrops.empty())
+		return "xfdesktop has no backdrop settings yet (is xfdesktop running?)";
+
+	fresh_picture picture(what, &run);
+	if (picture.failed(what))
+		return run.why();
+	auto set = [&](const std::string& property, std::vector<std::string> typedValues) {
+		if (!run.why().empty())
+			return;
+		std::vector<std::string> argv = {"xfconf-query", "-c", "xfce4-desktop", "-p", property,
+			"-n"};
+		argv.insert(argv.end(), typedValues.begin(), typedValues.end());
+		run.run(argv);
+	};
+	for (const std::string& base : backdrops) {
+		if (!picture.path().empty()) {
+			set(base + "/image-style", {"-t", "int", "-s", "1"}); // centred
+			set(base + "/last-image", {"-t", "string", "-s", picture.path()});
+		}
+		if (what.has_color) {
+			set(base + "/color-style", {"-t", "int", "-s", "0"}); // solid
+			set(base + "/rgba1", {"-t", "double", "-s", unit_fraction(what.color.red),
+				"-t", "double", "-s", unit_fraction(what.color.green),
+				"-t", "double", "-s", unit_fraction(what.color.blue),
+				"-t", "double", "-s", "1.000000"});
+		}
+	}
+	picture.settle(run);
+	return run.why();
+}
+
+// --- sway: its own command; it restarts its background drawer.
+
+std::string apply_sway(const background& what)
+{
+	commands run;
+	fresh_picture picture(what, &run);
+	if (picture.failed(what))
+		return run.why();
+	std::vector<std::string> argv = {"swaymsg", "output", "*", "bg"};
+	if (!picture.path().empty()) {
+		// sway strips the double quotes, then word-expands the path: the single quotes keep
+		// it one word, unexpanded.
+		if (picture.path().find_first_of("'\"\\") != std::string::npos)
+			return "sway cannot be given the path " + picture.path();
+		argv.push_back("\"'" + picture.path() + "'\"");
+		argv.push_back("center");
+		if (what.has_color)
+			argv.push_back(color_hex(what.color));
+	} else {
+		argv.push_back(color_hex(what.color));
+		argv.push_back("solid_color");
+	}
+	run.run(argv);
+	picture.settle(run);
+	return run.why();
+}
+
+// --- Other Wayland compositors: a swaybg of our own, replacing the one started last time.
+
+std::string swaybg_pid_file()
+{
+	return env_or("XDG_RUNTIME_DIR", fresh_folder()) + "/tevra-swaybg.pid";
+}
+
+// Only a process that is still the swaybg we started is stopped.
+void stop_earlier_swaybg(pid_t keep)
+{
+	std::ifstream in(swaybg_pid_file());
+	long pid = 0;
+	if (!(in >> pid) || pid <= 1 || pid == keep)
+		return;
+	std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+	std::string name;
+	if (!std::getline(comm, name) || name != "swaybg" || getpgid(pid) != pid)
+		return;
+	kill(-(pid_t)pid, SIGTERM);
+	// Our own child (a test, or two runs in one process) is reaped.
+	waitpid(pid, nullptr, WNOHANG);
+}
+
+std::string apply_swaybg(const background& what)
+{
+	commands run;
+	fresh_picture picture(what, &run);
+	if (picture.failed(what))
+		return run.why();
+	std::vector<std::string> argv = {"swaybg"};
+	if (!picture.path().empty()) {
+		argv.insert(argv.end(), {"-i", picture.path(), "-m", "center"});
+		if (what.has_color)
+			argv.insert(argv.end(), {"-c", color_hex(what.color)});
+	} else {
+		argv.insert(argv.end(), {"-c", color_hex(what.color), "-m", "solid_color"});
+	}
+	command_result started;
+	if (run.run(argv, &started, true)) {
+		stop_earlier_swaybg(started.pid);
+		std::string pidFile = swaybg_pid_file();
+		std::filesystem::create_directories(std::filesystem::path(pidFile).parent_path());
+		std::ofstream(pidFile) << started.pid << "\n";
+	}
+	picture.settle(run);
+	return run.why();
+}
+
+}
+
+std::string color_hex(rgb_color color)
+{
+	char text[8];
+	snprintf(text, sizeof(text), "#%02x%02x%02x", color.red, color.green, color.blue);
+	return text;
+}
+
+std::string file_uri(const std::string& path)
+{
+	static const char kHex[] = "0123456789ABCDEF";
+	std::string uri = "file://";
+	for (unsigned char c : path) {
+		if (isalnum(c) || strchr("/-._~", c) != nullptr) {
+			uri += (char)c;
+		} else {
+			uri += '%';
+			uri += kHex[c >> 4];
+			uri += kHex[c & 15];
+		}
+	}
+	return uri;
+}
+
+// Desktops keep what they loaded keyed by its path, and the same output path is written every
+// day, so a desktop told the same path again shows yesterday's picture. A hard link under a
+// new dated name gives each day its own path for no space, without the flash and the race of
+// setting an empty value first and then the path; a copy stands in where links cannot be made.
+std::string fresh_picture_path(const std::string& picture, std::string* error)
+{
+	std::string folder = fresh_folder();
+	std::error_code ignored;
+	std::filesystem::create_directories(folder, ignored);
+
+	std::string name = std::filesystem::path(picture).filename().string();
+	size_t dot = name.rfind('.');
+	std::string stem = dot != std::string::npos && dot > 0 ? name.substr(0, dot) : name;
+	std::string extension = dot != std::string::npos && dot > 0 ? name.substr(dot) : "";
+	// A plain name survives every desktop's quoting.
+	for (std::string* part : {&stem, &extension}) {
+		for (char& c : *part) {
+			if (!isalnum((unsigned char)c) && c != '.' && c != '-' && c != '_')
+				c = '_';
+		}
+	}
+	time_t now = time(nullptr);
+	struct tm local;
+	localtime_r(&now, &local);
+	char stamp[32];
+	strftime(stamp, sizeof(stamp), "%Y%m%d-%H%M%S", &local);
+
+	for (int n = 1; n < 1000; n++) {
+		std::string path = folder + "/" + stem + "-" + stamp
+			+ (n > 1 ? "-" + std::to_string(n) : std::string()) + extension;
+		if (link(picture.c_str(), path.c_str()) == 0)
+			return path;
+		if (errno == EEXIST)
+			continue;
+		if (errno == ENOENT || errno == EACCES || errno == ENOTDIR) {
+			if (access(picture.c_str(), R_OK) != 0) {
+				*error = "cannot read the picture " + picture + ": " + strerror(errno);
+				return "";
+			}
+		}
+		std::error_code copyError;
+		if (std::filesystem::exists(path, copyError))
+			continue;
+		if (std::filesystem::copy_file(picture, path, copyError))
+			return path;
+		*error = "cannot place the picture in " + folder + ": " + copyError.message();
+		return "";
+	}
+	*error = "too many pictures in " + folder;
+	return "";
+}
+
+void remove_other_fresh_pictures(const std::string& keep)
+{
+	std::string folder = fresh_folder();
+	DIR* dir = opendir(folder.c_str());
+	if (dir == nullptr)
+		return;
+	std::string keepName = std::filesystem::path(keep).filename().string();
+	while (struct dirent* entry = readdir(dir)) {
+		std::string name = entry->d_name;
+		if (name == "." || name == ".." || name == keepName)
+			continue;
+		unlinkat(dirfd(dir), name.c_str(), 0);
+	}
+	closedir(dir);
+}
+
+std::string apply_background(desktop_kind kind, const background& what)
+{
+	if (what.picture.empty() && !what.has_color)
+		return "";
+	switch (kind) {
+		case k_gnome:
+		case k_cinnamon:
+		case k_mate:
+			for (const gsettings_schema& schema : kSchemas) {
+				if (schema.kind == kind)
+					return apply_gsettings(schema, what);
+			}
+			break;
+		case k_kde:
+			return apply_plasma(what);
+		case k_xfce:
+			return apply_xfce(what);
+		case k_sway:
+			return apply_sway(what);
+		case k_wayland:
+			return apply_swaybg(what);
+		case k_x11: {
+			const char* display = getenv("DISPLAY");
+			return x11_set_root_background(display != nullptr ? display : "", what);
+		}
+		case k_no_desktop:
+			break;
+	}
+	return "no desktop session to show it (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+}
+
+}
