@@ -75,11 +75,18 @@ void WindowWidget::changeEvent(QEvent* event)
 	QWidget::changeEvent(event);
 	if (fWindow == nullptr || event->type() != QEvent::WindowStateChange)
 		return;
-	// Maximising is the window's own Zoom, which decides the size itself.
+	// Maximising is the window's own Zoom, which decides the size itself. Only the window
+	// system's report zooms: a maximise asked for in code is reported back by the platform
+	// too, and one maximise must zoom once.
 	if (windowState() & Qt::WindowMaximized) {
 		setWindowState(windowState() & ~Qt::WindowMaximized);
-		BWindow* window = fWindow;
-		QMetaObject::invokeMethod(this, [window]() { window->Zoom(); }, Qt::QueuedConnection);
+		if (!event->spontaneous())
+			return;
+		QMetaObject::invokeMethod(this, [this]() {
+			// The window may have gone meanwhile.
+			if (fWindow != nullptr)
+				fWindow->Zoom();
+		}, Qt::QueuedConnection);
 	}
 }
 
