@@ -20,7 +20,8 @@ public:
 	void AboutRequested() override;
 
 	// The configuration panel, once its window exists: the receiver of edit requests.
-	BHandler* config_panel() const;
+	// Virtual so that tests can stand in for the panel.
+	virtual BHandler* config_panel() const;
 
 	void get_translator_for_output();
 	void get_fonts();

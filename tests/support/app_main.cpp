@@ -2,8 +2,20 @@
 
 #include <TranslatorRoster.h>
 
-#include "app/tevra.h"
 #include "model/globals.h"
+#include "preview_ui/prevwindow.h"
+#include "tests/support/test_app.h"
+
+namespace {
+
+test_tevra* the_app = nullptr;
+
+}
+
+test_tevra* test_app()
+{
+	return the_app;
+}
 
 // Platform and system tests run inside the real application object, as the program does:
 // catalogues built, screen measured, settings at their defaults.
@@ -13,6 +25,23 @@ int main(int argc, char** argv)
 	tr = BTranslatorRoster::Default();
 	char arg0[] = "tevra";
 	char* args[] = {arg0, nullptr};
-	tevra app(1, args);
-	return RUN_ALL_TESTS();
+	test_tevra app(1, args);
+	the_app = &app;
+
+	// Config mode opened its windows. Tests make the windows they need themselves, so that no
+	// other preview draws with the shared selection state; what opened is noted.
+	if (app.pwin != nullptr) {
+		app.startup_window.opened = true;
+		app.startup_window.shown = !app.pwin->IsHidden();
+		app.startup_window.frame = app.pwin->Frame();
+		app.startup_window.title = app.pwin->Title();
+	}
+	while (app.CountWindows() > 0)
+		app.WindowAt(app.CountWindows() - 1)->Quit();
+	app.pwin = nullptr;
+	app.cwin = nullptr;
+
+	int result = RUN_ALL_TESTS();
+	the_app = nullptr;
+	return result;
 }

@@ -1,0 +1,227 @@
+#ifndef TEVRA_TEST_PREVIEW_FIXTURE_H
+#define TEVRA_TEST_PREVIEW_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <Bitmap.h>
+#include <FilePanel.h>
+#include <Looper.h>
+#include <Message.h>
+#include <Rect.h>
+#include <ScrollBar.h>
+#include <Window.h>
+
+#include "app/messages.h"
+#include "model/globals.h"
+#include "model/object.h"
+#include "model/tevraview.h"
+#include "preview_ui/preview.h"
+#include "preview_ui/prevwindow.h"
+#include "tests/support/test_app.h"
+#include "tests/support/ui_events.h"
+
+// Failures print rectangles and points as numbers; the types live in the global namespace.
+inline std::ostream& operator<<(std::ostream& out, const BRect& r)
+{
+	return out << "BRect(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom
+		<< ")";
+}
+
+inline std::ostream& operator<<(std::ostream& out, const BPoint& p)
+{
+	return out << "BPoint(" << p.x << ", " << p.y << ")";
+}
+
+// Parameter rows carry a name: tests are named by it, and it is what a failure prints.
+template <typename T>
+std::string case_name(const testing::TestParamInfo<T>& info)
+{
+	return info.param.name;
+}
+
+// Stands in for the configuration panel: keeps the "edit_no" of every 'Preq' it gets.
+class edit_requests : public BLooper {
+public:
+	static constexpr int kNoField = 1000;
+
+	edit_requests() : BLooper("panel stand-in") {}
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what != kMsgEditRequest) {
+			BLooper::MessageReceived(message);
+			return;
+		}
+		int32 index;
+		values.push_back(message->FindInt32("edit_no", &index) == B_OK ? index : kNoField);
+	}
+
+	std::vector<int> values;
+};
+
+// A preview window over a 1024 x 768 picture, as on a screen of that size, on a fixed day,
+// with a stand-in panel; screen, day, settings and panel are put back afterwards.
+class preview_test : public testing::Test {
+protected:
+	static constexpr float SW = 1023;
+	static constexpr float SH = 767;
+
+	void SetUp() override
+	{
+		fScreen = scrn;
+		fToday[0] = now_y;
+		fToday[1] = now_m;
+		fToday[2] = now_d;
+		fToday[3] = now_w;
+		scrn = BRect(0, 0, SW, SH);
+		now_y = 2026;
+		now_m = 1;
+		now_d = 20;
+		now_w = 2;
+		test_app()->panel = &requests;
+	}
+
+	void TearDown() override
+	{
+		test_app()->panel = nullptr;
+		if (window != nullptr)
+			window->Quit();
+		window = nullptr;
+		view = nullptr;
+		delete fp;
+		fp = nullptr;
+		process_events();
+		scrn = fScreen;
+		now_y = fToday[0];
+		now_m = fToday[1];
+		now_d = fToday[2];
+		now_w = fToday[3];
+		// The settings as the application started, for whatever test runs next.
+		tevraview(scrn).clr_obj();
+	}
+
+	// The window, with everything it queued while opening done.
+	void open(BRect frame)
+	{
+		window = new prevwindow(frame);
+		view = window->preview_view;
+		process_events();
+	}
+
+	// A default calendar object with the given bounds, added to the design; its index.
+	int add(BRect bounds)
+	{
+		object* item = new object(nullptr);
+		item->bounds = bounds;
+		obl.AddItem(item);
+		return obl.CountItems() - 1;
+	}
+
+	object* item(int index) const { return (object*)obl.ItemAt(index); }
+
+	// A message to the preview view, as the panel or a file panel sends it, carried out.
+	void post(BMessage* message)
+	{
+		window->PostMessage(message, view);
+		process_events();
+	}
+	void post(uint32 what)
+	{
+		BMessage message(what);
+		post(&message);
+	}
+
+	// What the panel does when it picks an object: sets the selection and asks for 'slct'.
+	void select(int index)
+	{
+		sel_no = index;
+		post(kMsgSelect);
+	}
+
+	// The composed picture's pixel as 0xRRGGBB.
+	uint32 picture_at(int x, int y) const
+	{
+		const BBitmap* bitmap = view->calview->wallbmp;
+		uint32 value;
+		memcpy(&value, (const char*)bitmap->Bits() + (size_t)y * bitmap->BytesPerRow() + x * 4,
+			sizeof(value));
+		return value & 0xffffff;
+	}
+
+	// How many pixels of area (in picture coordinates, all shown) differ from the picture.
+	int differing_pixels(const shown_picture& shown, BRect area) const
+	{
+		int count = 0;
+		for (int y = (int)area.top; y <= (int)area.bottom; y++) {
+			for (int x = (int)area.left; x <= (int)area.right; x++)
+				count += shown.at(x, y) != picture_at(x, y);
+		}
+		return count;
+	}
+
+	// How many of the four corners of rect carry exactly one handle on the screen: the 7 x 7
+	// square around the corner inverted from the picture, the ring around it untouched.
+	int handles_shown(const shown_picture& shown, BRect rect) const
+	{
+		BPoint corners[] = {rect.LeftTop(), rect.RightTop(), rect.LeftBottom(),
+			rect.RightBottom()};
+		int count = 0;
+		for (BPoint corner : corners) {
+			bool handle = true;
+			for (int dy = -4; dy <= 4; dy++) {
+				for (int dx = -4; dx <= 4; dx++) {
+					int x = (int)corner.x + dx, y = (int)corner.y + dy;
+					bool inside = dx >= -3 && dx <= 3 && dy >= -3 && dy <= 3;
+					uint32 expected = picture_at(x, y) ^ (inside ? 0xffffff : 0);
+					handle = handle && shown.at(x, y) == expected;
+				}
+			}
+			count += handle;
+		}
+		return count;
+	}
+
+	// The window's zoom, as the zoom button or the preview asks for it.
+	void zoom() { static_cast<BWindow*>(window)->Zoom(); }
+
+	// Where a shown window asked to go to the screen's left top ends up: window systems keep
+	// its border on the screen (Qt's offscreen platform by two pixels).
+	static BPoint screen_origin()
+	{
+		BWindow* probe = new BWindow(BRect(100, 100, 300, 200), "probe", B_TITLED_WINDOW, 0);
+		probe->Show();
+		process_events();
+		probe->MoveTo(0, 0);
+		process_events();
+		BPoint origin = probe->Frame().LeftTop();
+		probe->Quit();
+		return origin;
+	}
+
+	// A frame asked for at the screen's left top, where the window system puts it.
+	static BRect at_screen_origin(BRect frame)
+	{
+		BPoint origin = screen_origin();
+		return frame.OffsetByCopy(origin.x, origin.y);
+	}
+
+	// The frame of a window that shows the whole picture and its scroll bars.
+	static BRect full_frame()
+	{
+		return at_screen_origin(BRect(0, 0, SW + kScrollBarSize, SH + kScrollBarSize));
+	}
+
+	prevwindow* window = nullptr;
+	preview* view = nullptr;
+	edit_requests requests;
+
+private:
+	BRect fScreen;
+	int32 fToday[4];
+};
+
+#endif

@@ -1,0 +1,33 @@
+#ifndef TEVRA_TEST_TEST_APP_H
+#define TEVRA_TEST_TEST_APP_H
+
+#include <string>
+
+#include <Rect.h>
+
+#include "app/tevra.h"
+
+// The application every platform and system test runs in: the real tevra, started in config
+// mode, whose configuration panel a test may replace with a handler of its own.
+class test_tevra : public tevra {
+public:
+	test_tevra(int argc, char** argv) : tevra(argc, argv) {}
+	BHandler* config_panel() const override
+	{
+		return panel != nullptr ? panel : tevra::config_panel();
+	}
+
+	BHandler* panel = nullptr;
+
+	// What config mode opened at start, before the tests closed it.
+	struct {
+		bool opened = false;
+		bool shown = false;
+		BRect frame;
+		std::string title;
+	} startup_window;
+};
+
+test_tevra* test_app();
+
+#endif

@@ -1,0 +1,152 @@
+#include "tests/support/ui_events.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWidget>
+
+#include <FilePanel.h>
+#include <InterfaceDefs.h>
+#include <ScrollBar.h>
+#include <View.h>
+#include <Window.h>
+
+namespace {
+
+Qt::MouseButton qt_button(uint32 button)
+{
+	switch (button) {
+		case B_PRIMARY_MOUSE_BUTTON:
+			return Qt::LeftButton;
+		case B_SECONDARY_MOUSE_BUTTON:
+			return Qt::RightButton;
+		case B_TERTIARY_MOUSE_BUTTON:
+			return Qt::MiddleButton;
+		default:
+			return Qt::NoButton;
+	}
+}
+
+}
+
+void send_mouse(BView* view, mouse_kind kind, BPoint where, uint32 button)
+{
+	QWidget* widget = view->_Widget();
+	if (widget == nullptr)
+		return;
+	BRect bounds = view->Bounds();
+	QPointF local(where.x - bounds.left, where.y - bounds.top);
+	QPointF global = widget->mapToGlobal(local);
+	Qt::MouseButton changed = qt_button(button);
+	QEvent::Type type = QEvent::MouseMove;
+	Qt::MouseButtons held = changed;
+	switch (kind) {
+		case mouse_down:
+			type = QEvent::MouseButtonPress;
+			break;
+		case mouse_moved:
+			changed = Qt::NoButton;
+			break;
+		case mouse_up:
+			type = QEvent::MouseButtonRelease;
+			held = Qt::NoButton;
+			break;
+	}
+	QMouseEvent event(type, local, global, changed, held, Qt::NoModifier);
+	QCoreApplication::sendEvent(widget, &event);
+}
+
+void drag(BView* view, BPoint from, BPoint to, uint32 button)
+{
+	send_mouse(view, mouse_down, from, button);
+	send_mouse(view, mouse_moved, to, button);
+	send_mouse(view, mouse_up, to, button);
+}
+
+void click(BView* view, BPoint where, uint32 button)
+{
+	send_mouse(view, mouse_down, where, button);
+	send_mouse(view, mouse_up, where, button);
+}
+
+void process_events(int ms)
+{
+	QElapsedTimer timer;
+	timer.start();
+	// A few rounds at least, so that a message posted while handling another gets its turn.
+	for (int round = 0; round < 5 || timer.elapsed() < ms; round++) {
+		QCoreApplication::sendPostedEvents();
+		QCoreApplication::processEvents(QEventLoop::AllEvents);
+		QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+	}
+}
+
+shown_picture grab_view(BView* view)
+{
+	shown_picture shown;
+	QWidget* widget = view->_Widget();
+	if (widget == nullptr)
+		return shown;
+	QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+	shown.area = view->Bounds();
+	shown.width = image.width();
+	shown.height = image.height();
+	shown.pixels.resize((size_t)shown.width * shown.height);
+	for (int y = 0; y < shown.height; y++) {
+		const uint32* row = (const uint32*)image.constScanLine(y);
+		for (int x = 0; x < shown.width; x++)
+			shown.pixels[(size_t)y * shown.width + x] = row[x] & 0xffffff;
+	}
+	return shown;
+}
+
+void close_window(BWindow* window)
+{
+	window->_Widget()->close();
+}
+
+void maximise_window(BWindow* window)
+{
+	window->_Widget()->setWindowState(window->_Widget()->windowState() | Qt::WindowMaximized);
+}
+
+void move_scroll_knob(BScrollBar* bar, int value)
+{
+	if (QScrollBar* shown = dynamic_cast<QScrollBar*>(bar->_Widget()))
+		shown->setSliderPosition(value);
+}
+
+void click_scroll_arrow(BScrollBar* bar, bool forward)
+{
+	if (QScrollBar* shown = dynamic_cast<QScrollBar*>(bar->_Widget()))
+		shown->triggerAction(forward ? QAbstractSlider::SliderSingleStepAdd
+			: QAbstractSlider::SliderSingleStepSub);
+}
+
+void shown_scroll_range(BScrollBar* bar, int* min, int* max, int* singleStep)
+{
+	QScrollBar* shown = dynamic_cast<QScrollBar*>(bar->_Widget());
+	*min = shown != nullptr ? shown->minimum() : -1;
+	*max = shown != nullptr ? shown->maximum() : -1;
+	*singleStep = shown != nullptr ? shown->singleStep() : -1;
+}
+
+bool choose_in_file_panel(BFilePanel* panel, const std::string& path)
+{
+	QFileDialog* dialog = dynamic_cast<QFileDialog*>(panel->Window()->_Widget());
+	if (dialog == nullptr)
+		return false;
+	dialog->selectFile(QString::fromStdString(path));
+	// What the dialog's Open or Save button does.
+	static_cast<QDialog*>(dialog)->accept();
+	return dialog->result() == QDialog::Accepted;
+}
+
+void cancel_file_panel(BFilePanel* panel)
+{
+	if (QFileDialog* dialog = dynamic_cast<QFileDialog*>(panel->Window()->_Widget()))
+		dialog->reject();
+}
