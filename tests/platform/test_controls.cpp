@@ -508,6 +508,43 @@ TEST_F(controls, FontSizeReachesTheWidgetInPixels)
 	EXPECT_TRUE(shown_caption(caption->_Widget()).endsWith(QChar(0x2026)));
 }
 
+// A view taken out of its window and put back (as the panel does to bring its selector row
+// to the front) gets a new Qt widget, which must show the view's state as it was.
+TEST_F(controls, ControlsKeepTheirStateWhenPutBackIntoTheWindow)
+{
+	BRadioButton* radio = add(new BRadioButton(BRect(10, 10, 110, 30), "r", "wall",
+		new BMessage('Vchg')));
+	radio->SetTarget(target);
+	radio->SetValue(B_CONTROL_ON);
+	radio->SetFontSize(8);
+	BTextControl* field = add(new BTextControl(BRect(10, 40, 170, 60), "t", "when", "", nullptr));
+	field->SetDivider(50);
+	QTest::keyClicks(line_edit(field), "-3");
+	field->SetEnabled(false);
+	BPopUpMenu* menu = new BPopUpMenu("");
+	menu->AddItem(new BMenuItem("image/png", nullptr));
+	BMenuField* menuField = add(new BMenuField(BRect(10, 70, 170, 90), "m", "format", menu));
+
+	for (BView* view : {(BView*)radio, (BView*)field, (BView*)menuField}) {
+		window->RemoveChild(view);
+		window->AddChild(view);
+	}
+	settle();
+	EXPECT_TRUE(static_cast<QAbstractButton*>(radio->_Widget())->isChecked());
+	EXPECT_EQ(QFontInfo(radio->_Widget()->font()).pixelSize(), 8);
+	EXPECT_EQ(line_edit(field)->text(), "-3");
+	EXPECT_FALSE(field->_Widget()->isEnabled());
+	EXPECT_EQ(line_edit(field)->geometry().left(), 50);
+	menu->ItemAt(0)->SetMarked(true);
+	EXPECT_EQ(menu_button(menuField)->menu(), menu->_QMenu());
+	EXPECT_EQ(menu_button(menuField)->text(), "image/png");
+
+	click(radio);
+	settle();
+	ASSERT_EQ(target->messages.size(), 1u);
+	EXPECT_EQ(source_of(target->messages[0]), radio);
+}
+
 TEST_F(controls, ControlsShowTheirParentsViewColour)
 {
 	BView* parent = group(BRect(10, 10, 210, 80));
