@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <Alert.h>
 #include <Entry.h>
 #include <FilePanel.h>
 #include <Screen.h>
@@ -11,6 +12,8 @@
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
+#include "config_ui/configview.h"
+#include "config_ui/configwindow.h"
 #include "preview_ui/prevwindow.h"
 
 namespace {
@@ -53,6 +56,7 @@ tevra::tevra(int argc, char** argv)
 	} else {
 		float W = scrn.Width(), H = scrn.Height();
 		pwin = new prevwindow(BRect(10, 30, W - 420, H - 10));
+		cwin = new configwindow(BRect(W - 400, H - 400, W, H));
 	}
 
 	delete view;
@@ -92,7 +96,7 @@ void tevra::create(const char* configPath, const char* outputPath)
 
 BHandler* tevra::config_panel() const
 {
-	return nullptr;
+	return cwin != nullptr ? cwin->panel : nullptr;
 }
 
 tevra::~tevra()
@@ -115,4 +119,10 @@ tevra::~tevra()
 
 void tevra::AboutRequested()
 {
+	BAlert* about = new BAlert("", "tevra ver.0.02\n\n"
+		"Calendar wallpapers: a base colour or picture with single dates, months and years,\n"
+		"Japanese holidays, era years and traditional month names.\n\n"
+		"Made by the tevra developers.", "Thank you", nullptr, nullptr, B_WIDTH_AS_USUAL,
+		B_INFO_ALERT);
+	about->Go();
 }

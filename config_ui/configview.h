@@ -1,0 +1,140 @@
+#ifndef TEVRA_CONFIGVIEW_H
+#define TEVRA_CONFIGVIEW_H
+
+#include <vector>
+
+#include <View.h>
+
+#include "model/object.h"
+
+class BButton;
+class BCheckBox;
+class BMenuField;
+class BPopUpMenu;
+class BRadioButton;
+class BStringView;
+class BTextControl;
+class rgbslider;
+class slider;
+
+// The settings panel: a selector row, and two pages that take turns below it, one for the
+// base picture and the output, one for the calendar being edited.
+class configview : public BView {
+public:
+	configview(BRect frame);
+	~configview() override;
+
+	void MessageReceived(BMessage* message) override;
+	void AttachedToWindow() override;
+	void Draw(BRect updateRect) override;
+
+	// Shows object which (-1: the base page; below -1: the page in view, refreshed).
+	void redraw(int which);
+	BPopUpMenu* setupfontmenu(int which);
+	BPopUpMenu* setupformatmenu();
+
+	int32 edit_no;
+
+	BView* config_base;
+	BView* config_item;
+	BView* base_mode_gr;
+	BRadioButton* mono;
+	BRadioButton* img_c;
+	BRadioButton* img_f;
+	BRadioButton* img_p;
+	BButton* search;
+	BTextControl* base_col;
+	BTextControl* base_fn;
+	BTextControl* bg_bounds_tc;
+	BTextControl* screen_col;
+	BCheckBox* auto_cb;
+	BCheckBox* textback_cb;
+	rgbslider* base_col_sl;
+	rgbslider* scrn_col_sl;
+	BStringView* sel_label;
+	BButton* back;
+	BButton* next;
+	BButton* add;
+	BButton* del;
+	BTextControl* bounds;
+	BTextControl* bg_col;
+	BTextControl* when;
+	BTextControl* mark_col;
+	BTextControl* year_col;
+	BTextControl* month_col;
+	BTextControl* day_col;
+	BTextControl* sun_col;
+	BTextControl* sat_col;
+	BTextControl* holy_col;
+	BTextControl* year_size;
+	BTextControl* month_size;
+	BTextControl* day_size;
+	BView* bg_type_gr;
+	BView* cal_type_gr;
+	BView* year_type_gr;
+	BView* month_type_gr;
+	BView* today_deco_gr;
+	BRadioButton* bg_wall;
+	BRadioButton* bg_bubble;
+	BRadioButton* day;
+	BRadioButton* month;
+	BRadioButton* year;
+	BRadioButton* digit_y;
+	BRadioButton* chinese_y;
+	BRadioButton* gengo;
+	BRadioButton* digit_m;
+	BRadioButton* chinese_m;
+	BRadioButton* old;
+	BRadioButton* english;
+	BRadioButton* mark_color;
+	BRadioButton* mark_reverse;
+	BRadioButton* mark_circle;
+	BMenuField* year_font;
+	BMenuField* month_font;
+	BMenuField* day_font;
+	BMenuField* output_format;
+	slider* year_size_sl;
+	slider* month_size_sl;
+	slider* day_size_sl;
+	rgbslider* bg_col_sl;
+	rgbslider* mark_col_sl;
+	rgbslider* year_col_sl;
+	rgbslider* month_col_sl;
+	rgbslider* day_col_sl;
+	rgbslider* sun_col_sl;
+	rgbslider* sat_col_sl;
+	rgbslider* holy_col_sl;
+
+private:
+	// One colour of the edited object: its text field, its slider and its field.
+	struct color_row {
+		BTextControl* text;
+		rgbslider* knobs;
+		uint32 object::*field;
+		const char* format;
+	};
+	struct size_row {
+		BTextControl* text;
+		slider* knob;
+		int32 object::*field;
+	};
+
+	void _ValueChanged(BMessage* message);
+	bool _ObjectValueChanged(void* source, object* item);
+	void _SliderMoved(BMessage* message);
+	void _ButtonHit(BMessage* message);
+	void _MenuSelected(BMessage* message);
+	void _OpenFilePanel(uint32 code);
+	void _SendToPreview(uint32 code);
+	void _SendToPreview(BMessage* message);
+	object* _Edited() const;
+	void _BuildBasePage();
+	void _BuildItemPage();
+
+	std::vector<color_row> fColorRows;
+	std::vector<size_row> fSizeRows;
+	bool fBaseShown;
+	bool fItemShown;
+};
+
+#endif

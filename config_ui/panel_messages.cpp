@@ -1,0 +1,384 @@
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <Button.h>
+#include <CheckBox.h>
+#include <FilePanel.h>
+#include <MenuItem.h>
+#include <RadioButton.h>
+#include <TextControl.h>
+
+#include "app/messages.h"
+#include "app/tevra.h"
+#include "config_ui/configview.h"
+#include "config_ui/field_text.h"
+#include "config_ui/rgbslider.h"
+#include "config_ui/slider.h"
+#include "model/globals.h"
+#include "preview_ui/preview.h"
+#include "preview_ui/prevwindow.h"
+
+namespace {
+
+// "%d": a whole 32-bit number, or nothing read.
+const char* scan_int(const char* text, int32* value)
+{
+	char* end;
+	errno = 0;
+	long long number = strtoll(text, &end, 10);
+	if (end == text || errno == ERANGE || number < INT32_MIN || number > INT32_MAX)
+		return nullptr;
+	*value = (int32)number;
+	return end;
+}
+
+// "%x": a 32-bit hexadecimal number.
+bool scan_hex(const char* text, uint32* value)
+{
+	char* end;
+	errno = 0;
+	const char* start = text;
+	while (*start == ' ' || *start == '\t')
+		start++;
+	if (*start == '-')
+		return false;
+	unsigned long long number = strtoull(start, &end, 16);
+	if (end == start || errno == ERANGE || number > 0xffffffffULL)
+		return false;
+	*value = (uint32)number;
+	return true;
+}
+
+// "%d,%d,%d,%d": all four, or nothing.
+bool scan_rect(const char* text, BRect* rect)
+{
+	int32 v[4];
+	for (int i = 0; i < 4; i++) {
+		if (i > 0) {
+			if (*text != ',')
+				return false;
+			text++;
+		}
+		text = scan_int(text, &v[i]);
+		if (text == nullptr)
+			return false;
+	}
+	rect->Set(v[0], v[1], v[2], v[3]);
+	return true;
+}
+
+
+BView* preview_view()
+{
+	tevra* app = dynamic_cast<tevra*>(be_app);
+	if (app == nullptr || app->pwin == nullptr)
+		return nullptr;
+	return app->pwin->preview_view;
+}
+
+}
+
+void configview::_SendToPreview(uint32 code)
+{
+	BMessage message(code);
+	_SendToPreview(&message);
+}
+
+void configview::_SendToPreview(BMessage* message)
+{
+	if (BView* target = preview_view())
+		BMessenger(target).SendMessage(message, nullptr, B_INFINITE_TIMEOUT);
+}
+
+void configview::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kMsgValueChanged:
+			_ValueChanged(message);
+			break;
+		case kMsgSliderMoved:
+			_SliderMoved(message);
+			break;
+		case kMsgButtonHit:
+			_ButtonHit(message);
+			break;
+		case kMsgMenuSelected:
+			_MenuSelected(message);
+			break;
+		case kMsgEditRequest: {
+			// The index comes whole; an int8 from an older sender still works.
+			int32 index;
+			int8 small;
+			if (message->FindInt32("edit_no", &index) != B_OK) {
+				if (message->FindInt8("edit_no", &small) != B_OK)
+					break;
+				index = small;
+			}
+			redraw(index);
+			_SendToPreview(kMsgRedraw);
+			break;
+		}
+		case kMsgSearchImage:
+		case kMsgFileOpen:
+		case kMsgFileSave:
+			_OpenFilePanel(message->what);
+			break;
+		case kMsgTypedImage: {
+			entry_ref ref;
+			if (get_ref_for_path(base_fn->Text(), &ref) != B_OK)
+				break;
+			BMessage load(kMsgLoadImage);
+			load.AddRef("refs", &ref);
+			_SendToPreview(&load);
+			break;
+		}
+		case kMsgFileNew:
+			_SendToPreview(kMsgClear);
+			break;
+		default:
+			BView::MessageReceived(message);
+			break;
+	}
+}
+
+void configview::_ValueChanged(BMessage* message)
+{
+	void* source;
+	if (message->FindPointer("source", &source) != B_OK)
+		return;
+	object* item = _Edited();
+
+	if (source == auto_cb || source == textback_cb) {
+		int32 value = 0;
+		message->FindInt32("be:value", &value);
+		(source == auto_cb ? autoset : ::textback) = value != 0;
+		return;
+	}
+	if (source == screen_col) {
+		if (scan_hex(screen_col->Text(), &scrn_color))
+			scrn_col_sl->SetValue(scrn_color);
+		else
+			set_text(screen_col, "%06x", (unsigned)scrn_color);
+		return;
+	}
+	if (source == bg_bounds_tc) {
+		// A half-typed value changes nothing: the field shows the stored one again.
+		if (!scan_rect(bg_bounds_tc->Text(), &::bg_bounds))
+			set_rect_text(bg_bounds_tc, ::bg_bounds);
+	} else if (source == base_col) {
+		if (scan_hex(base_col->Text(), &base_color))
+			base_col_sl->SetValue(base_color);
+		else
+			set_text(base_col, "%06x", (unsigned)base_color);
+	} else if (source == mono || source == img_c || source == img_f || source == img_p) {
+		base_mode = source == mono ? kBaseColor : source == img_c ? kBaseFitScreen
+			: source == img_f ? kBaseCenter : kBaseFitRect;
+	} else {
+		if (!_ObjectValueChanged(source, item))
+			return;
+	}
+	_SendToPreview(kMsgRedraw);
+}
+
+// The controls of the object page; false when there is no object to change.
+bool configview::_ObjectValueChanged(void* source, object* item)
+{
+	bool objectControl = source == bounds || source == when || source == bg_wall
+		|| source == bg_bubble || source == day || source == month || source == year
+		|| source == digit_y || source == chinese_y || source == gengo || source == digit_m
+		|| source == chinese_m || source == old || source == english || source == mark_color
+		|| source == mark_reverse || source == mark_circle;
+	for (const color_row& row : fColorRows)
+		objectControl |= source == row.text;
+	for (const size_row& row : fSizeRows)
+		objectControl |= source == row.text;
+	if (!objectControl)
+		return true;
+	if (item == nullptr)
+		return false;
+
+	if (source == bounds) {
+		if (!scan_rect(bounds->Text(), &item->bounds))
+			set_rect_text(bounds, item->bounds);
+	} else if (source == when) {
+		if (scan_int(when->Text(), &item->when) == nullptr)
+			set_text(when, "%d", (int)item->when);
+	} else if (source == bg_wall || source == bg_bubble) {
+		item->bg_type = source == bg_wall ? 0 : 1;
+	} else if (source == day || source == month || source == year) {
+		item->type = source == day ? kTypeDay : source == month ? kTypeMonth : kTypeYear;
+		redraw(-2);
+	} else if (source == digit_y || source == chinese_y || source == gengo) {
+		item->year_type = source == digit_y ? 0 : source == chinese_y ? 1 : 2;
+	} else if (source == digit_m || source == chinese_m || source == old
+		|| source == english) {
+		item->month_type = source == digit_m ? 0 : source == chinese_m ? 1
+			: source == old ? 2 : 3;
+	} else if (source == mark_color || source == mark_reverse || source == mark_circle) {
+		item->today_mark = source == mark_color ? 0 : source == mark_reverse ? 1 : 2;
+	}
+	for (const color_row& row : fColorRows) {
+		if (source != row.text)
+			continue;
+		// The stored colour keeps every typed bit, alpha included; the slider shows what
+		// it can.
+		if (scan_hex(row.text->Text(), &(item->*row.field)))
+			row.knobs->SetValue(item->*row.field);
+		else
+			set_text(row.text, row.format, (unsigned)(item->*row.field));
+	}
+	for (const size_row& row : fSizeRows) {
+		if (source != row.text)
+			continue;
+		if (scan_int(row.text->Text(), &(item->*row.field)) != nullptr)
+			row.knob->SetValue(item->*row.field);
+		else
+			set_text(row.text, "%d", (int)(item->*row.field));
+	}
+	return true;
+}
+
+void configview::_SliderMoved(BMessage* message)
+{
+	void* source;
+	if (message->FindPointer("source", &source) != B_OK)
+		return;
+	float value = 0;
+	int32 argb = 0;
+	bool hasValue = message->FindFloat("value", &value) == B_OK;
+	bool hasColor = message->FindInt32("argb", &argb) == B_OK;
+
+	if (source == scrn_col_sl) {
+		if (hasColor) {
+			scrn_color = argb;
+			set_text(screen_col, "%06x", (unsigned)scrn_color);
+		}
+		return;
+	}
+	if (source == base_col_sl) {
+		if (hasColor) {
+			base_color = argb;
+			set_text(base_col, "%06x", (unsigned)base_color);
+		}
+		_SendToPreview(kMsgRedraw);
+		return;
+	}
+	object* item = _Edited();
+	if (item == nullptr)
+		return;
+	for (const size_row& row : fSizeRows) {
+		if (source == row.knob && hasValue) {
+			item->*row.field = (int32)value;
+			set_text(row.text, "%d", (int)(item->*row.field));
+		}
+	}
+	for (const color_row& row : fColorRows) {
+		if (source == row.knobs && hasColor) {
+			item->*row.field = argb;
+			set_text(row.text, row.format, (unsigned)(item->*row.field));
+		}
+	}
+	_SendToPreview(kMsgRedraw);
+}
+
+void configview::_ButtonHit(BMessage* message)
+{
+	void* source;
+	if (message->FindPointer("source", &source) != B_OK)
+		return;
+	int32 n = obl.CountItems();
+	int32 e = edit_no;
+	int32 e2 = n == 0 ? -1 : e;
+	if (n > 0 && source == back)
+		e2 = (e < 0 ? n : e) - 1;
+	else if (n > 0 && source == next)
+		e2 = e < n - 1 ? e + 1 : -1;
+	// An index that no longer names an object counts as the base page.
+	if (e2 >= n)
+		e2 = -1;
+
+	enum { kNone, kSelection, kList } change = e2 != e ? kSelection : kNone;
+	if (source == del && e2 >= 0) {
+		delete (object*)obl.RemoveItem(e2);
+		e2 = -1;
+		change = kList;
+	}
+	if (source == add) {
+		object* copied = e2 >= 0 ? (object*)obl.ItemAt(e2) : nullptr;
+		e2 = e2 + 1;
+		obl.AddItem(new object(copied), e2);
+		change = kList;
+	}
+	if (change == kNone)
+		return;
+	redraw(e2);
+	::sel_no = e2;
+	_SendToPreview(change == kSelection ? kMsgSelect : kMsgRedraw);
+}
+
+void configview::_MenuSelected(BMessage* message)
+{
+	void* source;
+	if (message->FindPointer("source", &source) != B_OK)
+		return;
+	int8 fontMenu = -1;
+	int16 fontNumber = 0;
+	int16 formatNumber = -1;
+	message->FindInt8("font_menu", &fontMenu);
+	message->FindInt16("font_no", &fontNumber);
+	message->FindInt16("format_no", &formatNumber);
+
+	if (fontMenu >= 0) {
+		object* item = _Edited();
+		if (item == nullptr)
+			return;
+		// The label is "family(style)"; a family may itself hold parentheses.
+		std::string label = ((BMenuItem*)source)->Label();
+		if (!label.empty())
+			label.pop_back();
+		size_t open = label.rfind('(');
+		std::string family = label.substr(0, open);
+		std::string style = open == std::string::npos ? "" : label.substr(open + 1);
+		switch (fontMenu) {
+			case 1:
+				set_font_name(item->year_font, family.c_str(), style.c_str());
+				item->year_font_no = fontNumber;
+				break;
+			case 2:
+				set_font_name(item->month_font, family.c_str(), style.c_str());
+				item->month_font_no = fontNumber;
+				break;
+			case 3:
+				set_font_name(item->day_font, family.c_str(), style.c_str());
+				item->day_font_no = fontNumber;
+				break;
+		}
+		_SendToPreview(kMsgRedraw);
+	} else if (formatNumber >= 0) {
+		outfmt = formatNumber;
+	}
+}
+
+void configview::_OpenFilePanel(uint32 code)
+{
+	// One file panel at a time, whichever command opened it.
+	if (fp != nullptr)
+		return;
+	BView* target = preview_view();
+	if (target == nullptr)
+		return;
+	file_panel_mode mode = code == kMsgFileSave ? B_SAVE_PANEL : B_OPEN_PANEL;
+	BMessage answer(code == kMsgSearchImage ? kMsgLoadImage
+		: code == kMsgFileOpen ? kMsgLoadConfig : kMsgSaveConfig);
+	const char* title = code == kMsgSearchImage ? "select base-image"
+		: code == kMsgFileOpen ? "load config" : "save config";
+	BMessenger messenger(target);
+	fp = new BFilePanel(mode, &messenger, nullptr, B_FILE_NODE, false, &answer, nullptr, false,
+		true);
+	fp->Window()->SetTitle(title);
+	fp->Show();
+}
