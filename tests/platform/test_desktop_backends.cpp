@@ -1,0 +1,580 @@
+// Each desktop the bridge applies a background to, without a real desktop: GNOME's settings
+// through gsettings' key-file backend, Plasma through a private D-Bus with a recording
+// stand-in for plasmashell, Xfce, sway and swaybg through recording stand-in commands, and a
+// bare X server under Xvfb, read back through its properties and pixels.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include <QColor>
+#include <QImage>
+
+#include <Message.h>
+#include <Messenger.h>
+#include <Node.h>
+#include <Screen.h>
+
+#include "platform/desktop/desktop_bridge.h"
+#include "platform/desktop/run_command.h"
+#include "tests/platform/desktop_support.h"
+
+// Xlib's macros come last.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+using namespace desktop_test;
+
+namespace {
+
+const rgb_color kColour = {0x33, 0x66, 0x99, 255};
+
+// A home, cache and runtime folder of the test's own, no desktop unless a test names one, and
+// the bridge's limits short enough for tests.
+class backend_test : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		fEnv.no_desktop();
+		fEnv.set("HOME", fHome.path());
+		fEnv.unset("XDG_CONFIG_HOME");
+		fEnv.set("XDG_CACHE_HOME", fHome.file("cache"));
+		fEnv.set("XDG_RUNTIME_DIR", fHome.path());
+		fSavedLimits = desktop::g_limits;
+		desktop::g_limits.detach_wait_ms = 200;
+		fHome.write("wall.png", "the first picture");
+	}
+	void TearDown() override { desktop::g_limits = fSavedLimits; }
+
+	desktop::background picture_and_colour() const
+	{
+		desktop::background what;
+		what.picture = fHome.file("wall.png");
+		what.has_color = true;
+		what.color = kColour;
+		return what;
+	}
+
+	// Today's picture replaces yesterday's under the same path, as create mode writes it.
+	void rewrite_picture(const std::string& content)
+	{
+		fHome.write("next.png", content);
+		ASSERT_EQ(rename(fHome.file("next.png").c_str(), fHome.file("wall.png").c_str()), 0);
+	}
+
+	std::string fresh_folder() const { return fHome.file("cache/tevra/backgrounds"); }
+	std::vector<std::string> fresh_pictures() const
+	{
+		std::vector<std::string> names;
+		if (DIR* dir = opendir(fresh_folder().c_str())) {
+			while (struct dirent* entry = readdir(dir)) {
+				if (entry->d_name[0] != '.')
+					names.push_back(fresh_folder() + "/" + entry->d_name);
+			}
+			closedir(dir);
+		}
+		return names;
+	}
+
+	temp_dir fHome;
+	scoped_env fEnv;
+	desktop::limits fSavedLimits;
+};
+
+ino_t inode(const std::string& path)
+{
+	struct stat info;
+	return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+// --- GNOME: the real gsettings, writing a key file of the test's own.
+
+class Gnome : public backend_test {
+protected:
+	void SetUp() override
+	{
+		backend_test::SetUp();
+		if (!on_path("gsettings"))
+			GTEST_SKIP() << "gsettings is not installed (scripts/install-deps installs it)";
+		fEnv.set("GSETTINGS_BACKEND", "keyfile");
+		fEnv.set("XDG_CONFIG_HOME", fHome.file("config"));
+	}
+
+	std::map<std::string, std::string> background_keys() const
+	{
+		std::map<std::string, std::string> keys;
+		std::istringstream in(read_file(fHome.file("config/glib-2.0/settings/keyfile")));
+		bool inside = false;
+		for (std::string line; std::getline(in, line);) {
+			if (!line.empty() && line[0] == '[')
+				inside = line == "[org/gnome/desktop/background]";
+			else if (inside && line.find('=') != std::string::npos)
+				keys[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
+		}
+		return keys;
+	}
+};
+
+TEST_F(Gnome, CentredPictureForBothStylesAndSolidColour)
+{
+	ASSERT_EQ(desktop::apply_background(desktop::k_gnome, picture_and_colour()), "");
+	std::vector<std::string> fresh = fresh_pictures();
+	ASSERT_EQ(fresh.size(), 1u);
+	EXPECT_EQ(inode(fresh[0]), inode(fHome.file("wall.png"))) << "a link, not a copy";
+
+	std::map<std::string, std::string> keys = background_keys();
+	const std::string uri = "'" + desktop::file_uri(fresh[0]) + "'";
+	EXPECT_EQ(keys["picture-uri"], uri);
+	EXPECT_EQ(keys["picture-uri-dark"], uri);
+	EXPECT_EQ(keys["picture-options"], "'centered'");
+	EXPECT_EQ(keys["primary-color"], "'#336699'");
+	EXPECT_EQ(keys["color-shading-type"], "'solid'");
+}
+
+TEST_F(Gnome, SamePathNextDayGivesANewUriAndDropsTheOldLink)
+{
+	ASSERT_EQ(desktop::apply_background(desktop::k_gnome, picture_and_colour()), "");
+	std::string first = background_keys()["picture-uri"];
+	std::vector<std::string> before = fresh_pictures();
+	ASSERT_EQ(before.size(), 1u);
+
+	rewrite_picture("the second picture");
+	ASSERT_EQ(desktop::apply_background(desktop::k_gnome, picture_and_colour()), "");
+	std::vector<std::string> after = fresh_pictures();
+	ASSERT_EQ(after.size(), 1u);
+	EXPECT_NE(after[0], before[0]);
+	EXPECT_NE(background_keys()["picture-uri"], first);
+	EXPECT_EQ(background_keys()["picture-uri"], "'" + desktop::file_uri(after[0]) + "'");
+	EXPECT_EQ(read_file(after[0]), "the second picture");
+}
+
+TEST_F(Gnome, MissingSchemaIsNamedAndLeavesNoLink)
+{
+	// Cinnamon's schema is not installed here: gsettings itself says so.
+	std::string why = desktop::apply_background(desktop::k_cinnamon, picture_and_colour());
+	EXPECT_NE(why.find("gsettings failed"), std::string::npos) << why;
+	EXPECT_NE(why.find("org.cinnamon.desktop.background"), std::string::npos) << why;
+	EXPECT_TRUE(fresh_pictures().empty());
+}
+
+// --- Plasma: evaluateScript on a private session bus, answered by a recording stand-in.
+
+class Plasma : public backend_test {
+protected:
+	void SetUp() override
+	{
+		backend_test::SetUp();
+		if (!on_path("dbus-daemon"))
+			GTEST_SKIP() << "dbus-daemon is not installed (scripts/install-deps installs it)";
+		fBus.reset(new helper_process({"dbus-daemon", "--session", "--nofork",
+			"--print-address=1"}));
+		ASSERT_EQ(fBus->first_line().rfind("unix:", 0), 0u) << fBus->first_line();
+		fEnv.set("DBUS_SESSION_BUS_ADDRESS", fBus->first_line());
+	}
+	void TearDown() override
+	{
+		fShell.reset();
+		fBus.reset();
+		backend_test::TearDown();
+	}
+
+	void start_plasmashell()
+	{
+		fShell.reset(new helper_process({PLASMASHELL_STAND_IN, fHome.file("scripts")}));
+		ASSERT_EQ(fShell->first_line(), "ready");
+	}
+	std::string scripts() const { return read_file(fHome.file("scripts")); }
+
+	std::unique_ptr<helper_process> fBus, fShell;
+};
+
+struct plasma_row {
+	const char* name;
+	bool only_gdbus; // dbus-send is missing; GLib's tool calls
+};
+
+void PrintTo(const plasma_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class PlasmaTools : public Plasma, public testing::WithParamInterface<plasma_row> {};
+
+TEST_P(PlasmaTools, EveryDesktopGetsTheCentredImageAndColour)
+{
+	std::unique_ptr<stand_ins> bin;
+	if (GetParam().only_gdbus) {
+		ASSERT_TRUE(on_path("gdbus"));
+		bin.reset(new stand_ins(&fEnv, false));
+		bin->link("gdbus", "/usr/bin/gdbus");
+	}
+	start_plasmashell();
+	ASSERT_EQ(desktop::apply_background(desktop::k_kde, picture_and_colour()), "");
+	std::vector<std::string> fresh = fresh_pictures();
+	ASSERT_EQ(fresh.size(), 1u);
+
+	std::string got = scripts();
+	EXPECT_EQ(got.find("--- end of script ---"), got.rfind("--- end of script ---"))
+		<< "one script";
+	for (const std::string& part : {std::string("var all = desktops();"),
+			std::string("d.wallpaperPlugin = \"org.kde.image\";"),
+			std::string("d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];"),
+			"d.writeConfig(\"Image\", \"" + desktop::file_uri(fresh[0]) + "\");",
+			std::string("d.writeConfig(\"FillMode\", 6);"),
+			std::string("d.writeConfig(\"Color\", \"#336699\");")})
+		EXPECT_NE(got.find(part), std::string::npos) << part << "\nin:\n" << got;
+}
+
+INSTANTIATE_TEST_SUITE_P(Tools, PlasmaTools, testing::Values(plasma_row{"DbusSend", false},
+		plasma_row{"GdbusWithoutDbusSend", true}),
+	[](const testing::TestParamInfo<plasma_row>& info) { return std::string(info.param.name); });
+
+TEST_F(Plasma, NoPlasmashellOnTheBusIsNamed)
+{
+	std::string why = desktop::apply_background(desktop::k_kde, picture_and_colour());
+	EXPECT_NE(why.find("dbus-send failed"), std::string::npos) << why;
+	EXPECT_NE(why.find("org.kde.plasmashell"), std::string::npos) << why;
+	EXPECT_TRUE(fresh_pictures().empty()) << "the desktop did not take it";
+}
+
+// --- Xfce: every monitor's and workspace's backdrop, through xfconf-query.
+
+class Xfce : public backend_test {};
+
+TEST_F(Xfce, EveryBackdropGetsTheCentredImageAndSolidColour)
+{
+	stand_ins bin(&fEnv);
+	fHome.write("properties", "/backdrop/screen0/monitorVirtual-1/workspace0/color-style\n"
+		"/backdrop/screen0/monitorVirtual-1/workspace0/last-image\n"
+		"/backdrop/screen0/monitorVirtual-1/workspace1/last-image\n"
+		"/backdrop/screen0/monitorHDMI-1/workspace0/last-image\n"
+		"/backdrop/single-workspace-mode\n"
+		"/desktop-icons/style\n");
+	bin.add("xfconf-query", "case \"$*\" in *' -l') cat '" + fHome.file("properties") + "';; esac\n");
+	ASSERT_EQ(desktop::apply_background(desktop::k_xfce, picture_and_colour()), "");
+	std::vector<std::string> fresh = fresh_pictures();
+	ASSERT_EQ(fresh.size(), 1u);
+
+	std::vector<std::vector<std::string>> want = {{"-c", "xfce4-desktop", "-l"}};
+	for (const char* base : {"/backdrop/screen0/monitorVirtual-1/workspace0",
+			"/backdrop/screen0/monitorVirtual-1/workspace1",
+			"/backdrop/screen0/monitorHDMI-1/workspace0"}) {
+		std::vector<std::string> set = {"-c", "xfce4-desktop", "-p"};
+		auto with = [&](const std::string& property, std::vector<std::string> values) {
+			std::vector<std::string> call = set;
+			call.push_back(std::string(base) + property);
+			call.push_back("-n");
+			call.insert(call.end(), values.begin(), values.end());
+			want.push_back(call);
+		};
+		with("/image-style", {"-t", "int", "-s", "1"});
+		with("/last-image", {"-t", "string", "-s", fresh[0]});
+		with("/color-style", {"-t", "int", "-s", "0"});
+		with("/rgba1", {"-t", "double", "-s", "0.200000", "-t", "double", "-s", "0.400000",
+			"-t", "double", "-s", "0.600000", "-t", "double", "-s", "1.000000"});
+	}
+	EXPECT_EQ(bin.calls("xfconf-query"), want);
+}
+
+TEST_F(Xfce, NoBackdropsYetIsNamed)
+{
+	stand_ins bin(&fEnv);
+	bin.add("xfconf-query", "echo /desktop-icons/style\n");
+	std::string why = desktop::apply_background(desktop::k_xfce, picture_and_colour());
+	EXPECT_NE(why.find("no backdrop settings"), std::string::npos) << why;
+	EXPECT_EQ(bin.calls("xfconf-query").size(), 1u);
+}
+
+// --- sway: one command to every output.
+
+struct sway_row {
+	const char* name;
+	const char* stand_in; // what the stand-in does after recording
+	const char* why;      // "" when applied
+};
+
+void PrintTo(const sway_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class Sway : public backend_test, public testing::WithParamInterface<sway_row> {};
+
+TEST_P(Sway, OutputCommandWithQuotedPathAndColour)
+{
+	stand_ins bin(&fEnv);
+	bin.add("swaymsg", GetParam().stand_in);
+	std::string why = desktop::apply_background(desktop::k_sway, picture_and_colour());
+	EXPECT_EQ(why, GetParam().why);
+	std::vector<std::vector<std::string>> calls = bin.calls("swaymsg");
+	ASSERT_EQ(calls.size(), 1u);
+	ASSERT_EQ(calls[0].size(), 6u);
+	EXPECT_EQ(std::vector<std::string>(calls[0].begin(), calls[0].begin() + 3),
+		(std::vector<std::string>{"output", "*", "bg"}));
+	std::string path = calls[0][3];
+	ASSERT_GE(path.size(), 4u);
+	EXPECT_EQ(path.substr(0, 2) + path.substr(path.size() - 2), "\"''\"");
+	path = path.substr(2, path.size() - 4);
+	EXPECT_EQ(path.rfind(fresh_folder() + "/wall-", 0), 0u) << path;
+	EXPECT_EQ(calls[0][4], "center");
+	EXPECT_EQ(calls[0][5], "#336699");
+	// A fresh picture stays only while the desktop shows it.
+	EXPECT_EQ(fresh_pictures().size(), std::string(GetParam().why).empty() ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, Sway, testing::Values(
+		sway_row{"Applied", "echo '[ { \"success\": true } ]'\n", ""},
+		sway_row{"Refused", "echo 'Error: Invalid output *' >&2; exit 2\n",
+			"swaymsg failed (status 2): Error: Invalid output *"}),
+	[](const testing::TestParamInfo<sway_row>& info) { return std::string(info.param.name); });
+
+// --- Other Wayland compositors: a swaybg of our own, replacing the one started before.
+
+class Swaybg : public backend_test {
+protected:
+	pid_t recorded_pid() const { return atoi(read_file(fHome.file("tevra-swaybg.pid")).c_str()); }
+};
+
+TEST_F(Swaybg, NewDrawerReplacesTheOneBefore)
+{
+	stand_ins bin(&fEnv);
+	bin.add("swaybg", "trap 'exit 0' TERM\nwhile :; do sleep 1; done\n");
+	ASSERT_EQ(desktop::apply_background(desktop::k_wayland, picture_and_colour()), "");
+	pid_t first = recorded_pid();
+	ASSERT_GT(first, 0);
+	EXPECT_FALSE(process_gone(first));
+	std::vector<std::string> fresh = fresh_pictures();
+	ASSERT_EQ(fresh.size(), 1u);
+	EXPECT_EQ(bin.calls("swaybg"), (std::vector<std::vector<std::string>>{
+		{"-i", fresh[0], "-m", "center", "-c", "#336699"}}));
+
+	rewrite_picture("the second picture");
+	ASSERT_EQ(desktop::apply_background(desktop::k_wayland, picture_and_colour()), "");
+	pid_t second = recorded_pid();
+	EXPECT_NE(second, first);
+	EXPECT_TRUE(eventually([&] { return process_gone(first); })) << "the earlier drawer stops";
+	EXPECT_FALSE(process_gone(second));
+	EXPECT_EQ(bin.calls("swaybg").size(), 2u);
+	kill(-second, SIGTERM);
+	waitpid(second, nullptr, 0);
+	waitpid(first, nullptr, WNOHANG);
+}
+
+TEST_F(Swaybg, DrawerThatFailsAtOnceIsReported)
+{
+	stand_ins bin(&fEnv);
+	bin.add("swaybg", "exit 1\n");
+	desktop::g_limits.detach_wait_ms = 5000;
+	std::string why = desktop::apply_background(desktop::k_wayland, picture_and_colour());
+	EXPECT_EQ(why, "swaybg ended at once (status 1)");
+	EXPECT_TRUE(fresh_pictures().empty());
+}
+
+// --- A bare X server: the root window's pixmap, as X wallpaper setters leave it.
+
+class X11 : public backend_test {
+protected:
+	void SetUp() override
+	{
+		backend_test::SetUp();
+		if (!on_path("Xvfb"))
+			GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps installs it)";
+		// Xvfb picks a free display number and writes it to descriptor 3.
+		fServer.reset(new helper_process({"Xvfb", "-displayfd", "3", "-screen", "0", "64x48x24",
+			"-nolisten", "tcp", "-noreset"}, 3));
+		ASSERT_FALSE(fServer->first_line().empty()) << "Xvfb did not start";
+		fDisplayName = ":" + fServer->first_line();
+		fEnv.set("DISPLAY", fDisplayName);
+		fDisplay = XOpenDisplay(fDisplayName.c_str());
+		ASSERT_NE(fDisplay, nullptr);
+
+		// The picture: 32 x 24, red left half and blue right half, to show unscaled.
+		mkdir(fHome.file("Desktop").c_str(), 0755);
+		write_picture(Qt::red, Qt::blue);
+		BMessage record(0);
+		record.AddInt32("be:bgndimginfoworkspaces", 1);
+		record.AddString("be:bgndimginfopath", fHome.file("wall.png").c_str());
+		std::string flat(record.FlattenedSize(), '\0');
+		record.Flatten(&flat[0], flat.size());
+		BNode(fHome.file("Desktop").c_str()).WriteAttr("be:bgndimginfo", B_MESSAGE_TYPE, 0,
+			flat.data(), flat.size());
+		desktop::start_desktop_bridge();
+	}
+	void TearDown() override
+	{
+		desktop::apply_pending();
+		if (fDisplay != nullptr)
+			XCloseDisplay(fDisplay);
+		fServer.reset();
+		backend_test::TearDown();
+	}
+
+	void write_picture(Qt::GlobalColor left, Qt::GlobalColor right)
+	{
+		QImage picture(32, 24, QImage::Format_RGB32);
+		for (int y = 0; y < 24; y++)
+			for (int x = 0; x < 32; x++)
+				picture.setPixel(x, y, QColor(x < 16 ? left : right).rgb());
+		ASSERT_TRUE(picture.save(QString::fromStdString(fHome.file("next.png")), "PNG"));
+		ASSERT_EQ(rename(fHome.file("next.png").c_str(), fHome.file("wall.png").c_str()), 0);
+	}
+
+	// What the Tracker's stand-in does with 'Tbgr' and the colour, as create mode sends them.
+	std::string apply_through_the_bridge()
+	{
+		BMessenger("application/x-vnd.Be-TRAK").SendMessage('Tbgr');
+		BScreen().SetDesktopColor(kColour, true);
+		return desktop::apply_pending();
+	}
+
+	unsigned long root_property(const char* name)
+	{
+		Atom type;
+		int format;
+		unsigned long count, after;
+		unsigned char* data = nullptr;
+		unsigned long id = 0;
+		if (XGetWindowProperty(fDisplay, DefaultRootWindow(fDisplay),
+				XInternAtom(fDisplay, name, False), 0, 1, False, XA_PIXMAP, &type, &format,
+				&count, &after, &data) == Success && data != nullptr && count == 1)
+			id = *(unsigned long*)data;
+		if (data != nullptr)
+			XFree(data);
+		return id;
+	}
+
+	// The root window's pixels as 0xrrggbb.
+	std::vector<unsigned long> root_pixels(const std::vector<std::pair<int, int>>& points)
+	{
+		XImage* image = XGetImage(fDisplay, DefaultRootWindow(fDisplay), 0, 0, 64, 48, AllPlanes,
+			ZPixmap);
+		std::vector<unsigned long> pixels;
+		if (image == nullptr)
+			return pixels;
+		for (auto point : points)
+			pixels.push_back(XGetPixel(image, point.first, point.second) & 0xffffff);
+		XDestroyImage(image);
+		return pixels;
+	}
+
+	std::unique_ptr<helper_process> fServer;
+	std::string fDisplayName;
+	Display* fDisplay = nullptr;
+};
+
+int x_errors = 0;
+int count_error(Display*, XErrorEvent*)
+{
+	x_errors++;
+	return 0;
+}
+
+TEST_F(X11, RootPixmapCentredOnTheColourOutlivesTheSetter)
+{
+	ASSERT_EQ(apply_through_the_bridge(), "");
+	unsigned long root = root_property("_XROOTPMAP_ID");
+	EXPECT_NE(root, 0u);
+	EXPECT_EQ(root_property("ESETROOT_PMAP_ID"), root);
+	// The setter's connection has closed; the pixmap it named is still there for others (a
+	// terminal's pseudo-transparency) to read.
+	auto* old = XSetErrorHandler(count_error);
+	x_errors = 0;
+	Window rootWindow;
+	int x, y;
+	unsigned int width = 0, height = 0, border, depth;
+	XGetGeometry(fDisplay, root, &rootWindow, &x, &y, &width, &height, &border, &depth);
+	XSync(fDisplay, False);
+	XSetErrorHandler(old);
+	EXPECT_EQ(x_errors, 0);
+	EXPECT_EQ(width, 64u);
+	EXPECT_EQ(height, 48u);
+	// The picture sits
+	// at (16, 12) to (47, 35) of the 64 x 48 screen.
+	EXPECT_EQ(root_pixels({{0, 0}, {15, 11}, {16, 12}, {31, 35}, {32, 12}, {47, 35}, {48, 36},
+			{63, 47}}),
+		(std::vector<unsigned long>{0x336699, 0x336699, 0xff0000, 0xff0000, 0x0000ff, 0x0000ff,
+			0x336699, 0x336699}));
+}
+
+TEST_F(X11, NextPictureFreesTheOnePixmapBefore)
+{
+	ASSERT_EQ(apply_through_the_bridge(), "");
+	unsigned long first = root_property("_XROOTPMAP_ID");
+	write_picture(Qt::green, Qt::green);
+	ASSERT_EQ(apply_through_the_bridge(), "");
+	unsigned long second = root_property("_XROOTPMAP_ID");
+	EXPECT_NE(second, first);
+	EXPECT_EQ(root_property("ESETROOT_PMAP_ID"), second);
+	EXPECT_EQ(root_pixels({{16, 12}, {47, 35}}), (std::vector<unsigned long>{0x00ff00, 0x00ff00}));
+
+	auto* old = XSetErrorHandler(count_error);
+	x_errors = 0;
+	Window rootWindow;
+	int x, y;
+	unsigned int width, height, border, depth;
+	XGetGeometry(fDisplay, first, &rootWindow, &x, &y, &width, &height, &border, &depth);
+	XSync(fDisplay, False);
+	EXPECT_GT(x_errors, 0) << "the first pixmap is gone";
+	XGetGeometry(fDisplay, second, &rootWindow, &x, &y, &width, &height, &border, &depth);
+	int afterSecond = x_errors;
+	XSync(fDisplay, False);
+	EXPECT_EQ(x_errors, afterSecond) << "the second pixmap lives";
+	XSetErrorHandler(old);
+}
+
+struct wm_row {
+	const char* name;
+	bool points_back; // the check window names itself, as a live window manager's does
+	const char* wm_name;
+	const char* found;
+	desktop::desktop_kind kind;
+};
+
+void PrintTo(const wm_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class X11WindowManager : public X11, public testing::WithParamInterface<wm_row> {};
+
+TEST_P(X11WindowManager, NameDecidesTheDesktop)
+{
+	const wm_row& row = GetParam();
+	Window root = DefaultRootWindow(fDisplay);
+	Window check = XCreateSimpleWindow(fDisplay, root, 0, 0, 1, 1, 0, 0, 0);
+	Atom checkAtom = XInternAtom(fDisplay, "_NET_SUPPORTING_WM_CHECK", False);
+	unsigned long checkId = check, rootId = root;
+	XChangeProperty(fDisplay, root, checkAtom, XA_WINDOW, 32, PropModeReplace,
+		(unsigned char*)&checkId, 1);
+	XChangeProperty(fDisplay, check, checkAtom, XA_WINDOW, 32, PropModeReplace,
+		(unsigned char*)(row.points_back ? &checkId : &rootId), 1);
+	XChangeProperty(fDisplay, check, XInternAtom(fDisplay, "_NET_WM_NAME", False),
+		XInternAtom(fDisplay, "UTF8_STRING", False), 8, PropModeReplace,
+		(const unsigned char*)row.wm_name, strlen(row.wm_name));
+	XSync(fDisplay, False);
+
+	EXPECT_EQ(desktop::x11_window_manager_name(fDisplayName.c_str()), row.found);
+	desktop::environment env = desktop::current_environment();
+	desktop::desktop_kind kind = desktop::detect_desktop(env, [&] {
+		return desktop::x11_window_manager_name(env["DISPLAY"].c_str());
+	});
+	EXPECT_EQ(desktop::desktop_name(kind), std::string(desktop::desktop_name(row.kind)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, X11WindowManager, testing::Values(
+		wm_row{"Xfwm4IsXfce", true, "Xfwm4", "Xfwm4", desktop::k_xfce},
+		wm_row{"KWinIsPlasma", true, "KWin", "KWin", desktop::k_kde},
+		wm_row{"OpenboxIsBareX", true, "Openbox", "Openbox", desktop::k_x11},
+		wm_row{"StaleCheckWindowIsNoName", false, "Xfwm4", "", desktop::k_x11}),
+	[](const testing::TestParamInfo<wm_row>& info) { return std::string(info.param.name); });
+
+}
