@@ -1,10 +1,12 @@
 # make demo: set up, build and write a wallpaper from a bundled design.
 # make test: set up, build and run every test.
+# make install: the binary, the daily refresh units, the menu entry, the manual and the
+#   examples under PREFIX (default /usr/local); DESTDIR stages them for a package.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build demo test bench clean
+.PHONY: all deps configure build demo test bench install clean
 
 all: build
 
@@ -25,6 +27,9 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
 
 clean:
 	rm -rf $(BUILD)
