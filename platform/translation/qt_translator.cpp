@@ -5,15 +5,19 @@
 #include <endian.h>
 #include <map>
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageIOHandler>
 #include <QImageReader>
 #include <QImageWriter>
 
 #include <Bitmap.h>
+#include <Screen.h>
 #include <BitmapStream.h>
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
+#include "png_writer.h"
 #include "position_io_device.h"
 
 namespace {
@@ -182,6 +186,8 @@ status_t QtImageTranslator::_Decode(BPositionIO* source, BPositionIO* destinatio
 	BBitmapStream* stream = dynamic_cast<BBitmapStream*>(destination);
 	if (stream == nullptr)
 		return B_NOT_SUPPORTED;
+	if (fType == B_JPEG_FORMAT)
+		return _DecodeLater(source, stream);
 
 	PositionIODevice device(source);
 	device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
@@ -194,22 +200,65 @@ status_t QtImageTranslator::_Decode(BPositionIO* source, BPositionIO* destinatio
 		return B_NO_TRANSLATOR;
 
 	bool alpha = image.hasAlphaChannel();
-	image = image.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-	BBitmap* bitmap = new BBitmap(BRect(0, 0, image.width() - 1, image.height() - 1),
-		alpha ? B_RGBA32 : B_RGB32);
-	if (!bitmap->IsValid() || image.isNull()) {
-		delete bitmap;
+	QImage* pixels = new QImage(image.convertToFormat(
+		alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32));
+	if (pixels->isNull()) {
+		delete pixels;
 		return B_NO_MEMORY;
 	}
-	int32 rowBytes = std::min<int32>(bitmap->BytesPerRow(), image.bytesPerLine());
-	for (int y = 0; y < image.height(); y++) {
-		memcpy((char*)bitmap->Bits() + (size_t)y * bitmap->BytesPerRow(),
-			image.constScanLine(y), rowBytes);
-	}
-	stream->_SetBitmap(bitmap);
+	stream->_SetBitmap(new BBitmap(pixels));
 	return B_OK;
 }
 
+// A photograph is usually drawn much smaller than it is. Its bytes are kept, and it is
+// decoded now only at the smallest fraction (a half, a quarter, an eighth, which the JPEG
+// decoder makes almost for free) that still covers the screen; that also proves the file
+// whole. The full size is decoded only if something asks for it.
+status_t QtImageTranslator::_DecodeLater(BPositionIO* source, BBitmapStream* stream)
+{
+	off_t size = 0;
+	if (source->GetSize(&size) != B_OK || size <= 0
+		|| size > ((off_t)kDecodeLimitMegabytes << 20))
+		return B_NO_TRANSLATOR;
+	QByteArray encoded;
+	encoded.resize(size);
+	if (source->ReadAt(0, encoded.data(), size) != size)
+		return B_NO_TRANSLATOR;
+
+	QBuffer buffer(&encoded);
+	buffer.open(QIODevice::ReadOnly);
+	QImageReader reader(&buffer, "jpeg");
+	reader.setAutoTransform(true);
+	reader.setAllocationLimit(kDecodeLimitMegabytes);
+	QSize full = reader.size();
+	QSize stored = full;
+	if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+		full.transpose();
+	if (full.isEmpty()
+		|| (int64)full.width() * full.height() > ((int64)kDecodeLimitMegabytes << 18))
+		return B_NO_TRANSLATOR;
+
+	BRect screen = BScreen().Frame();
+	int fraction = 1;
+	while (fraction < 8 && full.width() / (fraction * 2) >= screen.IntegerWidth() + 1
+		&& full.height() / (fraction * 2) >= screen.IntegerHeight() + 1)
+		fraction *= 2;
+	if (fraction > 1)
+		reader.setScaledSize(QSize(stored.width() / fraction, stored.height() / fraction));
+	QImage decoded;
+	if (!reader.read(&decoded) || decoded.isNull())
+		return B_NO_TRANSLATOR;
+	QImage* reduced = new QImage(decoded.convertToFormat(QImage::Format_RGB32));
+	BRect bounds(0, 0, full.width() - 1, full.height() - 1);
+	if (fraction == 1) {
+		delete reduced;
+		stream->_SetBitmap(new BBitmap(new QImage(decoded.convertToFormat(
+			QImage::Format_RGB32))));
+		return B_OK;
+	}
+	stream->_SetBitmap(new BBitmap(encoded, "jpeg", bounds, B_RGB32, reduced));
+	return B_OK;
+}
 status_t QtImageTranslator::_Encode(BPositionIO* source, BPositionIO* destination)
 {
 	BBitmapStream* stream = dynamic_cast<BBitmapStream*>(source);
@@ -221,13 +270,13 @@ status_t QtImageTranslator::_Encode(BPositionIO* source, BPositionIO* destinatio
 		bounds.IntegerHeight() + 1, bitmap->BytesPerRow(),
 		bitmap->ColorSpace() == B_RGBA32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 
+	if (fType == B_PNG_FORMAT)
+		return write_png(image, destination) ? B_OK : B_IO_ERROR;
+
 	PositionIODevice device(destination);
 	device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 	QImageWriter writer(&device, fFormats.first());
-	// Speed matters more than the last few percent of size for a picture made every day.
-	if (fType == B_PNG_FORMAT)
-		writer.setQuality(80);
-	else if (fType == B_JPEG_FORMAT || fType == B_WEBP_FORMAT)
+	if (fType == B_JPEG_FORMAT || fType == B_WEBP_FORMAT)
 		writer.setQuality(92);
 	if (!writer.write(image) || device.failed())
 		return B_IO_ERROR;

@@ -30,6 +30,7 @@ public:
 
 private:
 	status_t _Decode(BPositionIO* source, BPositionIO* destination);
+	status_t _DecodeLater(BPositionIO* source, class BBitmapStream* stream);
 	status_t _Encode(BPositionIO* source, BPositionIO* destination);
 
 	QList<QByteArray> fFormats;
