@@ -5,7 +5,10 @@
 #include <Rect.h>
 
 class BView;
+class QByteArray;
 class QImage;
+class QSize;
+struct encoded_picture;
 
 // An off-screen picture, 32 bits a pixel in Haiku's byte order (blue, green, red, alpha).
 class BBitmap {
@@ -32,8 +35,17 @@ public:
 	bool RemoveChild(BView* view);
 	BView* ChildAt(int32 index) const { return index == 0 ? fChild : nullptr; }
 
-	// The layer's own: the pixels as Qt sees them.
-	QImage* _Image() const { return fImage; }
+	// The layer's own: the pixels as Qt sees them (decoded on first use).
+	QImage* _Image() const;
+	// The layer's own: a bitmap over pixels already decoded, taken as they are.
+	BBitmap(QImage* adopted);
+	// The layer's own: a bitmap whose pixels stay encoded until they are needed, so a large
+	// photograph drawn small is decoded straight to the size it is drawn at.
+	// reduced is the picture already decoded at a fraction of its size, taken over.
+	BBitmap(const QByteArray& encoded, const QByteArray& format, BRect bounds,
+		color_space colorSpace, QImage* reduced);
+	// The whole picture scaled to a size, kept until another size is asked for.
+	const QImage* _Scaled(const QSize& size) const;
 
 private:
 	BBitmap(const BBitmap&);
@@ -41,7 +53,10 @@ private:
 
 	BRect fBounds;
 	color_space fColorSpace;
-	QImage* fImage;
+	mutable QImage* fImage;
+	mutable encoded_picture* fEncoded;
+	QImage* fReduced;
+	mutable QImage* fScaled;
 	BView* fChild;
 	int32 fLocked;
 };

@@ -1,6 +1,8 @@
 #include <Bitmap.h>
 
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 
 #include <View.h>
 
@@ -36,20 +38,43 @@ QImage* make_image(BRect bounds, color_space space)
 
 }
 
+struct encoded_picture {
+	QByteArray data;
+	QByteArray format;
+};
+
 BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool, bool)
 	: fBounds(bounds), fColorSpace(colorSpace), fImage(make_image(bounds, colorSpace)),
-	fChild(nullptr), fLocked(0)
+	fEncoded(nullptr), fReduced(nullptr), fScaled(nullptr), fChild(nullptr), fLocked(0)
 {
 }
 
 BBitmap::BBitmap(const BBitmap* source, bool, bool)
-	: fBounds(), fColorSpace(B_NO_COLOR_SPACE), fImage(nullptr), fChild(nullptr), fLocked(0)
+	: fBounds(), fColorSpace(B_NO_COLOR_SPACE), fImage(nullptr), fEncoded(nullptr),
+	fReduced(nullptr), fScaled(nullptr), fChild(nullptr), fLocked(0)
 {
-	if (source != nullptr && source->fImage != nullptr) {
+	if (source != nullptr && source->_Image() != nullptr) {
 		fBounds = source->fBounds;
 		fColorSpace = source->fColorSpace;
 		fImage = new QImage(source->fImage->copy());
 	}
+}
+
+BBitmap::BBitmap(QImage* adopted)
+	: fBounds(0, 0, adopted->width() - 1, adopted->height() - 1),
+	fColorSpace(adopted->hasAlphaChannel() ? B_RGBA32 : B_RGB32), fImage(adopted),
+	fEncoded(nullptr), fReduced(nullptr), fScaled(nullptr), fChild(nullptr), fLocked(0)
+{
+	fImage->setDotsPerMeterX(kDotsPerMeter72);
+	fImage->setDotsPerMeterY(kDotsPerMeter72);
+}
+
+BBitmap::BBitmap(const QByteArray& encoded, const QByteArray& format, BRect bounds,
+	color_space colorSpace, QImage* reduced)
+	: fBounds(bounds), fColorSpace(colorSpace), fImage(nullptr),
+	fEncoded(new encoded_picture{encoded, format}), fReduced(reduced), fScaled(nullptr),
+	fChild(nullptr), fLocked(0)
+{
 }
 
 BBitmap::~BBitmap()
@@ -57,32 +82,98 @@ BBitmap::~BBitmap()
 	if (fChild != nullptr)
 		RemoveChild(fChild);
 	delete fImage;
+	delete fEncoded;
+	delete fReduced;
+	delete fScaled;
+}
+
+// Decodes the kept bytes at full size; a picture that then fails to decode stays empty.
+QImage* BBitmap::_Image() const
+{
+	if (fImage != nullptr || fEncoded == nullptr)
+		return fImage;
+	QBuffer buffer(&fEncoded->data);
+	buffer.open(QIODevice::ReadOnly);
+	QImageReader reader(&buffer, fEncoded->format);
+	reader.setAutoTransform(true);
+	reader.setAllocationLimit(1024);
+	QImage image;
+	QImage::Format wanted = fColorSpace == B_RGBA32 ? QImage::Format_ARGB32
+		: QImage::Format_RGB32;
+	if (reader.read(&image) && !image.isNull()) {
+		image = image.convertToFormat(wanted);
+		if (image.width() == fBounds.IntegerWidth() + 1
+			&& image.height() == fBounds.IntegerHeight() + 1) {
+			fImage = new QImage(image);
+			fImage->setDotsPerMeterX(kDotsPerMeter72);
+			fImage->setDotsPerMeterY(kDotsPerMeter72);
+		}
+	}
+	if (fImage == nullptr)
+		fImage = make_image(fBounds, fColorSpace);
+	delete fEncoded;
+	fEncoded = nullptr;
+	return fImage;
+}
+
+const QImage* BBitmap::_Scaled(const QSize& size) const
+{
+	if (fScaled != nullptr && fScaled->size() == size)
+		return fScaled;
+	delete fScaled;
+	fScaled = nullptr;
+	// The reduced decode serves any size it covers; a larger one needs the whole picture.
+	const QImage* from = fImage;
+	if (from == nullptr && fReduced != nullptr && fReduced->width() >= size.width()
+		&& fReduced->height() >= size.height())
+		from = fReduced;
+	if (from == nullptr)
+		from = _Image();
+	if (from == nullptr)
+		return nullptr;
+	QImage scaled = from->size() == size ? *from
+		: from->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+	if (scaled.isNull())
+		return nullptr;
+	fScaled = new QImage(scaled.convertToFormat(fColorSpace == B_RGBA32
+		? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
+	return fScaled;
 }
 
 status_t BBitmap::InitCheck() const
 {
-	return fImage != nullptr ? B_OK : B_NO_MEMORY;
+	return fImage != nullptr || fEncoded != nullptr ? B_OK : B_NO_MEMORY;
 }
 
 void* BBitmap::Bits() const
 {
-	return fImage != nullptr ? fImage->bits() : nullptr;
+	// Whoever writes the pixels makes any scaled copy stale.
+	delete fScaled;
+	fScaled = nullptr;
+	return _Image() != nullptr ? fImage->bits() : nullptr;
 }
 
+// Both are known from the bounds, so asking does not decode a picture still kept encoded.
 int32 BBitmap::BitsLength() const
 {
+	if (fImage == nullptr && fEncoded != nullptr)
+		return BytesPerRow() * (fBounds.IntegerHeight() + 1);
 	return fImage != nullptr ? (int32)fImage->sizeInBytes() : 0;
 }
 
 int32 BBitmap::BytesPerRow() const
 {
+	if (fImage == nullptr && fEncoded != nullptr)
+		return (fBounds.IntegerWidth() + 1) * 4;
 	return fImage != nullptr ? fImage->bytesPerLine() : 0;
 }
 
 void BBitmap::AddChild(BView* view)
 {
-	if (view == nullptr || fImage == nullptr)
+	if (view == nullptr || _Image() == nullptr)
 		return;
+	delete fScaled;
+	fScaled = nullptr;
 	if (fChild != nullptr)
 		RemoveChild(fChild);
 	fChild = view;

@@ -348,16 +348,31 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect destination)
 
 void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 {
-	if (bitmap == nullptr || bitmap->_Image() == nullptr || !destination.IsValid()
-		|| !source.IsValid())
+	if (bitmap == nullptr || !bitmap->IsValid() || !destination.IsValid() || !source.IsValid())
 		return;
 	QPainter* painter = _BeginDrawing();
 	if (painter == nullptr)
 		return;
 	BRect bounds = bitmap->Bounds();
+	QRectF target = shape_rect(destination);
+	QSize size(qRound(target.width()), qRound(target.height()));
+	// A whole picture drawn at another size (a base image) is scaled once and kept: the
+	// next picture composed with it only copies.
+	const qint64 kCacheLimit = 64 << 20;
+	if (source == bounds && size != QSize(bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1)
+		&& (qint64)size.width() * size.height() <= kCacheLimit) {
+		if (const QImage* scaled = bitmap->_Scaled(size)) {
+			painter->drawImage(target.topLeft(), *scaled);
+			_Drawn();
+			return;
+		}
+	}
+	const QImage* image = bitmap->_Image();
+	if (image == nullptr)
+		return;
 	QRectF from(source.left - bounds.left, source.top - bounds.top, source.Width() + 1,
 		source.Height() + 1);
-	painter->drawImage(shape_rect(destination), *bitmap->_Image(), from);
+	painter->drawImage(target, *image, from);
 	_Drawn();
 }
 
