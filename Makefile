@@ -28,6 +28,10 @@ demo: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+bench: build
+	cmake --build $(BUILD) --target tevra_bench -j $(JOBS)
+	$(BUILD)/bench/tevra_bench --benchmark_min_time=0.2
+
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
 
