@@ -52,7 +52,8 @@ void BM_ImageMagick(benchmark::State& state)
 	const bench_files& material = files();
 	std::string size = std::to_string(screen.width) + "x" + std::to_string(screen.height) + "!";
 	std::vector<std::string> command = {"convert", material.photo, "-resize", size, "-fill",
-		"#ffffff60", "-draw", "roundrectangle 96,86,672,594 20,20", "-fill", "#000000",
+		"#ffffff60", "-draw", "roundrectangle 96,86,672,594 20,20", "-fill", "#000000", "-font",
+		"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
 		"-pointsize", "40"};
 	for (int day = 1; day <= 31; day++) {
 		command.push_back("-annotate");
