@@ -56,14 +56,23 @@ bool write_png(const QImage& source, BPositionIO* destination)
 		const uint32_t* pixels = (const uint32_t*)image.constScanLine(y);
 		uint8_t* row = raw.data() + rowBytes * y;
 		*row++ = 1;
-		uint8_t previous[4] = {0, 0, 0, 0};
-		for (int x = 0; x < width; x++) {
-			uint32_t p = pixels[x];
-			uint8_t current[4] = {(uint8_t)(p >> 16), (uint8_t)(p >> 8), (uint8_t)p,
-				(uint8_t)(p >> 24)};
-			for (int c = 0; c < channels; c++) {
-				*row++ = (uint8_t)(current[c] - previous[c]);
-				previous[c] = current[c];
+		uint32_t previous = 0;
+		if (alpha) {
+			for (int x = 0; x < width; x++, row += 4) {
+				uint32_t p = pixels[x];
+				row[0] = (uint8_t)((p >> 16) - (previous >> 16));
+				row[1] = (uint8_t)((p >> 8) - (previous >> 8));
+				row[2] = (uint8_t)(p - previous);
+				row[3] = (uint8_t)((p >> 24) - (previous >> 24));
+				previous = p;
+			}
+		} else {
+			for (int x = 0; x < width; x++, row += 3) {
+				uint32_t p = pixels[x];
+				row[0] = (uint8_t)((p >> 16) - (previous >> 16));
+				row[1] = (uint8_t)((p >> 8) - (previous >> 8));
+				row[2] = (uint8_t)(p - previous);
+				previous = p;
 			}
 		}
 	}
