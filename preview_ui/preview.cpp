@@ -249,6 +249,9 @@ void preview::MessageReceived(BMessage* message)
 				break;
 			close_file_panel();
 			calview->load(&ref);
+			// The panel goes back to the base page; the preview lets go of the calendar with
+			// it, so both show the same selection (a design load clears it the same way).
+			sel_no = -1;
 			request_edit(-1);
 			break;
 		}
