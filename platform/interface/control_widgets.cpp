@@ -5,10 +5,23 @@
 #include <QEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTextBoundaryFinder>
 
 QString elide_caption(const QString& caption, const QFontMetrics& metrics, int width)
 {
-	return metrics.elidedText(caption, Qt::ElideRight, std::max(width, 0));
+	QString shown = metrics.elidedText(caption, Qt::ElideRight, std::max(width, 0));
+	if (shown == caption || shown.size() > 1)
+		return shown;
+	// Too narrow for a character and "…" (a radio button 40 wide): a lone "…" would not say
+	// which control it is, so the whole characters that fit are shown instead.
+	QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, caption);
+	int end = 0;
+	for (int next = graphemes.toNextBoundary(); next > 0; next = graphemes.toNextBoundary()) {
+		if (metrics.horizontalAdvance(caption.left(next)) > width)
+			break;
+		end = next;
+	}
+	return caption.left(end);
 }
 
 namespace {

@@ -10,7 +10,8 @@
 // with "…" when it does not, again whenever its size or font changes, so a long caption
 // never runs over the neighbouring control. Full captions are kept for Label()/Text().
 
-// The part of the caption that fits in width pixels, with "…" where it is cut.
+// The part of the caption that fits in width pixels, with "…" where it is cut (without it
+// where not even one character would fit beside it).
 QString elide_caption(const QString& caption, const QFontMetrics& metrics, int width);
 
 class CaptionLabel : public QLabel {
