@@ -3,6 +3,7 @@
 #include <TranslatorRoster.h>
 
 #include "model/globals.h"
+#include "config_ui/configwindow.h"
 #include "preview_ui/prevwindow.h"
 #include "tests/support/test_app.h"
 
@@ -35,6 +36,13 @@ int main(int argc, char** argv)
 		app.startup_window.shown = !app.pwin->IsHidden();
 		app.startup_window.frame = app.pwin->Frame();
 		app.startup_window.title = app.pwin->Title();
+	}
+	if (app.cwin != nullptr) {
+		app.startup_config.opened = true;
+		app.startup_config.shown = !app.cwin->IsHidden();
+		app.startup_config.frame = app.cwin->Frame();
+		app.startup_config.title = app.cwin->Title();
+		app.startup_config.flags = app.cwin->Flags();
 	}
 	while (app.CountWindows() > 0)
 		app.WindowAt(app.CountWindows() - 1)->Quit();

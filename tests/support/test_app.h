@@ -19,13 +19,21 @@ public:
 
 	BHandler* panel = nullptr;
 
-	// What config mode opened at start, before the tests closed it.
+	// What config mode opened at start, before the tests closed it: the preview window.
 	struct {
 		bool opened = false;
 		bool shown = false;
 		BRect frame;
 		std::string title;
 	} startup_window;
+	// And the configuration window it opened.
+	struct {
+		bool opened = false;
+		bool shown = false;
+		BRect frame;
+		std::string title;
+		uint32 flags = 0;
+	} startup_config;
 };
 
 test_tevra* test_app();
