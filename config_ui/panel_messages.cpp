@@ -6,6 +6,7 @@
 #include <string>
 
 #include <Button.h>
+#include <Entry.h>
 #include <CheckBox.h>
 #include <FilePanel.h>
 #include <MenuItem.h>
@@ -128,8 +129,9 @@ void configview::MessageReceived(BMessage* message)
 			_OpenFilePanel(message->what);
 			break;
 		case kMsgTypedImage: {
+			// A name of nothing, even in a folder that exists, would only drop the image shown.
 			entry_ref ref;
-			if (get_ref_for_path(base_fn->Text(), &ref) != B_OK)
+			if (get_ref_for_path(base_fn->Text(), &ref) != B_OK || !BEntry(&ref).Exists())
 				break;
 			BMessage load(kMsgLoadImage);
 			load.AddRef("refs", &ref);

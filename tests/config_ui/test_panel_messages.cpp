@@ -863,12 +863,16 @@ TEST_F(panel_messages, TypedImagePathLoadsTheImage)
 	EXPECT_EQ(fp, nullptr);
 	EXPECT_EQ(sent(), (vector<uint32>{kMsgLoadImage, kMsgRedraw}));
 
-	// A path in no folder there is resolves to nothing: no message, the text stays.
-	type_text(panel->base_fn, "/no/such/folder/picture.png");
-	settle();
-	EXPECT_EQ(sent(), kNothing);
-	EXPECT_NE(view->calview->baseimg, nullptr);
-	EXPECT_EQ(shown_text(panel->base_fn), "/no/such/folder/picture.png");
+	// A path to nothing, in a folder there is or not: no message, the image and the text stay.
+	const string missing[] = {dir.file("typo.png"), "/no/such/folder/picture.png"};
+	for (const string& path : missing) {
+		SCOPED_TRACE(path);
+		type_text(panel->base_fn, path);
+		settle();
+		EXPECT_EQ(sent(), kNothing);
+		EXPECT_NE(view->calview->baseimg, nullptr);
+		EXPECT_EQ(shown_text(panel->base_fn), path);
+	}
 
 	// An empty field names nothing either.
 	type_text(panel->base_fn, "");
