@@ -147,8 +147,12 @@ void preview::MouseDown(BPoint where)
 		if (handle(b.right, b.bottom).Contains(where))
 			hit = kDragRightBottom;
 		drag_mode = hit;
-		if (hit == kDragNone)
+		if (hit == kDragNone) {
 			sel_no = -1;
+		} else {
+			// A release without a move must store the bounds as they are, not an old frame.
+			sel_now.rect = b;
+		}
 	} else {
 		sel_no = -1;
 	}

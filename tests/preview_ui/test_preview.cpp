@@ -248,6 +248,26 @@ INSTANTIATE_TEST_SUITE_P(preview, drag_fractions, testing::Values(
 		BPoint(10, 10), BPoint(10, 10), BRect(-10, -20, 50, 60)}),
 	case_name<fraction_case>);
 
+// A press and release on the selected object without a move leaves it where it is, whatever
+// frame an earlier drag of another object left behind.
+TEST_F(preview_view, ClickWithoutMoveKeepsTheBounds)
+{
+	add(kFirst);
+	add(kSecond);
+	select(1);
+	hook_down(BPoint(300, 300));
+	hook_moved(BPoint(340, 330));
+	hook_up(BPoint(340, 330));
+
+	// Select the other object by clicking it, then click it again before any redraw came.
+	hook_down(BPoint(150, 120));
+	hook_up(BPoint(150, 120));
+	ASSERT_EQ(sel_no, 0);
+	hook_down(BPoint(150, 120));
+	hook_up(BPoint(150, 120));
+	EXPECT_EQ(item(0)->bounds, kFirst);
+}
+
 TEST_F(preview_view, SecondaryButtonZoomsAndLeavesSelectionAndDrag)
 {
 	add(kFirst);
