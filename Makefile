@@ -2,11 +2,20 @@
 # make test: set up, build and run every test.
 # make install: the binary, the daily refresh units, the menu entry, the manual and the
 #   examples under PREFIX (default /usr/local); DESTDIR stages them for a package.
+# make test-sanitize: every test again, built by clang with AddressSanitizer and
+#   UndefinedBehaviorSanitizer in $(SANITIZE_BUILD); a finding (leaks included) fails its test.
+# make fuzz: builds the libFuzzer targets in $(FUZZ_BUILD) and runs each for FUZZ_SECONDS.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+HARDENING_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+# Findings stop the program; leaks are findings.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: all deps configure build demo test bench install clean
+.PHONY: all deps configure build demo test bench install clean test-sanitize fuzz
 
 all: build
 
@@ -35,5 +44,19 @@ bench: build
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
 
+$(SANITIZE_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(SANITIZE_BUILD) $(HARDENING_FLAGS) -DTEVRA_SANITIZE=ON
+
+test-sanitize: deps $(SANITIZE_BUILD)/CMakeCache.txt
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && env $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+
+$(FUZZ_BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(FUZZ_BUILD) $(HARDENING_FLAGS) -DTEVRA_FUZZ=ON -DTEVRA_TESTS=OFF
+
+fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_design fuzz_message fuzz_image make_seeds
+	env $(SANITIZER_ENV) fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
