@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <Bitmap.h>
 #include <BitmapStream.h>
 #include <File.h>
@@ -50,9 +52,15 @@ void tevraview::create_wallpaper()
 
 void tevraview::load(entry_ref* ref)
 {
-	BFile file(ref, B_READ_ONLY);
 	delete baseimg;
 	baseimg = nullptr;
+	// Only a regular file is a picture: opening a named pipe would wait for a writer for ever,
+	// and a device has no end.
+	struct stat st;
+	if (ref == nullptr || ref->Path() == nullptr || stat(ref->Path(), &st) != 0
+		|| !S_ISREG(st.st_mode))
+		return;
+	BFile file(ref, B_READ_ONLY);
 
 	BBitmapStream stream;
 	if (file.InitCheck() != B_OK || tr == nullptr)

@@ -87,6 +87,60 @@ translation_format make_format(uint32 type, const char* mime, const char* name, 
 	return format;
 }
 
+// Whether a JPEG runs whole to its end-of-image marker. libjpeg makes up the rest of a file
+// cut short (grey rows) and Qt calls that a success; a picture half missing is no picture.
+// Walks the segments by their lengths (so bytes inside them, an embedded thumbnail's markers
+// included, are not taken for markers) and each scan's data to the marker that ends it;
+// stray bytes between segments are stepped over, as libjpeg does.
+bool jpeg_whole(const uchar* data, size_t size)
+{
+	if (size < 4 || data[0] != 0xff || data[1] != 0xd8)
+		return false;
+	size_t i = 2;
+	bool scanned = false;
+	for (;;) {
+		const void* next = i < size ? memchr(data + i, 0xff, size - i) : nullptr;
+		if (next == nullptr)
+			return false;
+		i = (const uchar*)next - data;
+		while (i < size && data[i] == 0xff)
+			i++;
+		if (i >= size)
+			return false;
+		uchar marker = data[i++];
+		if (marker == 0xd9)
+			return scanned;
+		// Markers without a length: restarts and TEM; a zero is a stuffed byte, not one.
+		if (marker == 0x00 || marker == 0x01 || (marker >= 0xd0 && marker <= 0xd7))
+			continue;
+		if (size - i < 2)
+			return false;
+		size_t length = (size_t)data[i] << 8 | data[i + 1];
+		if (length < 2 || size - i < length)
+			return false;
+		i += length;
+		if (marker != 0xda)
+			continue;
+		// Entropy-coded data: 0xff is followed by a stuffed zero or a restart within it.
+		scanned = true;
+		for (;;) {
+			next = i < size ? memchr(data + i, 0xff, size - i) : nullptr;
+			if (next == nullptr)
+				return false;
+			i = (const uchar*)next - data;
+			if (size - i < 2)
+				return false;
+			uchar after = data[i + 1];
+			if (after == 0x00 || (after >= 0xd0 && after <= 0xd7))
+				i += 2;
+			else if (after == 0xff)
+				i++;
+			else
+				break;
+		}
+	}
+}
+
 bool is_bitmap_stream(BPositionIO* source)
 {
 	uint32 magic = 0;
@@ -222,7 +276,8 @@ status_t QtImageTranslator::_DecodeLater(BPositionIO* source, BBitmapStream* str
 		return B_NO_TRANSLATOR;
 	QByteArray encoded;
 	encoded.resize(size);
-	if (source->ReadAt(0, encoded.data(), size) != size)
+	if (source->ReadAt(0, encoded.data(), size) != size
+		|| !jpeg_whole((const uchar*)encoded.constData(), encoded.size()))
 		return B_NO_TRANSLATOR;
 
 	QBuffer buffer(&encoded);

@@ -1,0 +1,292 @@
+#include "tests/render/render_fixture.h"
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <Entry.h>
+
+#include "app/catalogues.h"
+#include "tests/support/sanitizer.h"
+#include "tests/support/temp_dir.h"
+
+// Image bombs and broken images named as the base image of a design: no crash, memory that
+// stays near what the screen-sized picture needs, no base image, and the rest of the design
+// read as written.
+
+namespace {
+
+const uint32 kQuarters[4] = {0xff0000, 0x00ff00, 0x0000ff, 0xffff00};
+
+uint32 crc32(const std::string& bytes)
+{
+	uint32 crc = 0xffffffff;
+	for (unsigned char byte : bytes) {
+		crc ^= byte;
+		for (int bit = 0; bit < 8; bit++)
+			crc = crc & 1 ? (crc >> 1) ^ 0xedb88320 : crc >> 1;
+	}
+	return ~crc;
+}
+
+std::string be32(uint32 value)
+{
+	return {(char)(value >> 24), (char)(value >> 16), (char)(value >> 8), (char)value};
+}
+
+std::string png_chunk(const std::string& type, const std::string& data)
+{
+	return be32(data.size()) + type + data + be32(crc32(type + data));
+}
+
+// A PNG whose header claims width x height of 8-bit RGB, with one deflated row of data.
+std::string png_claiming(uint32 width, uint32 height)
+{
+	std::string header = be32(width) + be32(height) + std::string("\x08\x02\x00\x00\x00", 5);
+	// A stored (uncompressed) deflate block of zeros: one filter byte and a few pixels.
+	std::string row(64, '\0');
+	std::string deflated = std::string("\x78\x01\x01", 3) + (char)row.size() + '\0'
+		+ (char)~row.size() + (char)0xff + row + be32(0);
+	return std::string("\x89PNG\r\n\x1a\n", 8) + png_chunk("IHDR", header)
+		+ png_chunk("IDAT", deflated) + png_chunk("IEND", "");
+}
+
+// A GIF of 2 x 2 pixels on a logical screen of 65535 x 65535.
+std::string gif_with_huge_screen()
+{
+	const unsigned char bytes[] = {
+		'G', 'I', 'F', '8', '9', 'a', 0xff, 0xff, 0xff, 0xff, 0x81, 0, 0,
+		0xff, 0, 0, 0, 0xff, 0, 0, 0, 0xff, 0xff, 0xff, 0xff,
+		0x2c, 0, 0, 0, 0, 2, 0, 2, 0, 0, 2, 3, 0x44, 0x34, 0x05, 0, 0x3b,
+	};
+	return std::string((const char*)bytes, sizeof(bytes));
+}
+
+// A photograph-like JPEG, noisy so that it is not tiny, written through the roster.
+std::string jpeg_bytes(int width, int height)
+{
+	BBitmap* bitmap = new BBitmap(BRect(0, 0, width - 1, height - 1), B_RGB32);
+	std::mt19937 random(3);
+	for (int y = 0; y < height; y++) {
+		uint32* row = (uint32*)((char*)bitmap->Bits() + (size_t)y * bitmap->BytesPerRow());
+		for (int x = 0; x < width; x++)
+			row[x] = 0xff000000 | (random() & 0x3f3f3f) | (x * 255 / width) << 16;
+	}
+	temp_dir dir;
+	if (encode_file(bitmap, B_JPEG_FORMAT, dir.file("p.jpg")) != B_OK)
+		return "";
+	return dir.read("p.jpg");
+}
+
+// The same JPEG with its frame header claiming another size.
+std::string jpeg_claiming(uint16 width, uint16 height)
+{
+	std::string jpeg = jpeg_bytes(16, 16);
+	size_t frame = jpeg.find("\xff\xc0");
+	if (frame == std::string::npos)
+		return "";
+	jpeg[frame + 5] = (char)(height >> 8);
+	jpeg[frame + 6] = (char)height;
+	jpeg[frame + 7] = (char)(width >> 8);
+	jpeg[frame + 8] = (char)width;
+	return jpeg;
+}
+
+std::string cut(const std::string& bytes, size_t keep)
+{
+	return bytes.substr(0, std::min(keep, bytes.size()));
+}
+
+long status_kb(const char* field)
+{
+	std::ifstream in("/proc/self/status");
+	std::string line;
+	while (std::getline(in, line)) {
+		if (line.compare(0, strlen(field), field) == 0)
+			return atol(line.c_str() + strlen(field) + 1);
+	}
+	return -1;
+}
+
+struct bomb_case {
+	const char* name;
+	// Makes the thing the design names at path.
+	std::function<void(const std::string& path)> make;
+};
+TEVRA_PRINT_CASE(bomb_case)
+
+void write_file(const std::string& path, const std::string& bytes)
+{
+	std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::function<void(const std::string&)> file_of(std::function<std::string()> bytes)
+{
+	return [bytes](const std::string& path) { write_file(path, bytes()); };
+}
+
+}
+
+class image_bomb : public render_test, public testing::WithParamInterface<bomb_case> {};
+
+TEST_P(image_bomb, NoBaseImageBoundedMemoryRestOfTheDesignRead)
+{
+	temp_dir dir;
+	std::string image = dir.file("base");
+	GetParam().make(image);
+	int32 png = -1;
+	for (int32 i = 0; format_item* format = (format_item*)xlt.ItemAt(i); i++) {
+		if (format->type == B_PNG_FORMAT)
+			png = i;
+	}
+	ASSERT_GE(png, 0);
+
+	// Every way of placing an image, each of which may ask for it at another size.
+	for (int mode : {kBaseFitScreen, kBaseCenter, kBaseFitRect}) {
+		SCOPED_TRACE("base_type " + std::to_string(mode));
+		dir.write("design", "base_type\t" + std::to_string(mode) + "\nbase_color\t00204060\n"
+			"base_image\t" + image + "\nimage_bounds\t10,20,1000,700\nout_format\timage/jpeg\n"
+			"wp_textback\tn\nscreen_color\t00abcdef\n\ntype\t0\nbounds\t100,100,400,300\n"
+			"\ntype\t20\nyear_type\t-1\nbounds\t500,100,900,600\n");
+		{
+			std::ofstream("/proc/self/clear_refs") << "5";
+		}
+		long before = status_kb("VmRSS");
+		entry_ref design;
+		ASSERT_EQ(get_ref_for_path(dir.file("design").c_str(), &design), B_OK);
+		view->load_config(&design);
+		view->create_wallpaper();
+		long grown = status_kb("VmHWM") - before;
+
+		EXPECT_EQ(view->baseimg, nullptr);
+		EXPECT_STREQ(baseimgpath, "");
+		EXPECT_EQ(base_mode, mode);
+		EXPECT_EQ(base_color, 0x204060u);
+		EXPECT_EQ(bg_bounds, BRect(10, 20, 1000, 700));
+		format_item* format = (format_item*)xlt.ItemAt(outfmt);
+		ASSERT_NE(format, nullptr);
+		EXPECT_STREQ(format->mime, "image/jpeg");
+		EXPECT_FALSE(textback);
+		EXPECT_EQ(scrn_color, 0xabcdefu);
+		ASSERT_EQ(obl.CountItems(), 2);
+		EXPECT_EQ(((object*)obl.ItemAt(0))->bounds, BRect(100, 100, 400, 300));
+		EXPECT_EQ(((object*)obl.ItemAt(1))->type, kTypeYear);
+		// Nothing of an image: the corners the calendars leave alone show the base colour.
+		EXPECT_EQ(pixel(0, 0), kBase);
+		EXPECT_EQ(pixel(1023, 767), kBase);
+		if (!kUnderAddressSanitizer) {
+			// The picture itself is 3 MB; decoding the bomb would take gigabytes.
+			EXPECT_LT(grown, 64 * 1024) << "kB";
+		}
+
+		outfmt = png;
+		entry_ref folder;
+		ASSERT_EQ(get_ref_for_path(dir.path().c_str(), &folder), B_OK);
+		EXPECT_EQ(view->save(&folder, "wall.png"), B_OK);
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(render, image_bomb, testing::Values(
+	bomb_case{"Png100000Square", file_of([] { return png_claiming(100000, 100000); })},
+	bomb_case{"PngHeaderOnly100000Square", file_of([] {
+		std::string header = be32(100000) + be32(100000) + std::string("\x08\x02\0\0\0", 5);
+		return std::string("\x89PNG\r\n\x1a\n", 8) + png_chunk("IHDR", header)
+			+ png_chunk("IEND", "");
+	})},
+	bomb_case{"JpegCutInHalf", file_of([] {
+		std::string jpeg = jpeg_bytes(800, 600);
+		return cut(jpeg, jpeg.size() / 2);
+	})},
+	bomb_case{"JpegWithoutItsEndMarker", file_of([] {
+		std::string jpeg = jpeg_bytes(800, 600);
+		return cut(jpeg, jpeg.size() - 2);
+	})},
+	bomb_case{"JpegHeaderClaiming60000Square", file_of([] {
+		return jpeg_claiming(60000, 60000);
+	})},
+	bomb_case{"JpegHeaderClaiming16000SquareCutShort", file_of([] {
+		std::string jpeg = jpeg_claiming(16000, 16000);
+		return cut(jpeg, jpeg.find("\xff\xda") + 20);
+	})},
+	bomb_case{"GifWithHugeLogicalScreen", file_of(gif_with_huge_screen)},
+	bomb_case{"ZeroByteFile", file_of([] { return std::string(); })},
+	bomb_case{"Directory", [](const std::string& path) { mkdir(path.c_str(), 0755); }},
+	// Opening a pipe for reading waits for a writer: the load must not open it.
+	bomb_case{"NamedPipeWithoutWriter", [](const std::string& path) {
+		mkfifo(path.c_str(), 0644);
+	}},
+	bomb_case{"EndlessDevice", [](const std::string& path) {
+		symlink("/dev/zero", path.c_str());
+	}}),
+	case_name<bomb_case>);
+
+// --- A JPEG is taken only whole: from its start to its end-of-image marker.
+
+namespace {
+
+struct jpeg_case {
+	const char* name;
+	std::function<std::string()> bytes;
+	bool decodes;
+};
+TEVRA_PRINT_CASE(jpeg_case)
+
+// What ImageMagick writes: progressive (several scans, tables between them), or with an
+// embedded application segment whose bytes hold an end-of-image marker of their own.
+std::string magick_jpeg(const std::string& options)
+{
+	temp_dir dir;
+	std::string command = "convert -size 96x64 plasma:fractal -seed 5 " + options + " '"
+		+ dir.file("m.jpg") + "' 2>/dev/null";
+	if (system(command.c_str()) != 0)
+		return "";
+	return dir.read("m.jpg");
+}
+
+// An application segment holding the bytes of a whole little JPEG, as an Exif thumbnail
+// does, inserted after the start marker.
+std::string with_thumbnail(const std::string& jpeg)
+{
+	std::string thumbnail = jpeg_bytes(8, 8);
+	std::string segment = std::string("\xff\xe1", 2) + (char)((thumbnail.size() + 2) >> 8)
+		+ (char)(thumbnail.size() + 2) + thumbnail;
+	return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+}
+
+}
+
+class jpeg_wholeness : public render_test, public testing::WithParamInterface<jpeg_case> {};
+
+TEST_P(jpeg_wholeness, DecodesOnlyWhenWhole)
+{
+	const jpeg_case& c = GetParam();
+	std::string bytes = c.bytes();
+	ASSERT_GT(bytes.size(), 20u);
+	temp_dir dir;
+	dir.write("p.jpg", bytes);
+	std::unique_ptr<BBitmap> bitmap(decode_file(dir.file("p.jpg")));
+	EXPECT_EQ(bitmap != nullptr, c.decodes);
+}
+
+INSTANTIATE_TEST_SUITE_P(render, jpeg_wholeness, testing::Values(
+	jpeg_case{"Baseline_Decodes", [] { return jpeg_bytes(64, 48); }, true},
+	jpeg_case{"Progressive_Decodes", [] { return magick_jpeg("-interlace JPEG"); }, true},
+	jpeg_case{"WithRestartMarkers_Decodes", [] { return magick_jpeg("-define jpeg:restart-interval=1"); },
+		true},
+	jpeg_case{"BytesAfterTheEnd_Decodes", [] { return jpeg_bytes(64, 48) + "trailing"; }, true},
+	jpeg_case{"ThumbnailWithItsOwnEnd_Decodes", [] { return with_thumbnail(jpeg_bytes(64, 48)); },
+		true},
+	jpeg_case{"ProgressiveCutBeforeTheLastScan_Refused", [] {
+		std::string jpeg = magick_jpeg("-interlace JPEG");
+		return cut(jpeg, jpeg.rfind("\xff\xda"));
+	}, false},
+	jpeg_case{"ThumbnailWithItsOwnEndCutShort_Refused", [] {
+		std::string jpeg = with_thumbnail(jpeg_bytes(64, 48));
+		return cut(jpeg, jpeg.size() - 40);
+	}, false},
+	jpeg_case{"CutInsideAHeaderSegment_Refused", [] { return cut(jpeg_bytes(64, 48), 30); }, false}),
+	case_name<jpeg_case>);
