@@ -149,6 +149,36 @@ bool is_bitmap_stream(BPositionIO* source)
 	return be32toh(magic) == B_TRANSLATOR_BITMAP;
 }
 
+// Passes everything on to a stream, keeping the status of the first write that failed: the
+// writers only tell that something failed, and a full disk should be reported as one.
+class write_status_io : public BPositionIO {
+public:
+	explicit write_status_io(BPositionIO* io) : fIO(io) {}
+
+	ssize_t ReadAt(off_t position, void* buffer, size_t size) override
+	{
+		return fIO->ReadAt(position, buffer, size);
+	}
+	ssize_t WriteAt(off_t position, const void* buffer, size_t size) override
+	{
+		ssize_t done = fIO->WriteAt(position, buffer, size);
+		if (fStatus == B_OK && done != (ssize_t)size)
+			fStatus = done < 0 ? (status_t)done : B_IO_ERROR;
+		return done;
+	}
+	off_t Seek(off_t position, uint32 seekMode) override { return fIO->Seek(position, seekMode); }
+	off_t Position() const override { return fIO->Position(); }
+	status_t SetSize(off_t size) override { return fIO->SetSize(size); }
+	status_t GetSize(off_t* size) const override { return fIO->GetSize(size); }
+
+	// Why writing failed; B_IO_ERROR when no write did.
+	status_t Failure() const { return fStatus != B_OK ? fStatus : B_IO_ERROR; }
+
+private:
+	BPositionIO* fIO;
+	status_t fStatus = B_OK;
+};
+
 }
 
 QtImageTranslator::QtImageTranslator(const QByteArray& mime, const QList<QByteArray>& formats,
@@ -325,16 +355,17 @@ status_t QtImageTranslator::_Encode(BPositionIO* source, BPositionIO* destinatio
 		bounds.IntegerHeight() + 1, bitmap->BytesPerRow(),
 		bitmap->ColorSpace() == B_RGBA32 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
 
+	write_status_io output(destination);
 	if (fType == B_PNG_FORMAT)
-		return write_png(image, destination) ? B_OK : B_IO_ERROR;
+		return write_png(image, &output) ? B_OK : output.Failure();
 
-	PositionIODevice device(destination);
+	PositionIODevice device(&output);
 	device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
 	QImageWriter writer(&device, fFormats.first());
 	if (fType == B_JPEG_FORMAT || fType == B_WEBP_FORMAT)
 		writer.setQuality(92);
 	if (!writer.write(image) || device.failed())
-		return B_IO_ERROR;
+		return output.Failure();
 	return B_OK;
 }
 
