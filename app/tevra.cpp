@@ -87,7 +87,14 @@ void tevra::create(const char* configPath, const char* outputPath)
 	}
 
 	if (autoset) {
-		view->set_wallpaper(outputPath);
+		// A desktop with no desktop folder has nowhere to record the background; the desktop
+		// bridge says so. Any other failure to record it is a failed write.
+		status_t recorded = view->set_wallpaper(outputPath);
+		if (recorded != B_OK && recorded != B_ENTRY_NOT_FOUND) {
+			fprintf(stderr, "tevra: cannot record the desktop background: %s\n",
+				status_text(recorded));
+			exit_status = 1;
+		}
 		BScreen screen(B_MAIN_SCREEN_ID);
 		screen.SetDesktopColor(make_color((scrn_color >> 16) & 0xff, (scrn_color >> 8) & 0xff,
 			scrn_color & 0xff, 255), true);

@@ -29,8 +29,9 @@ public:
 	// Writes the picture as name inside folder in the chosen output format; the status
 	// tells create mode whether the file was written.
 	status_t save(entry_ref* folder, const char* name);
-	// Makes an image file the desktop background of the first workspace.
-	void set_wallpaper(const char* path);
+	// Makes an image file the desktop background of the first workspace. Returns whether the
+	// background could be recorded on the desktop folder; a failed write keeps the one before.
+	status_t set_wallpaper(const char* path);
 
 	BBitmap* wallbmp;
 	BBitmap* baseimg;

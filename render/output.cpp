@@ -55,7 +55,7 @@ status_t tevraview::save(entry_ref* folder, const char* name)
 	return file.Commit();
 }
 
-void tevraview::set_wallpaper(const char* path)
+status_t tevraview::set_wallpaper(const char* path)
 {
 	BNode desktop(kDesktopFolder);
 	BMessage background(0);
@@ -65,10 +65,20 @@ void tevraview::set_wallpaper(const char* path)
 	background.AddPoint("be:bgndimginfooffset", BPoint(0, 0));
 	background.AddBool("be:bgndimginfoerasetext", textback);
 
+	// The attribute is replaced in one call, so a write that fails (a full disk, a read-only
+	// folder) leaves the background recorded before it whole.
 	std::vector<char> flat(background.FlattenedSize());
-	if (background.Flatten(flat.data(), flat.size()) == B_OK && desktop.InitCheck() == B_OK)
-		desktop.WriteAttr(kBackgroundAttr, B_MESSAGE_TYPE, 0, flat.data(), flat.size());
+	status_t status = background.Flatten(flat.data(), flat.size());
+	if (status == B_OK)
+		status = desktop.InitCheck();
+	if (status == B_OK) {
+		ssize_t written = desktop.WriteAttr(kBackgroundAttr, B_MESSAGE_TYPE, 0, flat.data(),
+			flat.size());
+		status = written < 0 ? (status_t)written
+			: (size_t)written != flat.size() ? B_IO_ERROR : B_OK;
+	}
 
 	BMessenger tracker(kTrackerSignature);
 	tracker.SendMessage(kRereadBackground);
+	return status;
 }
