@@ -12,8 +12,9 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 HARDENING_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
-# Findings stop the program; leaks are findings.
-SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# Findings stop the program; leaks are findings. The config-mode soak runs long here.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  TEVRA_SOAK_ACTIONS=3000
 
 .PHONY: all deps configure build demo test bench install clean test-sanitize fuzz
 
