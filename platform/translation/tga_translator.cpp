@@ -91,8 +91,13 @@ bool plausible(const tga_header& h, off_t size)
 	off_t offset = data_offset(h);
 	if (offset > size)
 		return false;
-	return (h.imageType & kRunLength) != 0
-		|| size - offset >= (off_t)h.width * h.height * bytes_for(h.depth);
+	off_t pixels = (off_t)h.width * h.height;
+	// A run-length packet covers at most 128 pixels, so a file too short for that many
+	// packets cannot hold the picture, whatever size its header claims: it is turned away
+	// before a bitmap of that size is made.
+	if ((h.imageType & kRunLength) != 0)
+		return size - offset >= (pixels + 127) / 128 * (1 + bytes_for(h.depth));
+	return size - offset >= pixels * bytes_for(h.depth);
 }
 
 // A colour of 15, 16, 24 or 32 bits as 0xAARRGGBB; alpha only when asked for.

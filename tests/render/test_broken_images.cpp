@@ -213,6 +213,13 @@ INSTANTIATE_TEST_SUITE_P(render, image_bomb, testing::Values(
 		return cut(jpeg, jpeg.find("\xff\xda") + 20);
 	})},
 	bomb_case{"GifWithHugeLogicalScreen", file_of(gif_with_huge_screen)},
+	// Targa has no magic number and packs up to 128 pixels a packet; 22 bytes claiming
+	// 65535 x 4096 made a bitmap of a gigabyte before finding the data gone.
+	bomb_case{"TargaRunLengthClaiming65535x4096", file_of([] {
+		const unsigned char header[] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 0, 0x10,
+			24, 0x20, 0xff, 1, 2, 3};
+		return std::string((const char*)header, sizeof(header));
+	})},
 	bomb_case{"ZeroByteFile", file_of([] { return std::string(); })},
 	bomb_case{"Directory", [](const std::string& path) { mkdir(path.c_str(), 0755); }},
 	// Opening a pipe for reading waits for a writer: the load must not open it.
