@@ -7,6 +7,7 @@
 class BView;
 class QByteArray;
 class QImage;
+class QRect;
 class QSize;
 struct encoded_picture;
 
@@ -46,6 +47,10 @@ public:
 		color_space colorSpace, QImage* reduced);
 	// The whole picture scaled to a size, kept until another size is asked for.
 	const QImage* _Scaled(const QSize& size) const;
+	// The layer's own: a part of a picture still kept encoded (rect in the picture's own
+	// coordinates), decoded alone and kept until another part is asked for; null when the
+	// picture is decoded already or the part cannot be cut out while decoding.
+	const QImage* _Part(const QRect& rect) const;
 
 private:
 	BBitmap(const BBitmap&);

@@ -2,7 +2,9 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageIOHandler>
 #include <QImageReader>
+#include <QRect>
 
 #include <View.h>
 
@@ -41,6 +43,11 @@ QImage* make_image(BRect bounds, color_space space)
 struct encoded_picture {
 	QByteArray data;
 	QByteArray format;
+	// The part last decoded alone, and where it lies.
+	QImage* part = nullptr;
+	QRect partRect;
+
+	~encoded_picture() { delete part; }
 };
 
 BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool, bool)
@@ -72,7 +79,7 @@ BBitmap::BBitmap(QImage* adopted)
 BBitmap::BBitmap(const QByteArray& encoded, const QByteArray& format, BRect bounds,
 	color_space colorSpace, QImage* reduced)
 	: fBounds(bounds), fColorSpace(colorSpace), fImage(nullptr),
-	fEncoded(new encoded_picture{encoded, format}), fReduced(reduced), fScaled(nullptr),
+	fEncoded(new encoded_picture{encoded, format, nullptr, QRect()}), fReduced(reduced), fScaled(nullptr),
 	fChild(nullptr), fLocked(0)
 {
 }
@@ -114,6 +121,35 @@ QImage* BBitmap::_Image() const
 	delete fEncoded;
 	fEncoded = nullptr;
 	return fImage;
+}
+
+// Only the rows and columns of the part are decoded into memory, so a picture far larger
+// than the screen, drawn at its own size, costs what the screen shows of it.
+const QImage* BBitmap::_Part(const QRect& rect) const
+{
+	if (fImage != nullptr || fEncoded == nullptr || rect.isEmpty())
+		return nullptr;
+	if (fEncoded->part != nullptr && fEncoded->partRect == rect)
+		return fEncoded->part;
+	delete fEncoded->part;
+	fEncoded->part = nullptr;
+	QBuffer buffer(&fEncoded->data);
+	buffer.open(QIODevice::ReadOnly);
+	QImageReader reader(&buffer, fEncoded->format);
+	reader.setAutoTransform(true);
+	reader.setAllocationLimit(1024);
+	// The part is cut from the picture as stored; one shown turned is decoded whole instead.
+	if (!reader.supportsOption(QImageIOHandler::ClipRect)
+		|| reader.transformation() != QImageIOHandler::TransformationNone)
+		return nullptr;
+	reader.setClipRect(rect);
+	QImage image;
+	if (!reader.read(&image) || image.size() != rect.size())
+		return nullptr;
+	fEncoded->part = new QImage(image.convertToFormat(fColorSpace == B_RGBA32
+		? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
+	fEncoded->partRect = rect;
+	return fEncoded->part;
 }
 
 const QImage* BBitmap::_Scaled(const QSize& size) const

@@ -367,6 +367,35 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 			return;
 		}
 	}
+	// Only what falls inside the picture drawn on is drawn. A whole picture still kept
+	// encoded is decoded for that part alone (a margin more, so smoothing at its edges reads
+	// the same pixels): a huge photograph drawn large, centred or into a big rectangle, costs
+	// what the screen shows of it instead of all of it.
+	if (source == bounds) {
+		QRectF shown = painter->transform().inverted().mapRect(QRectF(_DeviceClip(painter)))
+			& target;
+		if (shown.isEmpty())
+			return;
+		QSize own(bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1);
+		double sx = own.width() / target.width(), sy = own.height() / target.height();
+		const int kMargin = 2;
+		QRect part = QRectF((shown.left() - target.left()) * sx,
+			(shown.top() - target.top()) * sy, shown.width() * sx, shown.height() * sy)
+			.toAlignedRect().adjusted(-kMargin, -kMargin, kMargin, kMargin)
+			& QRect(QPoint(0, 0), own);
+		if (part.size() != own) {
+			if (const QImage* cut = bitmap->_Part(part)) {
+				QRectF to(target.left() + part.left() / sx, target.top() + part.top() / sy,
+					part.width() / sx, part.height() / sy);
+				painter->save();
+				painter->setClipRect(shown, Qt::IntersectClip);
+				painter->drawImage(to, *cut);
+				painter->restore();
+				_Drawn();
+				return;
+			}
+		}
+	}
 	const QImage* image = bitmap->_Image();
 	if (image == nullptr)
 		return;

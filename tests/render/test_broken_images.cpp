@@ -297,3 +297,107 @@ INSTANTIATE_TEST_SUITE_P(render, jpeg_wholeness, testing::Values(
 	}, false},
 	jpeg_case{"CutInsideAHeaderSegment_Refused", [] { return cut(jpeg_bytes(64, 48), 30); }, false}),
 	case_name<jpeg_case>);
+
+// --- A photograph far larger than the screen, drawn large, is decoded only where it shows.
+
+namespace {
+
+// A JPEG of the given size with detail everywhere, so that any misplaced pixel shows.
+std::string detailed_jpeg(int width, int height)
+{
+	BBitmap* bitmap = new BBitmap(BRect(0, 0, width - 1, height - 1), B_RGB32);
+	for (int y = 0; y < height; y++) {
+		uint32* row = (uint32*)((char*)bitmap->Bits() + (size_t)y * bitmap->BytesPerRow());
+		for (int x = 0; x < width; x++)
+			row[x] = 0xff000000 | (x * 7 % 256) << 16 | (y * 5 % 256) << 8 | ((x / 16 + y / 16) % 2) * 255;
+	}
+	temp_dir dir;
+	if (encode_file(bitmap, B_JPEG_FORMAT, dir.file("p.jpg")) != B_OK)
+		return "";
+	return dir.read("p.jpg");
+}
+
+struct large_case {
+	const char* name;
+	int32 mode;
+	BRect bg_bounds;
+};
+TEVRA_PRINT_CASE(large_case)
+
+}
+
+class large_photograph : public render_test, public testing::WithParamInterface<large_case> {};
+
+// The part decoded alone draws what the whole picture would.
+TEST_P(large_photograph, PartShownDrawsAsTheWholePicture)
+{
+	const large_case& c = GetParam();
+	temp_dir dir;
+	// Large enough to be kept encoded, and decoded small, on any screen up to 1920 x 1080.
+	dir.write("big.jpg", detailed_jpeg(4000, 2400));
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(dir.file("big.jpg").c_str(), &ref), B_OK);
+	view->load(&ref);
+	ASSERT_NE(view->baseimg, nullptr);
+	base_mode = c.mode;
+	bg_bounds = c.bg_bounds;
+	view->create_wallpaper();
+	std::unique_ptr<BBitmap> fromPart(new BBitmap(view->wallbmp));
+
+	// The same picture decoded whole, as a picture that is no JPEG always is.
+	BBitmap* whole = new BBitmap(view->baseimg);
+	delete view->baseimg;
+	view->baseimg = whole;
+	view->create_wallpaper();
+	int differing = 0, worst = 0;
+	for_each_pixel(scrn, [&](int x, int y, uint32 value) {
+		uint32 other = pixel_of(fromPart.get(), x, y);
+		int most = 0;
+		for (int shift : {0, 8, 16})
+			most = std::max(most, std::abs((int)((value >> shift) & 0xff)
+				- (int)((other >> shift) & 0xff)));
+		differing += most > 0;
+		worst = std::max(worst, most);
+	});
+	// The decoder may round a few pixels at the edges of the part one way or the other.
+	EXPECT_LE(worst, 2);
+	EXPECT_LT(differing, 1024 * 768 / 1000);
+	EXPECT_NE(count_not_base(scrn), 0);
+}
+
+// Drawn into rectangles of more pixels than the layer keeps a scaled copy of, so that it
+// draws from the picture itself.
+INSTANTIATE_TEST_SUITE_P(render, large_photograph, testing::Values(
+	large_case{"FourTimesItsSizeAroundTheScreen", kBaseFitRect,
+		BRect(-6000, -4000, 9999, 5599)},
+	large_case{"ThreeTimesItsSizeFromTheTopLeft", kBaseFitRect, BRect(0, 0, 11999, 7199)},
+	large_case{"ReachingInFromTheBottomRight", kBaseFitRect, BRect(500, 300, 12499, 7499)}),
+	case_name<large_case>);
+
+// A header claiming 16000 x 16000 over the data of 16 x 16, whole to its end marker: the
+// decoder makes grey of what is missing. Centred, or drawn into a rectangle as large, only
+// the part on the screen is decoded, not a gigabyte.
+TEST_F(render_test, HugeClaimedJpegDrawnLargeDecodesOnlyWhatShows)
+{
+	temp_dir dir;
+	dir.write("huge.jpg", jpeg_claiming(16000, 16000));
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(dir.file("huge.jpg").c_str(), &ref), B_OK);
+	for (int mode : {kBaseCenter, kBaseFitRect}) {
+		SCOPED_TRACE("base_type " + std::to_string(mode));
+		{
+			std::ofstream("/proc/self/clear_refs") << "5";
+		}
+		long before = status_kb("VmRSS");
+		view->load(&ref);
+		ASSERT_NE(view->baseimg, nullptr);
+		base_mode = mode;
+		bg_bounds = BRect(-8000, -8000, 8999, 8999);
+		view->create_wallpaper();
+		long grown = status_kb("VmHWM") - before;
+		EXPECT_EQ(view->baseimg->Bounds(), BRect(0, 0, 15999, 15999));
+		if (!kUnderAddressSanitizer) {
+			EXPECT_LT(grown, 64 * 1024) << "kB";
+		}
+	}
+}
