@@ -24,10 +24,7 @@ QString elide_caption(const QString& caption, const QFontMetrics& metrics, int w
 	return caption.left(end);
 }
 
-namespace {
-
-// Qt reads '&' in a button's text as a shortcut mark; Haiku shows it as written.
-QString literal(const QString& text)
+QString literal_text(const QString& text)
 {
 	QString result = text;
 	return result.replace('&', "&&");
@@ -38,14 +35,7 @@ bool changes_caption_room(QEvent* event)
 	return event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange;
 }
 
-// The cut caption and, when it was cut, the whole one as a tool tip.
-template <class Widget>
-void show_elided(Widget* widget, const QString& caption, int room, bool escape)
-{
-	QString shown = elide_caption(caption, widget->fontMetrics(), room);
-	widget->setText(escape ? literal(shown) : shown);
-	widget->setToolTip(shown != caption ? caption : QString());
-}
+namespace {
 
 int button_room(const QAbstractButton* button, QStyle::SubElement element)
 {
@@ -57,129 +47,53 @@ int button_room(const QAbstractButton* button, QStyle::SubElement element)
 }
 
 CaptionLabel::CaptionLabel(QWidget* parent)
-	: QLabel(parent)
+	: Captioned<QLabel>(parent)
 {
 	setTextFormat(Qt::PlainText);
 	setWordWrap(false);
 }
 
-void CaptionLabel::setCaption(const QString& caption)
+int CaptionLabel::room() const
 {
-	fCaption = caption;
-	elide();
-}
-
-void CaptionLabel::resizeEvent(QResizeEvent* event)
-{
-	QLabel::resizeEvent(event);
-	elide();
-}
-
-void CaptionLabel::changeEvent(QEvent* event)
-{
-	QLabel::changeEvent(event);
-	if (changes_caption_room(event))
-		elide();
-}
-
-void CaptionLabel::elide()
-{
-	show_elided(this, fCaption, contentsRect().width() - 2 * margin(), false);
+	return contentsRect().width() - 2 * margin();
 }
 
 CaptionRadioButton::CaptionRadioButton(QWidget* parent)
-	: QRadioButton(parent)
+	: Captioned<QRadioButton>(parent)
 {
 	// Exclusivity is the layer's: Qt's own grouping would fight it.
 	setAutoExclusive(false);
 }
 
-void CaptionRadioButton::setCaption(const QString& caption)
+int CaptionRadioButton::room() const
 {
-	fCaption = caption;
-	elide();
-}
-
-void CaptionRadioButton::resizeEvent(QResizeEvent* event)
-{
-	QRadioButton::resizeEvent(event);
-	elide();
-}
-
-void CaptionRadioButton::changeEvent(QEvent* event)
-{
-	QRadioButton::changeEvent(event);
-	if (changes_caption_room(event))
-		elide();
-}
-
-void CaptionRadioButton::elide()
-{
-	show_elided(this, fCaption, button_room(this, QStyle::SE_RadioButtonContents), true);
+	return button_room(this, QStyle::SE_RadioButtonContents);
 }
 
 CaptionCheckBox::CaptionCheckBox(QWidget* parent)
-	: QCheckBox(parent)
+	: Captioned<QCheckBox>(parent)
 {
 }
 
-void CaptionCheckBox::setCaption(const QString& caption)
+int CaptionCheckBox::room() const
 {
-	fCaption = caption;
-	elide();
-}
-
-void CaptionCheckBox::resizeEvent(QResizeEvent* event)
-{
-	QCheckBox::resizeEvent(event);
-	elide();
-}
-
-void CaptionCheckBox::changeEvent(QEvent* event)
-{
-	QCheckBox::changeEvent(event);
-	if (changes_caption_room(event))
-		elide();
-}
-
-void CaptionCheckBox::elide()
-{
-	show_elided(this, fCaption, button_room(this, QStyle::SE_CheckBoxContents), true);
+	return button_room(this, QStyle::SE_CheckBoxContents);
 }
 
 MenuButton::MenuButton(QWidget* parent)
-	: QPushButton(parent)
+	: Captioned<QPushButton>(parent)
 {
 	setAutoDefault(false);
 }
 
-void MenuButton::setCaption(const QString& caption)
-{
-	fCaption = caption;
-	elide();
-}
-
-void MenuButton::resizeEvent(QResizeEvent* event)
-{
-	QPushButton::resizeEvent(event);
-	elide();
-}
-
-void MenuButton::changeEvent(QEvent* event)
-{
-	QPushButton::changeEvent(event);
-	if (changes_caption_room(event))
-		elide();
-}
-
-void MenuButton::elide()
+int MenuButton::room() const
 {
 	QStyleOptionButton option;
 	option.initFrom(this);
 	option.features |= QStyleOptionButton::HasMenu;
 	// The pop-up arrow takes the right end of the button.
 	int arrow = style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &option, this);
-	show_elided(this, fCaption, button_room(this, QStyle::SE_PushButtonContents) - arrow, true);
+	return button_room(this, QStyle::SE_PushButtonContents) - arrow;
 }
 
 DividedWidget::DividedWidget(QWidget* parent, QWidget* field)
