@@ -74,18 +74,6 @@ uint32 type_code_for(const QByteArray& format)
 		| (uint32)(uchar)code[2] << 8 | (uchar)code[3];
 }
 
-translation_format make_format(uint32 type, const char* mime, const char* name, float quality)
-{
-	translation_format format;
-	memset(&format, 0, sizeof(format));
-	format.type = type;
-	format.group = B_TRANSLATOR_BITMAP;
-	format.quality = quality;
-	format.capability = quality;
-	strncpy(format.MIME, mime, sizeof(format.MIME) - 1);
-	strncpy(format.name, name, sizeof(format.name) - 1);
-	return format;
-}
 
 // Whether a JPEG runs whole to its end-of-image marker. libjpeg makes up the rest of a file
 // cut short (grey rows) and Qt calls that a success; a picture half missing is no picture.
@@ -179,6 +167,19 @@ private:
 	status_t fStatus = B_OK;
 };
 
+}
+
+translation_format make_format(uint32 type, const char* mime, const char* name, float quality)
+{
+	translation_format format;
+	memset(&format, 0, sizeof(format));
+	format.type = type;
+	format.group = B_TRANSLATOR_BITMAP;
+	format.quality = quality;
+	format.capability = quality;
+	strncpy(format.MIME, mime, sizeof(format.MIME) - 1);
+	strncpy(format.name, name, sizeof(format.name) - 1);
+	return format;
 }
 
 QtImageTranslator::QtImageTranslator(const QByteArray& mime, const QList<QByteArray>& formats,

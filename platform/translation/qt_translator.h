@@ -41,6 +41,9 @@ private:
 	std::vector<translation_format> fOutputs;
 };
 
+// A format a translator reads or writes, in the bitmap group.
+translation_format make_format(uint32 type, const char* mime, const char* name, float quality);
+
 // Adds a translator for every image type the installed plugins read or write.
 void add_qt_translators(BTranslatorRoster* roster);
 

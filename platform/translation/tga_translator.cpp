@@ -113,18 +113,6 @@ uint32 colour_of(const uint8* p, int bits, bool alpha)
 	return a << 24 | (uint32)p[2] << 16 | (uint32)p[1] << 8 | p[0];
 }
 
-translation_format make_format(uint32 type, const char* mime, const char* name, float quality)
-{
-	translation_format format;
-	memset(&format, 0, sizeof(format));
-	format.type = type;
-	format.group = B_TRANSLATOR_BITMAP;
-	format.quality = quality;
-	format.capability = quality;
-	strncpy(format.MIME, mime, sizeof(format.MIME) - 1);
-	strncpy(format.name, name, sizeof(format.name) - 1);
-	return format;
-}
 
 }
 
