@@ -355,12 +355,14 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 		return;
 	BRect bounds = bitmap->Bounds();
 	QRectF target = shape_rect(destination);
-	QSize size(qRound(target.width()), qRound(target.height()));
 	// A whole picture drawn at another size (a base image) is scaled once and kept: the
-	// next picture composed with it only copies.
+	// next picture composed with it only copies. Not past a limit, which a size too large
+	// for an int (a rectangle of a design's making) is past as well.
 	const qint64 kCacheLimit = 64 << 20;
-	if (source == bounds && size != QSize(bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1)
-		&& (qint64)size.width() * size.height() <= kCacheLimit) {
+	bool cacheable = target.width() * target.height() <= kCacheLimit;
+	QSize size = cacheable ? QSize(qRound(target.width()), qRound(target.height())) : QSize();
+	if (source == bounds && cacheable
+		&& size != QSize(bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1)) {
 		if (const QImage* scaled = bitmap->_Scaled(size)) {
 			painter->drawImage(target.topLeft(), *scaled);
 			_Drawn();

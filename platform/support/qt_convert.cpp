@@ -1,13 +1,27 @@
 #include "qt_convert.h"
 
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// The whole pixel at or left of v, within 2^24 either way: far past any picture, so clamping
+// changes nothing drawn, and near enough that neither the conversion nor Qt's sums over the
+// rectangle overflow (a design may place a calendar at 2^31).
+int pixel_at(float v)
+{
+	const double kLimit = 1 << 24;
+	return v != v ? 0 : (int)std::clamp(std::floor((double)v), -kLimit, kLimit);
+}
+
+}
 
 QRect fill_rect(BRect r)
 {
-	int left = (int)std::floor(r.left);
-	int top = (int)std::floor(r.top);
-	int right = (int)std::floor(r.right);
-	int bottom = (int)std::floor(r.bottom);
+	int left = pixel_at(r.left);
+	int top = pixel_at(r.top);
+	int right = pixel_at(r.right);
+	int bottom = pixel_at(r.bottom);
 	if (right < left || bottom < top)
 		return QRect();
 	return QRect(QPoint(left, top), QPoint(right, bottom));

@@ -388,3 +388,20 @@ TEST_F(soak, RandomActionsKeepBothWindowsOnTheSameCalendar)
 }
 
 }
+
+namespace {
+
+class panel_extremes : public config_mode {};
+
+// Found by fuzzing: a design may place a calendar at the edges of 32 bits, which a float
+// holds only rounded past them; the panel shows what the file would say.
+TEST_F(panel_extremes, BoundsAtTheEdgesOf32BitsShowAsTheFileWritesThem)
+{
+	int index = add_object(kTypeYear, BRect(-2147483648.0f, -2147483648.0f, 2147483647.0f,
+		2147483647.0f));
+	request_edit(index);
+	settle();
+	EXPECT_EQ(shown_text(panel->bounds), "-2147483648,-2147483648,2147483647,2147483647");
+}
+
+}
