@@ -1,5 +1,6 @@
 // The design reader on arbitrary bytes: whatever it makes of them must save, and the saved
-// design must read back to the same settings and objects and save to the same bytes.
+// design must read back to the same settings and objects and save to the same bytes. Then
+// the design is composed, as create mode and the preview do, on a small screen.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -184,6 +185,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 	start_tevra();
 	// Designs and pictures are read from, and saved into, the fuzzer's folder.
 	write_sample_images(fuzz_folder());
+	// Every size and place still reaches the picture's edges; fewer pixels, more designs.
+	scrn = BRect(0, 0, 319, 199);
 	view = new tevraview(scrn);
 	// Before the application goes (registered after it, so run first).
 	atexit([] {
@@ -232,5 +235,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		fuzz_fail("a saved design, read back, cannot be saved again");
 	if (read_file(folder + "/once.tevra") != read_file(folder + "/twice.tevra"))
 		fuzz_fail("a saved design saves differently once read back");
+	view->create_wallpaper();
 	return 0;
 }
