@@ -664,3 +664,47 @@ TEST_F(real_write_faults, KilledAtRandomMoments_OldOrNewWhole)
 	printf("%d runs killed: old picture kept %d times, new one written whole %d times\n",
 		runs, kept, replaced);
 }
+
+// --- The design, saved by config mode, on a real full disk and a read-only folder.
+
+namespace {
+
+struct design_disk_case {
+	const char* name;
+	const char* options;  // of the tmpfs
+	bool read_only;
+	int error;
+};
+TEVRA_PRINT_CASE(design_disk_case)
+
+}
+
+class design_on_real_disk : public render_test,
+	public testing::WithParamInterface<design_disk_case> {};
+
+TEST_P(design_on_real_disk, SaveFailsOldDesignKept)
+{
+	const design_disk_case& c = GetParam();
+	temp_dir dir;
+	scratch_mount disk(dir.path(), c.options);
+	if (!disk.mounted())
+		GTEST_SKIP() << "this user cannot mount a small file system: " << strerror(errno);
+	std::string before = "base_type\t0\n\ntype\t0\nbounds\t1,2,3,4\n";
+	dir.write("design", before);
+	if (c.read_only) {
+		ASSERT_TRUE(disk.make_read_only());
+	}
+	// A design far larger than the full disk's room: its every calendar at length.
+	for (int i = 0; i < 2000; i++)
+		add_object(kTypeMonth, BRect(i, i, i + 100, i + 100));
+	entry_ref folder;
+	ASSERT_EQ(get_ref_for_path(dir.path().c_str(), &folder), B_OK);
+	EXPECT_EQ(view->save_config(&folder, "design"), -c.error);
+	EXPECT_EQ(dir.read("design"), before);
+	EXPECT_EQ(listing(dir.path()), std::set<std::string>{"design"});
+}
+
+INSTANTIATE_TEST_SUITE_P(render, design_on_real_disk, testing::Values(
+	design_disk_case{"FullDisk", "size=64k", false, ENOSPC},
+	design_disk_case{"ReadOnlyFolder", "size=64k", true, EROFS}),
+	case_name<design_disk_case>);
