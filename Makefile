@@ -12,9 +12,10 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 HARDENING_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
-# Findings stop the program; leaks are findings. The config-mode soak runs long here.
-SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  TEVRA_SOAK_ACTIONS=3000
+# Findings stop the program; leaks are findings.
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The config-mode soak runs long under the sanitizers.
+SOAK_ACTIONS ?= 3000
 
 .PHONY: all deps configure build demo test bench install clean test-sanitize fuzz
 
@@ -50,7 +51,8 @@ $(SANITIZE_BUILD)/CMakeCache.txt: | deps
 
 test-sanitize: deps $(SANITIZE_BUILD)/CMakeCache.txt
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
-	cd $(SANITIZE_BUILD) && env $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+	cd $(SANITIZE_BUILD) && env $(SANITIZER_ENV) TEVRA_SOAK_ACTIONS=$(SOAK_ACTIONS) \
+	  ctest --output-on-failure -j $(JOBS)
 
 $(FUZZ_BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(FUZZ_BUILD) $(HARDENING_FLAGS) -DTEVRA_FUZZ=ON -DTEVRA_TESTS=OFF
