@@ -1,6 +1,7 @@
 #include "bench_support.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -78,6 +79,14 @@ std::string bench_files::design(bool photoBase, const char* mime, int width, int
 		+ std::to_string(width) + "-" + (mime + 6) + ".tevra";
 	write_file(path, text);
 	return path;
+}
+
+bench_files::~bench_files()
+{
+	if (!folder.empty()) {
+		std::error_code ignored;
+		std::filesystem::remove_all(folder, ignored);
+	}
 }
 
 const bench_files& files()

@@ -13,6 +13,8 @@ struct bench_files {
 	std::string photo;
 	std::string screen_json(int width, int height) const;
 	std::string design(bool photoBase, const char* mime, int width, int height) const;
+	// The folder goes when the benchmark ends; a run leaves nothing behind in /tmp.
+	~bench_files();
 };
 
 const bench_files& files();
