@@ -20,8 +20,6 @@
 
 namespace {
 
-const uint32 kQuarters[4] = {0xff0000, 0x00ff00, 0x0000ff, 0xffff00};
-
 uint32 crc32(const std::string& bytes)
 {
 	uint32 crc = 0xffffffff;
