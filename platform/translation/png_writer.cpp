@@ -170,9 +170,14 @@ bool deflate_thorough(const QImage& image, bool alpha, const stripe& part, packe
 	if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY)
 		!= Z_OK)
 		return false;
+	// zlib's state is released however this ends, running out of memory included.
+	struct ender {
+		z_stream* stream;
+		~ender() { deflateEnd(stream); }
+	} end{&stream};
 	out->bytes.resize(part.lead + part.rawSize / 8 + 4096);
 	out->size = part.lead;
-	bool done = filter_batches(image, alpha, part, [&](uint8_t* batch, size_t bytes, bool last) {
+	return filter_batches(image, alpha, part, [&](uint8_t* batch, size_t bytes, bool last) {
 		int flush = !last ? Z_NO_FLUSH : part.final ? Z_FINISH : Z_FULL_FLUSH;
 		stream.next_in = batch;
 		stream.avail_in = (uInt)bytes;
@@ -193,8 +198,6 @@ bool deflate_thorough(const QImage& image, bool alpha, const stripe& part, packe
 				return false;
 		}
 	});
-	deflateEnd(&stream);
-	return done;
 }
 
 // Deflates the stripe's rows as a run of blocks that stands alone: the last stripe closes the
