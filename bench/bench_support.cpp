@@ -1,8 +1,8 @@
 #include "bench_support.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
