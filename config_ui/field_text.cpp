@@ -1,10 +1,11 @@
 #include "config_ui/field_text.h"
 
 #include <cstdarg>
-#include <cstdint>
 #include <cstdio>
 
 #include <TextControl.h>
+
+#include "model/scan.h"
 
 void set_text(BTextControl* control, const char* format, ...)
 {
@@ -16,21 +17,8 @@ void set_text(BTextControl* control, const char* format, ...)
 	control->SetText(text);
 }
 
-namespace {
-
-// Toward zero, as the design file writes it, within what "%d" can show: a design may place
-// a calendar at 2^31, which a float holds only rounded up past it.
-int shown_int(float value)
-{
-	if (!(value == value))
-		return 0;
-	return value >= 2147483648.0f ? INT32_MAX : value <= -2147483648.0f ? INT32_MIN : (int)value;
-}
-
-}
-
 void set_rect_text(BTextControl* control, BRect r)
 {
-	set_text(control, "%d,%d,%d,%d", shown_int(r.left), shown_int(r.top), shown_int(r.right),
-		shown_int(r.bottom));
+	set_text(control, "%d,%d,%d,%d", truncate_int(r.left), truncate_int(r.top), truncate_int(r.right),
+		truncate_int(r.bottom));
 }

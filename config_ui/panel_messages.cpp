@@ -1,7 +1,5 @@
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -20,58 +18,11 @@
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/globals.h"
+#include "model/scan.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
 
 namespace {
-
-// "%d": a whole 32-bit number, or nothing read.
-const char* scan_int(const char* text, int32* value)
-{
-	char* end;
-	errno = 0;
-	long long number = strtoll(text, &end, 10);
-	if (end == text || errno == ERANGE || number < INT32_MIN || number > INT32_MAX)
-		return nullptr;
-	*value = (int32)number;
-	return end;
-}
-
-// "%x": a 32-bit hexadecimal number.
-bool scan_hex(const char* text, uint32* value)
-{
-	char* end;
-	errno = 0;
-	const char* start = text;
-	while (*start == ' ' || *start == '\t')
-		start++;
-	if (*start == '-')
-		return false;
-	unsigned long long number = strtoull(start, &end, 16);
-	if (end == start || errno == ERANGE || number > 0xffffffffULL)
-		return false;
-	*value = (uint32)number;
-	return true;
-}
-
-// "%d,%d,%d,%d": all four, or nothing.
-bool scan_rect(const char* text, BRect* rect)
-{
-	int32 v[4];
-	for (int i = 0; i < 4; i++) {
-		if (i > 0) {
-			if (*text != ',')
-				return false;
-			text++;
-		}
-		text = scan_int(text, &v[i]);
-		if (text == nullptr)
-			return false;
-	}
-	rect->Set(v[0], v[1], v[2], v[3]);
-	return true;
-}
-
 
 BView* preview_view()
 {
@@ -161,7 +112,7 @@ void configview::_ValueChanged(BMessage* message)
 		return;
 	}
 	if (source == screen_col) {
-		if (scan_hex(screen_col->Text(), &scrn_color))
+		if (scan_hex(screen_col->Text(), &scrn_color, kScanWhole))
 			scrn_col_sl->SetValue(scrn_color);
 		else
 			set_text(screen_col, "%06x", (unsigned)scrn_color);
@@ -169,10 +120,10 @@ void configview::_ValueChanged(BMessage* message)
 	}
 	if (source == bg_bounds_tc) {
 		// A half-typed value changes nothing: the field shows the stored one again.
-		if (!scan_rect(bg_bounds_tc->Text(), &::bg_bounds))
+		if (!scan_rect(bg_bounds_tc->Text(), &::bg_bounds, kScanWhole))
 			set_rect_text(bg_bounds_tc, ::bg_bounds);
 	} else if (source == base_col) {
-		if (scan_hex(base_col->Text(), &base_color))
+		if (scan_hex(base_col->Text(), &base_color, kScanWhole))
 			base_col_sl->SetValue(base_color);
 		else
 			set_text(base_col, "%06x", (unsigned)base_color);
@@ -204,10 +155,10 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		return false;
 
 	if (source == bounds) {
-		if (!scan_rect(bounds->Text(), &item->bounds))
+		if (!scan_rect(bounds->Text(), &item->bounds, kScanWhole))
 			set_rect_text(bounds, item->bounds);
 	} else if (source == when) {
-		if (scan_int(when->Text(), &item->when) == nullptr)
+		if (!scan_int(when->Text(), &item->when, kScanWhole))
 			set_text(when, "%d", (int)item->when);
 	} else if (source == bg_wall || source == bg_bubble) {
 		item->bg_type = source == bg_wall ? 0 : 1;
@@ -228,7 +179,7 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 			continue;
 		// The stored colour keeps every typed bit, alpha included; the slider shows what
 		// it can.
-		if (scan_hex(row.text->Text(), &(item->*row.field)))
+		if (scan_hex(row.text->Text(), &(item->*row.field), kScanWhole))
 			row.knobs->SetValue(item->*row.field);
 		else
 			set_text(row.text, row.format, (unsigned)(item->*row.field));
@@ -236,7 +187,7 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 	for (const size_row& row : fSizeRows) {
 		if (source != row.text)
 			continue;
-		if (scan_int(row.text->Text(), &(item->*row.field)) != nullptr)
+		if (scan_int(row.text->Text(), &(item->*row.field), kScanWhole))
 			row.knob->SetValue(item->*row.field);
 		else
 			set_text(row.text, "%d", (int)(item->*row.field));

@@ -17,6 +17,7 @@
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/safe_file.h"
+#include "model/scan.h"
 #include "model/tevraview.h"
 
 namespace {
@@ -43,84 +44,6 @@ bool read_line(FILE* file, std::string* line, bool* cut)
 	return true;
 }
 
-const char* skip_blanks(const char* text)
-{
-	while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
-		text++;
-	return text;
-}
-
-// "%d": optional sign and decimal digits after blanks; values beyond 32 bits saturate.
-const char* scan_int(const char* text, int32* value)
-{
-	text = skip_blanks(text);
-	char* end;
-	errno = 0;
-	long long result = strtoll(text, &end, 10);
-	if (end == text)
-		return nullptr;
-	if (result > INT32_MAX)
-		result = INT32_MAX;
-	if (result < INT32_MIN)
-		result = INT32_MIN;
-	*value = (int32)result;
-	return end;
-}
-
-// "%8x": at most eight characters of hexadecimal, an optional "0x" counted among them.
-bool scan_hex(const char* text, uint32* value)
-{
-	text = skip_blanks(text);
-	int width = 8;
-	if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && isxdigit((uchar)text[2])) {
-		text += 2;
-		width -= 2;
-	}
-	uint32 result = 0;
-	int digits = 0;
-	while (digits < width && isxdigit((uchar)text[digits])) {
-		char c = text[digits];
-		result = result * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
-		digits++;
-	}
-	if (digits == 0)
-		return false;
-	*value = result;
-	return true;
-}
-
-// "%d,%d,%d,%d"
-bool scan_rect(const char* text, BRect* rect)
-{
-	int32 values[4];
-	for (int i = 0; i < 4; i++) {
-		if (i > 0) {
-			if (*text != ',')
-				return false;
-			text++;
-		}
-		text = scan_int(text, &values[i]);
-		if (text == nullptr)
-			return false;
-	}
-	rect->Set(values[0], values[1], values[2], values[3]);
-	return true;
-}
-
-bool scan_int8(const char* text, uint8* value)
-{
-	int32 number;
-	if (scan_int(text, &number) == nullptr)
-		return false;
-	*value = (uint8)number;
-	return true;
-}
-
-bool scan_int8(const char* text, int8* value)
-{
-	return scan_int8(text, (uint8*)value);
-}
-
 // The value up to its first control byte.
 std::string text_value(const char* value)
 {
@@ -128,18 +51,6 @@ std::string text_value(const char* value)
 	while ((uchar)*end >= 0x20)
 		end++;
 	return std::string(value, end - value);
-}
-
-// Whole pixels for the file: toward zero, and within what "%d" can write.
-int truncate_int(float value)
-{
-	if (!(value == value))
-		return 0;
-	if (value >= 2147483647.0f)
-		return INT32_MAX;
-	if (value <= -2147483648.0f)
-		return INT32_MIN;
-	return (int)value;
 }
 
 void read_font(const char* value, font_name name, int32* number)
@@ -222,9 +133,9 @@ void tevraview::load_config(entry_ref* ref)
 			value++;
 
 		if (key == "base_type") {
-			scan_int(value, &base_mode);
+			scan_int(value, &base_mode, kScanPrefix);
 		} else if (key == "base_color") {
-			scan_hex(value, &base_color);
+			scan_hex(value, &base_color, kScanPrefix);
 		} else if (key == "base_image") {
 			// A path too long to keep whole is no path of ours. Only a path that runs to the
 			// end of a cut line was cut; one that ends at a control byte is whole.
@@ -235,7 +146,7 @@ void tevraview::load_config(entry_ref* ref)
 				&& get_ref_for_path(imagePath.c_str(), &imageRef) == B_OK)
 				load(&imageRef);
 		} else if (key == "image_bounds") {
-			scan_rect(value, &bg_bounds);
+			scan_rect(value, &bg_bounds, kScanPrefix);
 		} else if (key == "out_format") {
 			std::string mime = text_value(value);
 			for (int32 i = 0; i < trc; i++) {
@@ -250,41 +161,41 @@ void tevraview::load_config(entry_ref* ref)
 		} else if (key == "wp_textback") {
 			textback = yes(value);
 		} else if (key == "screen_color") {
-			scan_hex(value, &scrn_color);
+			scan_hex(value, &scrn_color, kScanPrefix);
 		} else if (key == "type") {
-			scan_int8(value, &pending->type);
+			scan_int8(value, &pending->type, kScanPrefix);
 		} else if (key == "when") {
-			scan_int(value, &pending->when);
+			scan_int(value, &pending->when, kScanPrefix);
 		} else if (key == "bg_type") {
-			scan_int8(value, &pending->bg_type);
+			scan_int8(value, &pending->bg_type, kScanPrefix);
 		} else if (key == "bg_color") {
-			scan_hex(value, &pending->bg_color);
+			scan_hex(value, &pending->bg_color, kScanPrefix);
 		} else if (key == "year_color") {
-			scan_hex(value, &pending->year_color);
+			scan_hex(value, &pending->year_color, kScanPrefix);
 		} else if (key == "month_color") {
-			scan_hex(value, &pending->month_color);
+			scan_hex(value, &pending->month_color, kScanPrefix);
 		} else if (key == "day_color") {
-			scan_hex(value, &pending->day_color);
+			scan_hex(value, &pending->day_color, kScanPrefix);
 		} else if (key == "sun_color") {
-			scan_hex(value, &pending->sun_color);
+			scan_hex(value, &pending->sun_color, kScanPrefix);
 		} else if (key == "sat_color") {
-			scan_hex(value, &pending->sat_color);
+			scan_hex(value, &pending->sat_color, kScanPrefix);
 		} else if (key == "hol_color") {
-			scan_hex(value, &pending->hol_color);
+			scan_hex(value, &pending->hol_color, kScanPrefix);
 		} else if (key == "today_color") {
-			scan_hex(value, &pending->today_color);
+			scan_hex(value, &pending->today_color, kScanPrefix);
 		} else if (key == "year_size") {
-			scan_int(value, &pending->year_size);
+			scan_int(value, &pending->year_size, kScanPrefix);
 		} else if (key == "month_size") {
-			scan_int(value, &pending->month_size);
+			scan_int(value, &pending->month_size, kScanPrefix);
 		} else if (key == "day_size") {
-			scan_int(value, &pending->day_size);
+			scan_int(value, &pending->day_size, kScanPrefix);
 		} else if (key == "year_type") {
-			scan_int8(value, &pending->year_type);
+			scan_int8(value, &pending->year_type, kScanPrefix);
 		} else if (key == "month_type") {
-			scan_int8(value, &pending->month_type);
+			scan_int8(value, &pending->month_type, kScanPrefix);
 		} else if (key == "today_mark") {
-			scan_int8(value, &pending->today_mark);
+			scan_int8(value, &pending->today_mark, kScanPrefix);
 		} else if (key == "year_font") {
 			read_font(value, pending->year_font, &pending->year_font_no);
 		} else if (key == "month_font") {
@@ -294,7 +205,7 @@ void tevraview::load_config(entry_ref* ref)
 		} else if (key == "bounds") {
 			// A block ends at its bounds, even unreadable ones; the next block starts as a
 			// copy of it.
-			scan_rect(value, &pending->bounds);
+			scan_rect(value, &pending->bounds, kScanPrefix);
 			obl.AddItem(pending);
 			pending = new object(pending);
 		}

@@ -8,6 +8,7 @@
 #include "model/holidays.h"
 #include "model/labels.h"
 #include "model/object.h"
+#include "model/scan.h"
 #include "model/tevraview.h"
 
 namespace {
@@ -29,15 +30,6 @@ void set_color_alpha(BView* view, uint32 c)
 	view->SetHighColor(red(c), green(c), blue(c), alpha(c));
 }
 
-// Whole pixels, toward zero, as the layout counts them; within what an int holds, as a
-// design may make a calendar (and so its fonts) some 2^32 pixels large.
-int whole(float value)
-{
-	if (!(value == value))
-		return 0;
-	return value >= 2147483648.0f ? INT32_MAX : value <= -2147483648.0f ? INT32_MIN : (int)value;
-}
-
 // A caption font and what layout needs of it: the line height h, whole pixels.
 struct caption_font {
 	font_height height;
@@ -52,13 +44,13 @@ caption_font set_font(BView* view, const font_name name, float size)
 	view->SetFont(&font, B_FONT_ALL);
 	caption_font result;
 	font.GetHeight(&result.height);
-	result.h = whole(result.height.ascent + result.height.descent);
+	result.h = truncate_int(result.height.ascent + result.height.descent);
 	return result;
 }
 
 int text_width(BView* view, const char* text)
 {
-	return whole(view->StringWidth(text));
+	return truncate_int(view->StringWidth(text));
 }
 
 void fill_bubble(BView* view, BRect rect, float radius, uint32 color)
@@ -212,8 +204,8 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 
 	if (item->bg_type == 1) {
 		for (int i = 0; i < 12; i++) {
-			int x0 = whole((i % 6) * W / 6);
-			int y0 = whole((i / 6) * H / 2);
+			int x0 = truncate_int((i % 6) * W / 6);
+			int y0 = truncate_int((i / 6) * H / 2);
 			fill_bubble(view, BRect(L + x0 + W / 120, T + y0 + H / 50,
 				L + x0 + W / 6 - W / 120, T + y0 + H / 2 - H / 50), H / 15, item->bg_color);
 		}
@@ -229,8 +221,8 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 	font = set_font(view, item->month_font, item->month_size > 0 ? item->month_size : H / 16);
 	set_color(view, item->month_color);
 	for (int i = 0; i < 12; i++) {
-		int x0 = whole((i % 6) * W / 6);
-		int y0 = whole((i / 6) * H / 2);
+		int x0 = truncate_int((i % 6) * W / 6);
+		int y0 = truncate_int((i / 6) * H / 2);
 		snprintf(text, sizeof(text), "%d", i + 1);
 		view->DrawString(text,
 			BPoint(L + x0 + W / 12 - text_width(view, text) / 2, T + y0 + font.h));
@@ -238,8 +230,8 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 
 	font = set_font(view, item->day_font, item->day_size > 0 ? item->day_size : W / 60);
 	for (int m = 1; m <= 12; m++) {
-		int x0 = whole(((m - 1) % 6) * W / 6);
-		int y0 = whole(((m - 1) / 6) * H / 2);
+		int x0 = truncate_int(((m - 1) % 6) * W / 6);
+		int y0 = truncate_int(((m - 1) / 6) * H / 2);
 		for (int d = 1; d <= 31; d++) {
 			int row, weekday, code;
 			if (what_day(year, m, d, &row, &weekday, &code) != 0)
