@@ -1,5 +1,3 @@
-#include "app/catalogues.h"
-
 #include <cstring>
 
 #include <Bitmap.h>
@@ -9,6 +7,7 @@
 #include <UTF8.h>
 
 #include "app/tevra.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 
 void tevra::get_translator_for_output()

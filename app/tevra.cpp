@@ -8,12 +8,12 @@
 #include <FilePanel.h>
 #include <Screen.h>
 
-#include "app/catalogues.h"
+#include "config_ui/configview.h"
+#include "config_ui/configwindow.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
-#include "config_ui/configview.h"
-#include "config_ui/configwindow.h"
 #include "preview_ui/prevwindow.h"
 
 namespace {

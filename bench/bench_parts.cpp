@@ -15,9 +15,9 @@
 #include <Bitmap.h>
 #include <Entry.h>
 
-#include "app/catalogues.h"
 #include "app/messages.h"
 #include "bench_support.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"

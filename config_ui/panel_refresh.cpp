@@ -10,12 +10,12 @@
 #include <StringView.h>
 #include <TextControl.h>
 
-#include "app/catalogues.h"
 #include "app/messages.h"
 #include "config_ui/configview.h"
 #include "config_ui/field_text.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 
 namespace {

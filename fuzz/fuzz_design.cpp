@@ -15,8 +15,8 @@
 #include <Bitmap.h>
 #include <Entry.h>
 
-#include "app/catalogues.h"
 #include "fuzz/fuzz_app.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"

@@ -15,8 +15,8 @@
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
-#include "app/catalogues.h"
 #include "fuzz/fuzz_app.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 
 namespace {

@@ -1,10 +1,8 @@
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <cstdarg>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <fcntl.h>
@@ -13,7 +11,8 @@
 
 #include <Path.h>
 
-#include "app/catalogues.h"
+#include "model/catalogue_items.h"
+#include "model/design_keys.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/safe_file.h"
@@ -86,10 +85,111 @@ void append(std::string* out, const char* format, ...)
 		out->append(buffer, std::min<size_t>(length, sizeof(buffer) - 1));
 }
 
-void append_rect(std::string* out, const char* key, BRect r)
+// Reads one value into its place. A line cut for length holds only `room` bytes of value.
+void read_value(tevraview* view, const design_key& key, const char* value, size_t room,
+	object* item)
 {
-	append(out, "%s\t%d,%d,%d,%d\n", key, truncate_int(r.left), truncate_int(r.top),
-		truncate_int(r.right), truncate_int(r.bottom));
+	void* place = key_value(key, item);
+	switch (key.kind) {
+		case kKeyInt32:
+			scan_int(value, (int32*)place, kScanPrefix);
+			break;
+		case kKeyInt8:
+			scan_int8(value, (int8*)place, kScanPrefix);
+			break;
+		case kKeyUint8:
+			scan_int8(value, (uint8*)place, kScanPrefix);
+			break;
+		case kKeyColor:
+			scan_hex(value, (uint32*)place, kScanPrefix);
+			break;
+		case kKeyRect:
+		case kKeyBounds:
+			scan_rect(value, (BRect*)place, kScanPrefix);
+			break;
+		case kKeyFlag:
+			*(bool*)place = yes(value);
+			break;
+		case kKeyImage: {
+			// A path too long to keep whole is no path of ours. Only a path that runs to the
+			// end of a cut line was cut; one that ends at a control byte is whole.
+			std::string imagePath = text_value(value);
+			entry_ref imageRef;
+			if (imagePath.size() < room && imagePath.size() < sizeof(baseimgpath)
+				&& get_ref_for_path(imagePath.c_str(), &imageRef) == B_OK)
+				view->load(&imageRef);
+			break;
+		}
+		case kKeyFormat: {
+			std::string mime = text_value(value);
+			for (int32 i = 0; i < trc; i++) {
+				format_item* format = (format_item*)xlt.ItemAt(i);
+				if (format != nullptr && mime == format->mime) {
+					*(int32*)place = i;
+					break;
+				}
+			}
+			break;
+		}
+		case kKeyFont:
+			read_font(value, *(font_name*)place, (int32*)((char*)item + key.number));
+			break;
+	}
+}
+
+// Appends the key's line, unless it has nothing to say or says only its quiet default.
+void write_value(std::string* out, const design_key& key, object* item)
+{
+	const void* place = key_value(key, item);
+	std::string text;
+	switch (key.kind) {
+		case kKeyInt32:
+			append(&text, "%d", (int)*(const int32*)place);
+			break;
+		case kKeyInt8:
+			append(&text, "%d", (int)*(const int8*)place);
+			break;
+		case kKeyUint8:
+			append(&text, "%d", (int)*(const uint8*)place);
+			break;
+		case kKeyColor:
+			append(&text, "%08x", (unsigned)*(const uint32*)place);
+			break;
+		case kKeyRect:
+		case kKeyBounds: {
+			const BRect& r = *(const BRect*)place;
+			append(&text, "%d,%d,%d,%d", truncate_int(r.left), truncate_int(r.top),
+				truncate_int(r.right), truncate_int(r.bottom));
+			break;
+		}
+		case kKeyFlag:
+			text = *(const bool*)place ? "y" : "n";
+			break;
+		case kKeyImage:
+			if (*(const char*)place == '\0')
+				return;
+			text = (const char*)place;
+			break;
+		case kKeyFormat: {
+			int32 index = *(const int32*)place;
+			format_item* format = index >= 0 ? (format_item*)xlt.ItemAt(index) : nullptr;
+			if (format == nullptr)
+				return;
+			text = format->mime;
+			break;
+		}
+		case kKeyFont: {
+			const font_name& name = *(const font_name*)place;
+			append(&text, "%s,%s", name[0], name[1]);
+			break;
+		}
+	}
+	if (key.quiet != nullptr && text == key.quiet)
+		return;
+	*out += key.name;
+	*out += '\t';
+	*out += text;
+	*out += '\n';
 }
 
 }
@@ -132,80 +232,13 @@ void tevraview::load_config(entry_ref* ref)
 		while (*value != '\0' && (uchar)*value <= 0x20)
 			value++;
 
-		if (key == "base_type") {
-			scan_int(value, &base_mode, kScanPrefix);
-		} else if (key == "base_color") {
-			scan_hex(value, &base_color, kScanPrefix);
-		} else if (key == "base_image") {
-			// A path too long to keep whole is no path of ours. Only a path that runs to the
-			// end of a cut line was cut; one that ends at a control byte is whole.
-			std::string imagePath = text_value(value);
-			bool whole = !cut || (size_t)(value - text) + imagePath.size() < line.size();
-			entry_ref imageRef;
-			if (whole && imagePath.size() < sizeof(baseimgpath)
-				&& get_ref_for_path(imagePath.c_str(), &imageRef) == B_OK)
-				load(&imageRef);
-		} else if (key == "image_bounds") {
-			scan_rect(value, &bg_bounds, kScanPrefix);
-		} else if (key == "out_format") {
-			std::string mime = text_value(value);
-			for (int32 i = 0; i < trc; i++) {
-				format_item* format = (format_item*)xlt.ItemAt(i);
-				if (format != nullptr && mime == format->mime) {
-					outfmt = i;
-					break;
-				}
-			}
-		} else if (key == "wp_autoset") {
-			autoset = yes(value);
-		} else if (key == "wp_textback") {
-			textback = yes(value);
-		} else if (key == "screen_color") {
-			scan_hex(value, &scrn_color, kScanPrefix);
-		} else if (key == "type") {
-			scan_int8(value, &pending->type, kScanPrefix);
-		} else if (key == "when") {
-			scan_int(value, &pending->when, kScanPrefix);
-		} else if (key == "bg_type") {
-			scan_int8(value, &pending->bg_type, kScanPrefix);
-		} else if (key == "bg_color") {
-			scan_hex(value, &pending->bg_color, kScanPrefix);
-		} else if (key == "year_color") {
-			scan_hex(value, &pending->year_color, kScanPrefix);
-		} else if (key == "month_color") {
-			scan_hex(value, &pending->month_color, kScanPrefix);
-		} else if (key == "day_color") {
-			scan_hex(value, &pending->day_color, kScanPrefix);
-		} else if (key == "sun_color") {
-			scan_hex(value, &pending->sun_color, kScanPrefix);
-		} else if (key == "sat_color") {
-			scan_hex(value, &pending->sat_color, kScanPrefix);
-		} else if (key == "hol_color") {
-			scan_hex(value, &pending->hol_color, kScanPrefix);
-		} else if (key == "today_color") {
-			scan_hex(value, &pending->today_color, kScanPrefix);
-		} else if (key == "year_size") {
-			scan_int(value, &pending->year_size, kScanPrefix);
-		} else if (key == "month_size") {
-			scan_int(value, &pending->month_size, kScanPrefix);
-		} else if (key == "day_size") {
-			scan_int(value, &pending->day_size, kScanPrefix);
-		} else if (key == "year_type") {
-			scan_int8(value, &pending->year_type, kScanPrefix);
-		} else if (key == "month_type") {
-			scan_int8(value, &pending->month_type, kScanPrefix);
-		} else if (key == "today_mark") {
-			scan_int8(value, &pending->today_mark, kScanPrefix);
-		} else if (key == "year_font") {
-			read_font(value, pending->year_font, &pending->year_font_no);
-		} else if (key == "month_font") {
-			read_font(value, pending->month_font, &pending->month_font_no);
-		} else if (key == "day_font") {
-			read_font(value, pending->day_font, &pending->day_font_no);
-		} else if (key == "bounds") {
-			// A block ends at its bounds, even unreadable ones; the next block starts as a
-			// copy of it.
-			scan_rect(value, &pending->bounds, kScanPrefix);
+		const design_key* row = find_design_key(key);
+		if (row == nullptr)
+			continue;
+		read_value(this, *row, value, cut ? line.size() - (value - text) : SIZE_MAX, pending);
+		// A block ends at its bounds, even unreadable ones; the next block starts as a copy
+		// of it.
+		if (row->kind == kKeyBounds) {
 			obl.AddItem(pending);
 			pending = new object(pending);
 		}
@@ -222,41 +255,16 @@ status_t tevraview::save_config(entry_ref* folder, const char* name)
 		return B_BAD_VALUE;
 
 	std::string out;
-	append(&out, "base_type\t%d\n", (int)base_mode);
-	append(&out, "base_color\t%08x\n", (unsigned)base_color);
-	if (baseimgpath[0] != '\0')
-		append(&out, "base_image\t%s\n", baseimgpath);
-	append_rect(&out, "image_bounds", bg_bounds);
-	format_item* format = outfmt >= 0 ? (format_item*)xlt.ItemAt(outfmt) : nullptr;
-	if (format != nullptr)
-		append(&out, "out_format\t%s\n", format->mime);
-	append(&out, "wp_autoset\t%c\n", autoset ? 'y' : 'n');
-	append(&out, "wp_textback\t%c\n", textback ? 'y' : 'n');
-	append(&out, "screen_color\t%08x\n", (unsigned)scrn_color);
-
+	for (size_t k = 0; k < kDesignKeyCount; k++) {
+		if (kDesignKeys[k].global != nullptr)
+			write_value(&out, kDesignKeys[k], nullptr);
+	}
 	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
 		out += "\n";
-		append(&out, "type\t%d\n", (int)item->type);
-		append(&out, "when\t%d\n", (int)item->when);
-		append(&out, "bg_type\t%d\n", (int)item->bg_type);
-		append(&out, "bg_color\t%08x\n", (unsigned)item->bg_color);
-		append(&out, "year_color\t%08x\n", (unsigned)item->year_color);
-		append(&out, "month_color\t%08x\n", (unsigned)item->month_color);
-		append(&out, "day_color\t%08x\n", (unsigned)item->day_color);
-		append(&out, "sun_color\t%08x\n", (unsigned)item->sun_color);
-		append(&out, "sat_color\t%08x\n", (unsigned)item->sat_color);
-		append(&out, "hol_color\t%08x\n", (unsigned)item->hol_color);
-		append(&out, "today_color\t%08x\n", (unsigned)item->today_color);
-		append(&out, "year_size\t%d\n", (int)item->year_size);
-		append(&out, "month_size\t%d\n", (int)item->month_size);
-		append(&out, "day_size\t%d\n", (int)item->day_size);
-		append(&out, "year_type\t%d\n", (int)item->year_type);
-		append(&out, "month_type\t%d\n", (int)item->month_type);
-		append(&out, "today_mark\t%d\n", (int)item->today_mark);
-		append(&out, "year_font\t%s,%s\n", item->year_font[0], item->year_font[1]);
-		append(&out, "month_font\t%s,%s\n", item->month_font[0], item->month_font[1]);
-		append(&out, "day_font\t%s,%s\n", item->day_font[0], item->day_font[1]);
-		append_rect(&out, "bounds", item->bounds);
+		for (size_t k = 0; k < kDesignKeyCount; k++) {
+			if (kDesignKeys[k].global == nullptr)
+				write_value(&out, kDesignKeys[k], item);
+		}
 	}
 
 	safe_file file(path.Path(), name);

@@ -4,7 +4,7 @@
 
 #include <Bitmap.h>
 
-#include "app/catalogues.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/object.h"
 

@@ -10,7 +10,7 @@
 #include <Path.h>
 #include <TranslatorRoster.h>
 
-#include "app/catalogues.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/safe_file.h"
 #include "model/tevraview.h"

@@ -12,8 +12,8 @@
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
-#include "app/catalogues.h"
 #include "app/tevra.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/tevraview.h"
 

@@ -20,12 +20,12 @@
 #include <TextControl.h>
 #include <Window.h>
 
-#include "app/catalogues.h"
 #include "app/messages.h"
 #include "config_ui/configview.h"
 #include "config_ui/configwindow.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
+#include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"

@@ -22,7 +22,8 @@
 #include <File.h>
 #include <TranslatorRoster.h>
 
-#include "app/catalogues.h"
+#include "model/catalogue_items.h"
+#include "model/design_keys.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
@@ -813,6 +814,60 @@ TEST_F(config_file_round_trip, EveryFieldSet_SameDesignBack)
 		EXPECT_EQ(dump(item(i)), dump(&want[i])) << "object " << i;
 	EXPECT_EQ(rect_text(item(0)->bounds), "-10,20,300,1000");
 	EXPECT_EQ(rect_text(item(1)->bounds), "0,0,1919,1079");
+}
+
+// Every row of the key table, each given a value unlike its default and unlike the other
+// rows', comes back from the file: a new key is covered as soon as it has its row.
+TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
+{
+	std::string image = dir.file("base.png");
+	ASSERT_TRUE(write_png(image, 3, 2));
+	int32 font = other_font();
+	int32 format = other_format();
+	obl.AddItem(new object(nullptr));
+	std::vector<std::vector<char>> given;
+	auto place = [](const design_key& key) { return (char*)key_value(key, item(0)); };
+	auto size = [](const design_key& key) -> size_t {
+		switch (key.kind) {
+			case kKeyInt8: case kKeyUint8: case kKeyFlag: return 1;
+			case kKeyRect: case kKeyBounds: return sizeof(BRect);
+			case kKeyImage: return sizeof(baseimgpath);
+			case kKeyFont: return sizeof(font_name);
+			default: return 4;
+		}
+	};
+	for (size_t k = 0; k < kDesignKeyCount; k++) {
+		const design_key& key = kDesignKeys[k];
+		char* p = place(key);
+		int n = (int)k + 1;
+		switch (key.kind) {
+			case kKeyInt32: *(int32*)p = 1000 * n; break;
+			case kKeyInt8: *(int8*)p = -n; break;
+			case kKeyUint8: *(uint8*)p = 200 + n; break;
+			case kKeyColor: *(uint32*)p = 0x80000000u + n; break;
+			case kKeyRect: case kKeyBounds: ((BRect*)p)->Set(n, 2 * n, 300 + n, 400 + n); break;
+			case kKeyFlag: *(bool*)p = !*(bool*)p; break;
+			case kKeyImage: strcpy(p, image.c_str()); break;
+			case kKeyFormat: *(int32*)p = format; break;
+			case kKeyFont: {
+				font_item* f = (font_item*)fontl.ItemAt(font >= 0 ? font : dfn);
+				set_font_name(*(font_name*)p, f->family, f->style);
+				break;
+			}
+		}
+		given.emplace_back(p, p + size(key));
+	}
+	save_and_reload();
+	ASSERT_EQ(obl.CountItems(), 1);
+	for (size_t k = 0; k < kDesignKeyCount; k++) {
+		const design_key& key = kDesignKeys[k];
+		if ((key.kind == kKeyFormat && format < 0) || (key.kind == kKeyFont && font < 0))
+			continue;
+		EXPECT_EQ(std::vector<char>(place(key), place(key) + size(key)), given[k]) << key.name;
+		if (key.kind == kKeyFont) {
+			EXPECT_EQ(*(int32*)((char*)item(0) + key.number), font) << key.name;
+		}
+	}
 }
 
 TEST_F(config_file_round_trip, BoundsTruncatedTowardZero)

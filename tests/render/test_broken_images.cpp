@@ -10,7 +10,7 @@
 
 #include <Entry.h>
 
-#include "app/catalogues.h"
+#include "model/catalogue_items.h"
 #include "tests/support/sanitizer.h"
 #include "tests/support/temp_dir.h"
 

@@ -17,8 +17,8 @@
 #include <Node.h>
 #include <Screen.h>
 
-#include "app/catalogues.h"
 #include "app/tevra.h"
+#include "model/catalogue_items.h"
 #include "platform/storage/os_calls.h"
 #include "tests/support/temp_dir.h"
 

@@ -24,8 +24,8 @@
 #include <Messenger.h>
 #include <Screen.h>
 
-#include "app/catalogues.h"
 #include "app/tevra.h"
+#include "model/catalogue_items.h"
 #include "platform/storage/os_calls.h"
 #include "tests/support/temp_dir.h"
 

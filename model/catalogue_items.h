@@ -1,5 +1,5 @@
-#ifndef TEVRA_CATALOGUES_H
-#define TEVRA_CATALOGUES_H
+#ifndef TEVRA_CATALOGUE_ITEMS_H
+#define TEVRA_CATALOGUE_ITEMS_H
 
 #include <Font.h>
 #include <TranslationDefs.h>
