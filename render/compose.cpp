@@ -34,7 +34,11 @@ void tevraview::create_wallpaper()
 				break;
 			}
 			case kBaseFitRect:
+				// Inclusive rectangles: equal edges would still cover one pixel, but a
+				// rectangle of no area holds no image.
 				destination = bg_bounds;
+				if (bg_bounds.Width() == 0 || bg_bounds.Height() == 0)
+					destination.Set(0, 0, -1, -1);
 				break;
 			default:
 				destination.Set(0, 0, -1, -1);

@@ -169,9 +169,11 @@ void draw_month(BView* view, const object* item, int year, int month)
 			code -= 100;
 		}
 		if (code > 99 && item->today_mark == 1) {
+			// The mark's background is the bubble's or the wall's; a calendar with neither
+			// has none.
 			if (item->bg_type == 1) {
 				b = c | 0xff000000;
-			} else {
+			} else if (item->bg_type == 0) {
 				view->SetHighColor(red(c), green(c), blue(c), 255);
 				view->FillRect(cell);
 			}

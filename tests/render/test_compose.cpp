@@ -81,6 +81,10 @@ INSTANTIATE_TEST_SUITE_P(render, base_mode_test, testing::Values(
 	mode_case{"Mode3_FitsImageBounds", kBaseFitRect, 640, 480, BRect(100, 50, 299, 149),
 		BRect(100, 50, 299, 149)},
 	mode_case{"Mode3_EmptyImageBounds_NoImage", kBaseFitRect, 640, 480, BRect(), BRect()},
+	mode_case{"Mode3_ZeroWidthImageBounds_NoImage", kBaseFitRect, 640, 480,
+		BRect(100, 50, 100, 149), BRect()},
+	mode_case{"Mode3_ZeroHeightImageBounds_NoImage", kBaseFitRect, 640, 480,
+		BRect(100, 50, 299, 50), BRect()},
 	mode_case{"Mode7_Unknown_NoImage", 7, 640, 480, BRect(), BRect()}),
 	case_name<mode_case>);
 

@@ -167,6 +167,8 @@ INSTANTIATE_TEST_SUITE_P(render, today_mark, testing::Values(
 	today_case{"Month_Reverse_CellFilledInHolidayColour", kTypeMonth, 1, 0, kHol, kToday, false},
 	today_case{"Month_ReverseBubble_OpaqueBubbleInHolidayColour", kTypeMonth, 1, 1, kHol,
 		kToday, false},
+	today_case{"Month_ReverseOverNeitherWallNorBubble_NoFill", kTypeMonth, 1, 2, kBase,
+		kToday, false},
 	today_case{"Month_Circle_RingInTodayColour", kTypeMonth, 2, 0, kBase, kHol, true},
 	today_case{"Month_NegativeMark_NoMark", kTypeMonth, -1, 0, kBase, kHol, false},
 	today_case{"Year_Colour_NumberInTodayColour", kTypeYear, 0, 0, kBase, kToday, false},
