@@ -1,7 +1,9 @@
 #include <Font.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include <QFontDatabase>
@@ -16,6 +18,8 @@
 
 namespace {
 
+// One family as Haiku lists it: every style the installed foundries make, the regular
+// style first.
 struct family_entry {
 	QString name;
 	std::vector<QString> styles;
@@ -26,55 +30,138 @@ BFont plain_font;
 BFont bold_font;
 QImage* reference_device = nullptr;
 
-// Matches a family by its full name or by the name as cut to fit a font_family.
+// Qt names a family that several foundries make "Name [foundry]"; Haiku knows one family.
+QString without_foundry(const QString& family)
+{
+	int open = family.lastIndexOf(" [");
+	if (open > 0 && family.endsWith(']'))
+		return family.left(open);
+	return family;
+}
+
+bool contains_any(const QString& text, std::initializer_list<const char*> words)
+{
+	for (const char* word : words) {
+		if (text.contains(QLatin1String(word), Qt::CaseInsensitive))
+			return true;
+	}
+	return false;
+}
+
+// The names that all mean a family's upright face of normal weight.
+bool is_regular_name(const QString& style)
+{
+	for (const char* name : {"Regular", "Roman", "Book", "Normal"}) {
+		if (style.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+			return true;
+	}
+	return false;
+}
+
+// How far a style is from the face wanted: slant and width outweigh any weight.
+int face_distance(const QString& family, const QString& style, int weight)
+{
+	bool slanted = QFontDatabase::italic(family, style)
+		|| contains_any(style, {"Italic", "Oblique", "Slanted", "Inclined"});
+	bool stretched = contains_any(style,
+		{"Condensed", "Narrow", "Compressed", "Expanded", "Extended", "Wide"});
+	return (slanted ? 4000 : 0) + (stretched ? 2000 : 0)
+		+ std::abs(QFontDatabase::weight(family, style) - weight);
+}
+
+// The style nearest an upright face of the weight, preferring one named as regular.
+size_t nearest_style(const family_entry& entry, int weight)
+{
+	size_t best = 0;
+	int bestDistance = 1 << 30;
+	for (size_t i = 0; i < entry.styles.size(); i++) {
+		if (weight == QFont::Normal && is_regular_name(entry.styles[i]))
+			return i;
+		int distance = face_distance(entry.name, entry.styles[i], weight);
+		if (distance < bestDistance) {
+			bestDistance = distance;
+			best = i;
+		}
+	}
+	return best;
+}
+
+bool same_cut_name(const QString& name, const char* cut, size_t size)
+{
+	char copy[B_FONT_FAMILY_LENGTH + 1];
+	copy_utf8(copy, name.toUtf8().constData(), std::min(size, sizeof(copy)));
+	return strcmp(copy, cut) == 0;
+}
+
+// Matches a family by its full name or by the name as cut to fit a font_family; a name
+// that still carries Qt's foundry tag finds its family too.
 const family_entry* find_family(const char* family)
 {
 	if (family == nullptr)
 		return nullptr;
 	QString name = QString::fromUtf8(family);
-	for (const family_entry& entry : catalogue) {
-		if (entry.name == name)
-			return &entry;
+	for (QString wanted : {name, without_foundry(name)}) {
+		for (const family_entry& entry : catalogue) {
+			if (entry.name == wanted)
+				return &entry;
+		}
 	}
 	for (const family_entry& entry : catalogue) {
-		font_family cut;
-		copy_utf8(cut, entry.name.toUtf8().constData(), sizeof(cut));
-		if (strcmp(cut, family) == 0)
+		if (same_cut_name(entry.name, family, sizeof(font_family)))
 			return &entry;
 	}
 	return nullptr;
 }
 
-// The catalogue entry closest to a Qt font: its family, and the style with its weight.
-void resolve_system_font(const QFont& font, BFont* result)
+const QString* find_style_named(const family_entry& entry, const QString& name)
 {
-	QFontInfo info(font);
-	const family_entry* entry = nullptr;
-	for (const family_entry& candidate : catalogue) {
-		if (candidate.name == info.family())
-			entry = &candidate;
+	for (const QString& style : entry.styles) {
+		if (style.compare(name, Qt::CaseInsensitive) == 0)
+			return &style;
 	}
+	return nullptr;
+}
+
+// As Haiku: the style by name; Regular, Roman, Book and Normal all name the regular style,
+// Italic and Oblique stand for each other; an empty or unknown style is the regular one.
+const QString& find_style(const family_entry& entry, const char* style)
+{
+	QString wanted = QString::fromUtf8(style != nullptr ? style : "");
+	if (wanted.isEmpty())
+		return entry.styles[0];
+	for (const QString& exact : entry.styles) {
+		if (exact == wanted)
+			return exact;
+	}
+	if (is_regular_name(wanted))
+		return entry.styles[0];
+	if (const QString* found = find_style_named(entry, wanted))
+		return *found;
+	for (const QString& cut : entry.styles) {
+		if (same_cut_name(cut, style, sizeof(font_style)))
+			return cut;
+	}
+	QString other = wanted;
+	if (other.contains("Italic", Qt::CaseInsensitive))
+		other.replace("Italic", "Oblique", Qt::CaseInsensitive);
+	else
+		other.replace("Oblique", "Italic", Qt::CaseInsensitive);
+	if (const QString* found = find_style_named(entry, other))
+		return *found;
+	return entry.styles[0];
+}
+
+// A catalogue font for the system's general font, in its regular or its bold face.
+void resolve_system_font(const QFont& general, int weight, BFont* result)
+{
+	const family_entry* entry = find_family(QFontInfo(general).family().toUtf8().constData());
 	if (entry == nullptr && !catalogue.empty())
 		entry = &catalogue[0];
-	if (entry == nullptr || entry->styles.empty())
+	if (entry == nullptr)
 		return;
-	QString wanted = QFontDatabase::styleString(info);
-	QString style = entry->styles[0];
-	int bestDistance = 1 << 30;
-	for (const QString& candidate : entry->styles) {
-		if (candidate == wanted) {
-			style = candidate;
-			break;
-		}
-		bool italic = QFontDatabase::italic(entry->name, candidate);
-		int distance = std::abs(QFontDatabase::weight(entry->name, candidate) - font.weight())
-			+ (italic != font.italic() ? 10000 : 0);
-		if (distance < bestDistance) {
-			bestDistance = distance;
-			style = candidate;
-		}
-	}
+	const QString& style = entry->styles[nearest_style(*entry, weight)];
 	result->SetFamilyAndStyle(entry->name.toUtf8().constData(), style.toUtf8().constData());
+	result->SetSize(12);
 }
 
 }
@@ -85,12 +172,26 @@ const BFont* be_bold_font = &bold_font;
 void init_font_catalogue()
 {
 	catalogue.clear();
-	for (const QString& family : QFontDatabase::families()) {
-		family_entry entry;
-		entry.name = family;
-		for (const QString& style : QFontDatabase::styles(family))
-			entry.styles.push_back(style);
-		catalogue.push_back(entry);
+	for (const QString& qtFamily : QFontDatabase::families()) {
+		QString name = without_foundry(qtFamily);
+		auto entry = std::find_if(catalogue.begin(), catalogue.end(),
+			[&name](const family_entry& known) { return known.name == name; });
+		if (entry == catalogue.end()) {
+			catalogue.push_back(family_entry{name, {}});
+			entry = catalogue.end() - 1;
+		}
+		for (const QString& style : QFontDatabase::styles(qtFamily)) {
+			if (std::find(entry->styles.begin(), entry->styles.end(), style)
+				== entry->styles.end())
+				entry->styles.push_back(style);
+		}
+	}
+	catalogue.erase(std::remove_if(catalogue.begin(), catalogue.end(),
+		[](const family_entry& entry) { return entry.styles.empty(); }), catalogue.end());
+	for (family_entry& entry : catalogue) {
+		size_t regular = nearest_style(entry, QFont::Normal);
+		std::rotate(entry.styles.begin(), entry.styles.begin() + regular,
+			entry.styles.begin() + regular + 1);
 	}
 	if (reference_device == nullptr) {
 		reference_device = new QImage(1, 1, QImage::Format_RGB32);
@@ -99,12 +200,8 @@ void init_font_catalogue()
 	}
 
 	QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-	resolve_system_font(general, &plain_font);
-	plain_font.SetSize(12);
-	QFont bold = general;
-	bold.setWeight(QFont::Bold);
-	resolve_system_font(bold, &bold_font);
-	bold_font.SetSize(12);
+	resolve_system_font(general, QFont::Normal, &plain_font);
+	resolve_system_font(general, QFont::Bold, &bold_font);
 }
 
 void free_font_catalogue()
@@ -119,7 +216,15 @@ QFont to_qfont(const BFont& font, const QPaintDevice* device)
 	font_family family;
 	font_style style;
 	font.GetFamilyAndStyle(&family, &style);
-	QFont qfont = QFontDatabase::font(QString::fromUtf8(family), QString::fromUtf8(style), 12);
+	// The real names: a BFont holds them cut to fit, and Qt picks its own face for a style
+	// it does not know.
+	QString qtFamily = QString::fromUtf8(family);
+	QString qtStyle = QString::fromUtf8(style);
+	if (const family_entry* entry = find_family(family)) {
+		qtFamily = entry->name;
+		qtStyle = find_style(*entry, style);
+	}
+	QFont qfont = QFontDatabase::font(qtFamily, qtStyle, 12);
 	int dpi = device != nullptr ? device->logicalDpiY() : 72;
 	if (dpi <= 0)
 		dpi = 72;
@@ -165,14 +270,8 @@ status_t BFont::SetFamilyAndStyle(const char* family, const char* style)
 	const family_entry* entry = find_family(family);
 	if (entry == nullptr)
 		return B_NAME_NOT_FOUND;
-	copy_utf8(fFamily, family, sizeof(fFamily));
-	QString wanted = QString::fromUtf8(style != nullptr ? style : "");
-	QString chosen = entry->styles.empty() ? QString() : entry->styles[0];
-	for (const QString& candidate : entry->styles) {
-		if (candidate == wanted)
-			chosen = candidate;
-	}
-	copy_utf8(fStyle, chosen.toUtf8().constData(), sizeof(fStyle));
+	copy_utf8(fFamily, entry->name.toUtf8().constData(), sizeof(fFamily));
+	copy_utf8(fStyle, find_style(*entry, style).toUtf8().constData(), sizeof(fStyle));
 	return B_OK;
 }
 
