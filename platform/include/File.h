@@ -14,6 +14,12 @@ public:
 	status_t SetTo(const char* path, uint32 openMode);
 	status_t SetTo(const entry_ref* ref, uint32 openMode);
 	void Unset() override;
+	// Beyond Haiku: a new file in folder that has no name yet, so that a program stopped
+	// while writing it leaves nothing behind. B_NOT_SUPPORTED where the file system has no
+	// such files.
+	status_t SetToUnnamed(const char* folder, uint32 permissions);
+	// Gives a file made by SetToUnnamed its name; B_FILE_EXISTS when the name is taken.
+	status_t Link(const char* path);
 	bool IsReadable() const;
 	bool IsWritable() const;
 

@@ -60,6 +60,35 @@ void BFile::Unset()
 	fMode = 0;
 }
 
+status_t BFile::SetToUnnamed(const char* folder, uint32 permissions)
+{
+	// Naming it later goes through /proc; without it the file could never be kept.
+	if (access("/proc/self/fd", X_OK) != 0) {
+		Unset();
+		return fStatus = B_NOT_SUPPORTED;
+	}
+	status_t status = _Open(folder, O_TMPFILE | O_RDWR, permissions & 07777);
+	// Older kernels and some file systems refuse it in one of these ways.
+	if (status == -EOPNOTSUPP || status == -EISDIR || status == -EINVAL)
+		return fStatus = B_NOT_SUPPORTED;
+	if (status != B_OK)
+		return status;
+	fMode = B_READ_WRITE;
+	return B_OK;
+}
+
+status_t BFile::Link(const char* path)
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (path == nullptr)
+		return B_BAD_VALUE;
+	if (g_os_calls.link_fd(fFd, path) != 0)
+		return -errno;
+	fPath = path;
+	return B_OK;
+}
+
 bool BFile::IsReadable() const
 {
 	return fStatus == B_OK && (fMode & O_ACCMODE) != O_WRONLY;

@@ -14,6 +14,8 @@ struct os_calls {
 	int (*rename)(const char* from, const char* to);
 	int (*unlink)(const char* path);
 	int (*fsetxattr)(int fd, const char* name, const void* value, size_t size, int flags);
+	// Gives an open file that has no name (O_TMPFILE) the name path.
+	int (*link_fd)(int fd, const char* path);
 };
 
 extern os_calls g_os_calls;

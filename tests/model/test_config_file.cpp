@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -971,11 +972,17 @@ const FailRow fail_rows[] = {
 	// A folder that takes no new file, as a read-only one does even for root's checks here.
 	{"CreateInFolderRefused", [] {
 		g_os_calls.open = [](const char* path, int flags, mode_t mode) {
-			if (flags & O_CREAT) {
+			if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
 				errno = EACCES;
 				return -1;
 			}
 			return k_real_os_calls.open(path, flags, mode);
+		};
+	}},
+	{"NamingTheCompleteFileRefused", [] {
+		g_os_calls.link_fd = [](int, const char*) {
+			errno = ENOSPC;
+			return -1;
 		};
 	}},
 };
@@ -1022,6 +1029,42 @@ TEST_P(AtomicSave, FailureOnNewFileLeavesNothing)
 
 INSTANTIATE_TEST_SUITE_P(config_file, AtomicSave, ::testing::ValuesIn(fail_rows),
 	[](const ::testing::TestParamInfo<FailRow>& info) { return std::string(info.param.name); });
+
+// A temporary whose writer was stopped is removed by the next save to the same target, on
+// file systems with unnamed files and without; one whose writer still runs stays.
+TEST_F(config_file, SaveRemovesTemporariesOfStoppedWritesOnly)
+{
+	os_calls_guard guard;
+	for (bool unnamed : {true, false}) {
+		SCOPED_TRACE(unnamed ? "unnamed" : "named");
+		if (!unnamed) {
+			g_os_calls.open = [](const char* path, int flags, mode_t mode) {
+				if ((flags & O_TMPFILE) == O_TMPFILE) {
+					errno = EOPNOTSUPP;
+					return -1;
+				}
+				return k_real_os_calls.open(path, flags, mode);
+			};
+		}
+		pid_t gone = fork();
+		if (gone == 0)
+			_exit(0);
+		waitpid(gone, nullptr, 0);
+		std::string live = ".design.tevra-" + std::to_string(getppid()) + "-0000abcd";
+		dir.write(".design.tevra-" + std::to_string(gone) + "-0000abcd", "cut");
+		dir.write(".design.tevra-1234abcd", "old style");
+		struct timespec old[2] = {{0, UTIME_OMIT}, {time(nullptr) - 7200, 0}};
+		utimensat(AT_FDCWD, dir.file(".design.tevra-1234abcd").c_str(), old, 0);
+		dir.write(live, "being written");
+		dir.write(".other.tevra-" + std::to_string(gone) + "-0000abcd", "another target's");
+		ASSERT_EQ(save(), B_OK);
+		EXPECT_EQ(folder_names(dir.path()), (std::vector<std::string>{
+			".design.tevra-" + std::to_string(getppid()) + "-0000abcd",
+			".other.tevra-" + std::to_string(gone) + "-0000abcd", "design"}));
+		remove(dir.file(live).c_str());
+		remove(dir.file(".other.tevra-" + std::to_string(gone) + "-0000abcd").c_str());
+	}
+}
 
 TEST_F(config_file, SuccessfulSaveReplacesContentAndLeavesNoTemporary)
 {

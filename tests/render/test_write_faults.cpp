@@ -343,6 +343,8 @@ TEST_P(killed_saving_picture, LeavesTheOldPictureOrTheNewOneWhole)
 	ASSERT_EQ(get_ref_for_path(dir.path().c_str(), &folder), B_OK);
 
 	ASSERT_TRUE(killed_while(c.point, [&] { view->save(&folder, "wall.png"); }));
+	// Nothing half-written is left beside it, wherever the kill came.
+	EXPECT_EQ(listing(dir.path()), std::set<std::string>{"wall.png"});
 	if (!c.new_in_place) {
 		EXPECT_TRUE(dir.read("wall.png") == before);
 		return;
@@ -374,6 +376,7 @@ TEST_P(killed_saving_design, LeavesTheOldDesignOrTheNewOneWhole)
 	ASSERT_EQ(get_ref_for_path(dir.path().c_str(), &folder), B_OK);
 
 	ASSERT_TRUE(killed_while(c.point, [&] { view->save_config(&folder, "design"); }));
+	EXPECT_EQ(listing(dir.path()), std::set<std::string>{"design"});
 	if (!c.new_in_place) {
 		EXPECT_EQ(dir.read("design"), before);
 		return;
