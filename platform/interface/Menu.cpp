@@ -3,7 +3,11 @@
 #include <cstring>
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleFactory>
 
 #include <MenuItem.h>
 
@@ -17,6 +21,55 @@ QString action_text(const char* label)
 	// Qt would read '&' as a shortcut mark.
 	return QString::fromUtf8(label).replace('&', "&&");
 }
+
+// Qt's styles lay a menu taller than the screen out in columns wider than the screen; Haiku
+// shows one column that scrolls.
+class scrolling_menu_style : public QProxyStyle {
+public:
+	using QProxyStyle::QProxyStyle;
+
+	int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+		QStyleHintReturn* returnData) const override
+	{
+		if (hint == SH_Menu_Scrollable)
+			return 1;
+		return QProxyStyle::styleHint(hint, option, widget, returnData);
+	}
+};
+
+// One for all menus, over the application's own style; it goes with the application.
+QStyle* menu_style()
+{
+	static QPointer<QStyle> style;
+	if (style.isNull()) {
+		style = new scrolling_menu_style(QStyleFactory::create(QApplication::style()->name()));
+		style->setParent(QApplication::instance());
+	}
+	return style;
+}
+
+// A menu that scrolls and keeps the item chosen with the keys in view: Qt leaves it out of
+// sight when Up wraps from the top to the end.
+class scrolling_menu : public QMenu {
+public:
+	explicit scrolling_menu(const QString& title)
+		: QMenu(title)
+	{
+		setStyle(menu_style());
+	}
+
+protected:
+	void keyPressEvent(QKeyEvent* event) override
+	{
+		QMenu::keyPressEvent(event);
+		QAction* active = activeAction();
+		if (!isVisible() || active == nullptr || active->menu() != nullptr)
+			return;
+		int arrows = style()->pixelMetric(QStyle::PM_MenuScrollerHeight, nullptr, this);
+		if (!rect().adjusted(0, arrows, 0, -arrows).contains(actionGeometry(active)))
+			setActiveAction(active);
+	}
+};
 
 }
 
@@ -157,7 +210,7 @@ void BMenu::SetTargetForItems(BHandler* target)
 QMenu* BMenu::_QMenu()
 {
 	if (fQMenu == nullptr) {
-		fQMenu = new QMenu(QString::fromUtf8(Name()));
+		fQMenu = new scrolling_menu(QString::fromUtf8(Name()));
 		_FontChanged();
 		for (int32 i = 0; i < CountItems(); i++)
 			_InsertAction(ItemAt(i), i, fQMenu);

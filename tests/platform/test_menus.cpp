@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <MenuField.h>
+#include <MenuItem.h>
+#include <PopUpMenu.h>
+#include <Window.h>
+
+// A font menu as the configuration panel builds it, on a laptop's 1366 x 768 screen (this
+// test's screen, set where it is registered): far more items than the screen is tall.
+
+namespace {
+
+const int kItems = 400;
+
+void settle(int milliseconds = 20)
+{
+	QElapsedTimer timer;
+	timer.start();
+	while (timer.elapsed() < milliseconds)
+		QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+class long_menu : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		window = new BWindow(BRect(100, 300, 499, 399), "menus", B_TITLED_WINDOW, 0);
+		menu = new BPopUpMenu("", true, true);
+		for (int i = 0; i < kItems; i++) {
+			char label[64];
+			snprintf(label, sizeof(label), "Family %d(Regular)", i);
+			menu->AddItem(new BMenuItem(label, new BMessage('Msel')));
+		}
+		menu->ItemAt(0)->SetMarked(true);
+		field = new BMenuField(BRect(10, 10, 250, 30), "year_font", "year_font", menu);
+		field->SetDivider(50);
+		window->AddChild(field);
+		window->Show();
+		settle();
+	}
+
+	void TearDown() override
+	{
+		window->Quit();
+		settle(5);
+	}
+
+	QPushButton* button() const { return field->_Widget()->findChild<QPushButton*>(); }
+
+	// Opens the menu as a click on the field does and runs the check while it is open;
+	// Qt's menu runs its own event loop until it closes.
+	void with_open_menu(const std::function<void(QMenu*)>& check)
+	{
+		QMenu* qmenu = menu->_QMenu();
+		QTimer::singleShot(0, qmenu, [qmenu, check]() {
+			check(qmenu);
+			if (qmenu->isVisible())
+				qmenu->close();
+		});
+		button()->showMenu();
+		settle();
+	}
+
+	QAction* last_action() const { return menu->ItemAt(kItems - 1)->_Action(); }
+
+	BWindow* window;
+	BPopUpMenu* menu;
+	BMenuField* field;
+};
+
+TEST_F(long_menu, IsOneColumnWithinTheScreen)
+{
+	QRect screen = QGuiApplication::primaryScreen()->geometry();
+	ASSERT_EQ(screen.size(), QSize(1366, 768)) << "the test's screen configuration";
+	bool shown = false;
+	with_open_menu([&](QMenu* qmenu) {
+		shown = qmenu->isVisible();
+		EXPECT_TRUE(screen.contains(qmenu->geometry())) << qmenu->geometry().height();
+		int left = qmenu->actionGeometry(qmenu->actions().first()).left();
+		for (QAction* action : qmenu->actions())
+			ASSERT_EQ(qmenu->actionGeometry(action).left(), left) << "a second column";
+		EXPECT_TRUE(qmenu->rect().contains(qmenu->actionGeometry(qmenu->actions().first())))
+			<< "the first item shows at the top";
+	});
+	EXPECT_TRUE(shown);
+}
+
+TEST_F(long_menu, LastItemIsReachedByKeyboardAndChosen)
+{
+	with_open_menu([&](QMenu* qmenu) {
+		QTest::keyClick(qmenu, Qt::Key_Up);
+		EXPECT_EQ(qmenu->activeAction(), last_action()) << "Up from the top wraps to the end";
+		EXPECT_TRUE(qmenu->rect().contains(qmenu->actionGeometry(last_action())));
+		QTest::keyClick(qmenu, Qt::Key_Up);
+		QAction* before = menu->ItemAt(kItems - 2)->_Action();
+		EXPECT_EQ(qmenu->activeAction(), before);
+		EXPECT_TRUE(qmenu->rect().contains(qmenu->actionGeometry(before)));
+		QTest::keyClick(qmenu, Qt::Key_Down);
+		QTest::keyClick(qmenu, Qt::Key_Return);
+	});
+	EXPECT_TRUE(menu->ItemAt(kItems - 1)->IsMarked());
+	EXPECT_FALSE(menu->ItemAt(0)->IsMarked());
+	EXPECT_EQ(button()->text(), "Family 399(Regular)");
+}
+
+TEST_F(long_menu, LastItemIsReachedByWheelAndClicked)
+{
+	with_open_menu([&](QMenu* qmenu) {
+		QPoint inside = qmenu->rect().center();
+		for (int i = 0; i < kItems && !qmenu->rect().contains(qmenu->actionGeometry(
+			last_action())); i++) {
+			QWheelEvent wheel(inside, qmenu->mapToGlobal(inside), QPoint(), QPoint(0, -120),
+				Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+			QApplication::sendEvent(qmenu, &wheel);
+		}
+		QRect last = qmenu->actionGeometry(last_action());
+		ASSERT_TRUE(qmenu->rect().contains(last)) << "the wheel scrolls to the end";
+		QTest::mouseMove(qmenu, last.center());
+		QTest::mouseClick(qmenu, Qt::LeftButton, Qt::NoModifier, last.center());
+	});
+	EXPECT_TRUE(menu->ItemAt(kItems - 1)->IsMarked());
+	EXPECT_EQ(button()->text(), "Family 399(Regular)");
+}
+
+}
