@@ -268,7 +268,8 @@ void BMenu::_SyncAction(BMenuItem* item)
 		item->Submenu()->_QMenu()->setTitle(action->text());
 		return;
 	}
-	action->setCheckable(fRadioMode || item->IsMarked());
+	// Only a marked item shows a mark: an unmarked checkable action shows an empty box.
+	action->setCheckable(item->IsMarked());
 	action->setChecked(item->IsMarked());
 }
 

@@ -135,4 +135,23 @@ TEST_F(long_menu, LastItemIsReachedByWheelAndClicked)
 	EXPECT_EQ(button()->text(), "Family 399(Regular)");
 }
 
+TEST_F(long_menu, OnlyTheMarkedItemCarriesACheckMark)
+{
+	menu->ItemAt(7)->SetMarked(true);
+	int checkable = 0;
+	for (int i = 0; i < kItems; i++) {
+		QAction* action = menu->ItemAt(i)->_Action();
+		checkable += action->isCheckable() ? 1 : 0;
+		EXPECT_EQ(action->isChecked(), i == 7) << i;
+	}
+	EXPECT_EQ(checkable, 1);
+	EXPECT_TRUE(menu->ItemAt(7)->_Action()->isCheckable());
+	EXPECT_EQ(button()->text(), "Family 7(Regular)");
+
+	// Choosing the marked item again keeps it marked.
+	menu->ItemAt(7)->_Action()->trigger();
+	EXPECT_TRUE(menu->ItemAt(7)->IsMarked());
+	EXPECT_TRUE(menu->ItemAt(7)->_Action()->isChecked());
+}
+
 }
