@@ -2,10 +2,14 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <cmath>
+#include <utility>
 
+#include <ScrollBar.h>
 #include <View.h>
+#include <Window.h>
 
 unsigned qt_buttons(Qt::MouseButtons buttons)
 {
@@ -89,4 +93,45 @@ void ViewWidget::mouseReleaseEvent(QMouseEvent* event)
 
 void ViewWidget::leaveEvent(QEvent*)
 {
+}
+
+// The bar of the window that scrolls view along direction, as Haiku's BView::ScrollBar finds it.
+static BScrollBar* scroll_bar_of(BView* view, orientation direction, BView* within)
+{
+	for (int32 i = 0; within != nullptr && i < within->CountChildren(); i++) {
+		BView* child = within->ChildAt(i);
+		BScrollBar* bar = dynamic_cast<BScrollBar*>(child);
+		if (bar != nullptr && bar->Target() == view && bar->Orientation() == direction)
+			return bar;
+		if (BScrollBar* inner = scroll_bar_of(view, direction, child))
+			return inner;
+	}
+	return nullptr;
+}
+
+// Haiku scrolls a view's bars by three small steps a notch; Shift turns the vertical wheel
+// into the horizontal one, as on other desktops.
+void ViewWidget::wheelEvent(QWheelEvent* event)
+{
+	BWindow* window = fView != nullptr ? fView->Window() : nullptr;
+	BView* root = window != nullptr ? window->_Root() : nullptr;
+	BScrollBar* horizontal = scroll_bar_of(fView, B_HORIZONTAL, root);
+	BScrollBar* vertical = scroll_bar_of(fView, B_VERTICAL, root);
+	if (horizontal == nullptr && vertical == nullptr) {
+		event->ignore();
+		return;
+	}
+	// A notch is 120; Qt counts away from the user as positive, Haiku as negative.
+	float dx = -event->angleDelta().x() / 120.0f;
+	float dy = -event->angleDelta().y() / 120.0f;
+	if (event->modifiers() & Qt::ShiftModifier)
+		std::swap(dx, dy);
+	for (auto [bar, delta] : {std::make_pair(horizontal, dx), std::make_pair(vertical, dy)}) {
+		if (bar == nullptr || delta == 0)
+			continue;
+		float smallStep, largeStep;
+		bar->GetSteps(&smallStep, &largeStep);
+		bar->SetValue(bar->Value() + delta * smallStep * 3);
+	}
+	event->accept();
 }

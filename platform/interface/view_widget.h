@@ -25,6 +25,7 @@ protected:
 	void mouseMoveEvent(QMouseEvent* event) override;
 	void mouseReleaseEvent(QMouseEvent* event) override;
 	void leaveEvent(QEvent* event) override;
+	void wheelEvent(QWheelEvent* event) override;
 
 private:
 	BView* fView;
