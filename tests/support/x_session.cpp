@@ -1,0 +1,131 @@
+#include "tests/support/x_session.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace {
+
+// Waits, within a bound, for what another process does.
+template <typename Condition>
+bool within_seconds(int seconds, Condition condition)
+{
+	for (int waited = 0; waited < seconds * 100; waited++) {
+		if (condition())
+			return true;
+		usleep(10000);
+	}
+	return condition();
+}
+
+}
+
+x_session::x_session(int width, int height)
+	: fDisplay(nullptr), fHeight(height)
+{
+	if (!server_installed())
+		return;
+	// Xvfb picks a free display number and writes it to descriptor 3.
+	std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+	fServer.reset(new helper_process({"Xvfb", "-displayfd", "3", "-screen", "0", screen,
+		"-nolisten", "tcp", "-noreset"}, 3));
+	if (fServer->first_line().empty())
+		return;
+	fName = ":" + fServer->first_line();
+	fDisplay = XOpenDisplay(fName.c_str());
+}
+
+x_session::~x_session()
+{
+	fPanel.reset();
+	fManager.reset();
+	if (fDisplay != nullptr)
+		XCloseDisplay(fDisplay);
+	fServer.reset();
+}
+
+bool x_session::server_installed()
+{
+	return on_path("Xvfb");
+}
+
+bool x_session::window_manager_installed()
+{
+	return on_path("openbox");
+}
+
+bool x_session::start_window_manager()
+{
+	if (!running() || !window_manager_installed())
+		return false;
+	// openbox says nothing when it is ready; the work area it publishes at the end of its
+	// start tells.
+	fManager.reset(new helper_process({"env", "DISPLAY=" + fName, "openbox", "--sm-disable"},
+		3, 0));
+	return within_seconds(5, [this] {
+		int x, y, width, height;
+		return work_area(&x, &y, &width, &height);
+	});
+}
+
+bool x_session::add_bottom_panel(int height)
+{
+	if (!running())
+		return false;
+	fPanel.reset(new helper_process({"env", "DISPLAY=" + fName, X_BOTTOM_PANEL,
+		std::to_string(height)}));
+	if (fPanel->first_line() != "ready")
+		return false;
+	if (fManager == nullptr)
+		return true;
+	return within_seconds(5, [this, height] {
+		int x, y, width, workHeight;
+		return work_area(&x, &y, &width, &workHeight) && y + workHeight <= fHeight - height;
+	});
+}
+
+bool x_session::work_area(int* x, int* y, int* width, int* height) const
+{
+	if (!running())
+		return false;
+	Atom type;
+	int format;
+	unsigned long count, after;
+	unsigned char* data = nullptr;
+	bool found = XGetWindowProperty(fDisplay, DefaultRootWindow(fDisplay),
+		XInternAtom(fDisplay, "_NET_WORKAREA", False), 0, 4, False, XA_CARDINAL, &type, &format,
+		&count, &after, &data) == Success && type == XA_CARDINAL && format == 32 && count >= 4;
+	if (found) {
+		// Xlib hands 32-bit items over as longs.
+		const long* values = (const long*)data;
+		*x = values[0];
+		*y = values[1];
+		*width = values[2];
+		*height = values[3];
+	}
+	if (data != nullptr)
+		XFree(data);
+	return found;
+}
+
+std::string x_session::window_title(unsigned long window) const
+{
+	if (!running())
+		return "";
+	std::string title;
+	Atom type;
+	int format;
+	unsigned long count, after;
+	unsigned char* data = nullptr;
+	for (Atom name : {XInternAtom(fDisplay, "_NET_WM_NAME", False), XA_WM_NAME}) {
+		if (XGetWindowProperty(fDisplay, window, name, 0, 1024, False, AnyPropertyType, &type,
+				&format, &count, &after, &data) == Success && data != nullptr && format == 8) {
+			title.assign((const char*)data, count);
+			XFree(data);
+			return title;
+		}
+		if (data != nullptr)
+			XFree(data);
+		data = nullptr;
+	}
+	return title;
+}

@@ -1,0 +1,47 @@
+#ifndef TEVRA_TEST_X_SESSION_H
+#define TEVRA_TEST_X_SESSION_H
+
+#include <memory>
+#include <string>
+
+#include "tests/support/helper_process.h"
+
+struct _XDisplay;
+
+// An X display of a test's own under Xvfb, optionally with a real window manager (openbox)
+// and a bottom panel that reserves its strip of the screen. Everything it started stops when
+// it goes.
+class x_session {
+public:
+	x_session(int width, int height);
+	~x_session();
+
+	// Whether the programs the session needs are installed.
+	static bool server_installed();
+	static bool window_manager_installed();
+
+	bool running() const { return fDisplay != nullptr; }
+	// The value for DISPLAY.
+	const std::string& display() const { return fName; }
+
+	// Starts openbox; true once it manages the screen.
+	bool start_window_manager();
+	// Maps a dock of that height along the bottom edge; with a window manager, true once the
+	// strip is out of the work area.
+	bool add_bottom_panel(int height);
+	// The work area of the first desktop as the window manager publishes it (_NET_WORKAREA);
+	// false when none is published.
+	bool work_area(int* x, int* y, int* width, int* height) const;
+	// The title a window manager shows for a window (_NET_WM_NAME, else WM_NAME).
+	std::string window_title(unsigned long window) const;
+
+private:
+	std::unique_ptr<helper_process> fServer;
+	std::unique_ptr<helper_process> fManager;
+	std::unique_ptr<helper_process> fPanel;
+	_XDisplay* fDisplay;
+	std::string fName;
+	int fHeight;
+};
+
+#endif
