@@ -127,7 +127,7 @@ tevra::~tevra()
 void tevra::AboutRequested()
 {
 	BAlert* about = new BAlert("", "tevra ver.0.02\n\n"
-		"Calendar wallpapers: a base colour or picture with single dates, months and years,\n"
+		"Calendar wallpapers: a base colour or picture with single dates, months and years, "
 		"Japanese holidays, era years and traditional month names.\n\n"
 		"Made by the tevra developers.", "Thank you", nullptr, nullptr, B_WIDTH_AS_USUAL,
 		B_INFO_ALERT);

@@ -1,10 +1,12 @@
 #include <Alert.h>
 
 #include <QAbstractButton>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "font_catalogue.h"
+#include "window_widget.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ int32 BAlert::Go()
 {
 	int32 result = -1;
 	{
-		QMessageBox box(alert_icon(fType), QString::fromUtf8(fTitle.c_str()),
+		QMessageBox box(alert_icon(fType), shown_title(fTitle.c_str()),
 			QString::fromUtf8(fText.c_str()));
 		box.setTextFormat(Qt::PlainText);
 		if (be_plain_font != nullptr)
@@ -59,7 +61,12 @@ int32 BAlert::Go()
 			buttons.append(box.addButton(QMessageBox::Ok));
 		// Haiku makes the last button the default one.
 		box.setDefaultButton(static_cast<QPushButton*>(buttons.last()));
-		box.exec();
+		// Haiku's Go() holds up only its caller: every other window goes on taking input.
+		QEventLoop loop;
+		QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+		box.setWindowModality(Qt::NonModal);
+		box.show();
+		loop.exec();
 		result = buttons.indexOf(box.clickedButton());
 	}
 	// Haiku's Go() deletes the alert when it returns.

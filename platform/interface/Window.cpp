@@ -41,6 +41,12 @@ BWindow* window_at(int index)
 	return index >= 0 && index < (int)windows.size() ? windows[index] : nullptr;
 }
 
+QString shown_title(const char* title)
+{
+	QString text = QString::fromUtf8(title != nullptr ? title : "");
+	return text.isEmpty() ? QStringLiteral(" ") : text;
+}
+
 WindowWidget::WindowWidget(BWindow* window)
 	: QWidget(nullptr), fWindow(window)
 {
@@ -100,7 +106,7 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 	if (!(flags & B_NOT_ZOOMABLE) && !(flags & B_NOT_RESIZABLE))
 		qtFlags |= Qt::WindowMaximizeButtonHint;
 	fWidget->setWindowFlags(qtFlags);
-	fWidget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
+	fWidget->setWindowTitle(shown_title(title));
 	fWidget->setGeometry(fill_rect(frame));
 	if (flags & B_NOT_RESIZABLE)
 		fWidget->setFixedSize(fWidget->size());
@@ -269,7 +275,7 @@ void BWindow::GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight,
 
 void BWindow::SetTitle(const char* title)
 {
-	fWidget->setWindowTitle(QString::fromUtf8(title != nullptr ? title : ""));
+	fWidget->setWindowTitle(shown_title(title));
 	SetName(title);
 }
 

@@ -1,6 +1,7 @@
 #ifndef TEVRA_WINDOW_WIDGET_H
 #define TEVRA_WINDOW_WIDGET_H
 
+#include <QString>
 #include <QWidget>
 
 class BWindow;
@@ -21,6 +22,10 @@ protected:
 private:
 	BWindow* fWindow;
 };
+
+// The title the window manager shows: Qt puts the application's name in place of an empty
+// one, so an empty title is sent as a blank.
+QString shown_title(const char* title);
 
 // Every window of the application, in creation order.
 void register_window(BWindow* window);

@@ -38,6 +38,8 @@
 #include <TextControl.h>
 #include <Window.h>
 
+#include "tests/support/shown_alert.h"
+
 namespace {
 
 // Keeps a copy of every message it is sent.
@@ -563,7 +565,7 @@ TEST_F(controls, ControlsShowTheirParentsViewColour)
 void answer_alert(int button, QMessageBox::Icon* icon)
 {
 	QTimer::singleShot(10, [button, icon]() {
-		QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+		QMessageBox* box = shown_alert();
 		if (box == nullptr) {
 			answer_alert(button, icon);
 			return;

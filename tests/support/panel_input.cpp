@@ -23,6 +23,8 @@
 #include <View.h>
 #include <Window.h>
 
+#include "tests/support/shown_alert.h"
+
 namespace {
 
 QLineEdit* line_edit(BTextControl* control)
@@ -203,7 +205,7 @@ namespace {
 void answer_alert(alert_seen* seen, int triesLeft)
 {
 	QTimer::singleShot(10, [seen, triesLeft]() {
-		QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+		QMessageBox* box = shown_alert();
 		if (box == nullptr) {
 			// Bounded, so a test whose alert never shows leaves nothing armed for long.
 			if (triesLeft > 0)

@@ -1,0 +1,120 @@
+// Windows under a real window manager: openbox on Xvfb with a panel along the bottom edge.
+// The application talks to the display through Qt's xcb platform, as on a desktop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <Alert.h>
+#include <Application.h>
+#include <Screen.h>
+#include <View.h>
+#include <Window.h>
+
+#include "tests/platform/desktop_support.h"
+#include "tests/support/shown_alert.h"
+#include "tests/support/x_session.h"
+
+namespace {
+
+const int kPanelHeight = 40;
+
+// Counts the clicks it gets.
+class click_counter : public BView {
+public:
+	explicit click_counter(BRect frame)
+		: BView(frame, "counter", B_FOLLOW_ALL_SIDES, B_WILL_DRAW) {}
+	void MouseDown(BPoint) override { clicks++; }
+	int clicks = 0;
+};
+
+// An application on a 1024 x 768 display of the test's own, with or without a window
+// manager; a bottom panel stands on the display in both.
+class on_display : public testing::Test {
+protected:
+	void Start(bool windowManager)
+	{
+		fSession.reset(new x_session(1024, 768));
+		ASSERT_TRUE(fSession->running()) << "Xvfb did not start";
+		if (windowManager) {
+			ASSERT_TRUE(fSession->start_window_manager()) << "openbox did not start";
+		}
+		ASSERT_TRUE(fSession->add_bottom_panel(kPanelHeight)) << "the panel did not show";
+		fEnv.set("DISPLAY", fSession->display());
+		fEnv.unset("WAYLAND_DISPLAY");
+		fEnv.set("QT_QPA_PLATFORM", "xcb");
+		fApp.reset(new BApplication("application/x-vnd.tevra-window-manager-test"));
+	}
+	void TearDown() override
+	{
+		fApp.reset();
+		fSession.reset();
+	}
+
+	// A window shown and on screen: placed, framed and drawn.
+	BWindow* Shown(BRect frame)
+	{
+		BWindow* window = new BWindow(frame, "window", B_TITLED_WINDOW, B_NOT_RESIZABLE);
+		window->AddChild(new click_counter(window->Bounds()));
+		window->Show();
+		EXPECT_TRUE(QTest::qWaitForWindowExposed(window->_Widget()));
+		QTest::qWait(100);
+		return window;
+	}
+
+	std::unique_ptr<x_session> fSession;
+	desktop_test::scoped_env fEnv;
+	std::unique_ptr<BApplication> fApp;
+};
+
+class openbox : public on_display {
+protected:
+	void SetUp() override
+	{
+		if (!x_session::server_installed() || !x_session::window_manager_installed())
+			GTEST_SKIP() << "Xvfb or openbox is missing (scripts/install-deps installs them)";
+		Start(true);
+	}
+};
+
+TEST_F(openbox, AlertLeavesOtherWindowsWorkingAndHasNoTitle)
+{
+	BWindow* window = Shown(BRect(50, 50, 349, 249));
+	click_counter* counter = static_cast<click_counter*>(window->ChildAt(0));
+	QWindow* handle = window->_Widget()->windowHandle();
+
+	int clicksMeanwhile = -1;
+	std::string shownTitle = "(no alert)";
+	QTimer::singleShot(0, [&]() {
+		if (!QTest::qWaitFor([] { return shown_alert() != nullptr; })
+				|| !QTest::qWaitForWindowExposed(shown_alert()))
+			return;
+		QMessageBox* box = shown_alert();
+		shownTitle = fSession->window_title(box->winId());
+		// A click as the window system delivers it, through Qt's check for blocking windows.
+		QTest::mouseClick(handle, Qt::LeftButton, Qt::NoModifier, QPoint(60, 40));
+		QTest::qWait(50);
+		clicksMeanwhile = counter->clicks;
+		QList<QAbstractButton*> buttons = box->buttons();
+		std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
+			return a->x() < b->x();
+		});
+		QTest::mouseClick(buttons[1], Qt::LeftButton);
+	});
+	BAlert* alert = new BAlert("", "A text long enough to wrap at a word boundary somewhere.",
+		"No", "Maybe", "Yes");
+	EXPECT_EQ(alert->Go(), 1);
+	EXPECT_EQ(clicksMeanwhile, 1);
+	// An empty title stays empty to the eye: Qt would put the application's name there.
+	EXPECT_EQ(shownTitle, " ");
+}
+
+}
