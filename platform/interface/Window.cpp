@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <vector>
 
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include <Screen.h>
@@ -48,8 +50,62 @@ QString shown_title(const char* title)
 }
 
 WindowWidget::WindowWidget(BWindow* window)
-	: QWidget(nullptr), fWindow(window)
+	: QWidget(nullptr), fWindow(window), fPlacing(false)
 {
+}
+
+void WindowWidget::ShowInWorkArea()
+{
+	if (!isHidden())
+		return;
+	// The border is known only from the second showing on; the first is placed again once
+	// the window is on screen.
+	_KeepInWorkArea();
+	fPlacing = true;
+	show();
+}
+
+void WindowWidget::showEvent(QShowEvent* event)
+{
+	QWidget::showEvent(event);
+	if (fPlacing && windowHandle() != nullptr)
+		windowHandle()->installEventFilter(this);
+}
+
+bool WindowWidget::eventFilter(QObject* watched, QEvent* event)
+{
+	if (event->type() == QEvent::Expose && fPlacing && watched == windowHandle()
+			&& windowHandle()->isExposed()) {
+		fPlacing = false;
+		windowHandle()->removeEventFilter(this);
+		_KeepInWorkArea();
+	}
+	return QWidget::eventFilter(watched, event);
+}
+
+void WindowWidget::_KeepInWorkArea()
+{
+	QScreen* screen = QGuiApplication::screenAt(geometry().center());
+	if (screen == nullptr)
+		screen = this->screen();
+	if (screen == nullptr)
+		return;
+	// Without a panel the work area is the whole screen: the window stays where it was put.
+	QRect work = screen->availableGeometry();
+	if (work == screen->geometry())
+		return;
+	QRect outer = frameGeometry();
+	QPoint shift;
+	if (outer.right() > work.right())
+		shift.rx() = work.right() - outer.right();
+	if (outer.left() + shift.x() < work.left())
+		shift.rx() = work.left() - outer.left();
+	if (outer.bottom() > work.bottom())
+		shift.ry() = work.bottom() - outer.bottom();
+	if (outer.top() + shift.y() < work.top())
+		shift.ry() = work.top() - outer.top();
+	if (!shift.isNull())
+		setGeometry(geometry().translated(shift));
 }
 
 void WindowWidget::closeEvent(QCloseEvent* event)
@@ -173,7 +229,10 @@ void BWindow::Quit()
 
 void BWindow::Show()
 {
-	fWidget->show();
+	if (fAdopted)
+		fWidget->show();
+	else
+		static_cast<WindowWidget*>(fWidget)->ShowInWorkArea();
 }
 
 void BWindow::Hide()

@@ -12,15 +12,24 @@ class WindowWidget : public QWidget {
 public:
 	explicit WindowWidget(BWindow* window);
 	void Detach() { fWindow = nullptr; }
+	// Shows the window inside the desktop's work area (the screen less its panels), as a
+	// window manager keeps windows off a panel; placed once more when the window manager has
+	// put its border around it.
+	void ShowInWorkArea();
 
 protected:
 	void closeEvent(QCloseEvent* event) override;
 	void resizeEvent(QResizeEvent* event) override;
 	void moveEvent(QMoveEvent* event) override;
 	void changeEvent(QEvent* event) override;
+	void showEvent(QShowEvent* event) override;
+	bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+	void _KeepInWorkArea();
+
 	BWindow* fWindow;
+	bool fPlacing;
 };
 
 // The title the window manager shows: Qt puts the application's name in place of an empty

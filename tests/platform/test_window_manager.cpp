@@ -1,5 +1,6 @@
-// Windows under a real window manager: openbox on Xvfb with a panel along the bottom edge.
-// The application talks to the display through Qt's xcb platform, as on a desktop.
+// Windows under a real window manager: openbox on Xvfb with a panel along the bottom edge
+// that it keeps out of the work area, and a bare X server for comparison. The application
+// talks to the display through Qt's xcb platform, as on a desktop.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,6 +71,13 @@ protected:
 		return window;
 	}
 
+	// The frame the program computes for a 400 x 400 window in the screen's bottom right.
+	static BRect BottomRight()
+	{
+		BRect screen = BScreen().Frame();
+		return BRect(screen.right - 399, screen.bottom - 399, screen.right, screen.bottom);
+	}
+
 	std::unique_ptr<x_session> fSession;
 	desktop_test::scoped_env fEnv;
 	std::unique_ptr<BApplication> fApp;
@@ -84,6 +92,47 @@ protected:
 		Start(true);
 	}
 };
+
+class bare_x : public on_display {
+protected:
+	void SetUp() override
+	{
+		if (!x_session::server_installed())
+			GTEST_SKIP() << "Xvfb is missing (scripts/install-deps installs it)";
+		Start(false);
+	}
+};
+
+TEST_F(openbox, WindowUnderThePanelIsShownInsideTheWorkArea)
+{
+	QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+	ASSERT_EQ(work, QRect(0, 0, 1024, 768 - kPanelHeight));
+
+	BRect frame = BottomRight();
+	BWindow* window = Shown(frame);
+	QWidget* widget = window->_Widget();
+	QRect outer = widget->frameGeometry();
+	// Border and all, moved no further than needed, the size kept.
+	EXPECT_TRUE(work.contains(outer)) << outer.x() << ", " << outer.y() << " "
+		<< outer.width() << " x " << outer.height();
+	EXPECT_EQ(outer.bottom(), work.bottom());
+	EXPECT_EQ(outer.right(), work.right());
+	EXPECT_EQ(window->Frame().Width(), frame.Width());
+	EXPECT_EQ(window->Frame().Height(), frame.Height());
+
+	// A window clear of the panel goes where it was put.
+	BRect clear(100, 100, 399, 299);
+	EXPECT_EQ(Shown(clear)->Frame(), clear);
+}
+
+TEST_F(bare_x, WithoutWindowManagerAWindowKeepsItsFrame)
+{
+	QScreen* screen = QGuiApplication::primaryScreen();
+	ASSERT_EQ(screen->availableGeometry(), screen->geometry());
+	// Over the panel and past the screen's edge: nobody asks for it to be elsewhere.
+	BRect frame = BottomRight().OffsetByCopy(0, 100);
+	EXPECT_EQ(Shown(frame)->Frame(), frame);
+}
 
 TEST_F(openbox, AlertLeavesOtherWindowsWorkingAndHasNoTitle)
 {
