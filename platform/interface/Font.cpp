@@ -97,7 +97,7 @@ bool same_cut_name(const QString& name, const char* cut, size_t size)
 // that still carries Qt's foundry tag finds its family too.
 const family_entry* find_family(const char* family)
 {
-	if (family == nullptr)
+	if (family == nullptr || family[0] == '\0')
 		return nullptr;
 	QString name = QString::fromUtf8(family);
 	for (QString wanted : {name, without_foundry(name)}) {
