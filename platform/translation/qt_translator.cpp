@@ -1,9 +1,11 @@
 #include "qt_translator.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <endian.h>
 #include <map>
+#include <vector>
 
 #include <QBuffer>
 #include <QImage>
@@ -127,6 +129,100 @@ bool jpeg_whole(const uchar* data, size_t size)
 				break;
 		}
 	}
+}
+
+uint32 le32(const uchar* p)
+{
+	return p[0] | p[1] << 8 | p[2] << 16 | (uint32)p[3] << 24;
+}
+
+// Whether a BMP holds every pixel row its header promises: Qt makes up the rows of a file
+// cut short and calls that a success. A compressed one is measured by the size its header
+// gives, when it gives one.
+bool bmp_whole(BPositionIO* source)
+{
+	uchar h[54];
+	off_t size = 0;
+	if (source->GetSize(&size) != B_OK || source->ReadAt(0, h, sizeof(h)) < 26)
+		return false;
+	uint64 offset = le32(h + 10);
+	uint64 width, height, bits, compression = 0, stored = 0;
+	if (le32(h + 14) == 12) {
+		width = h[18] | h[19] << 8;
+		height = h[20] | h[21] << 8;
+		bits = h[24] | h[25] << 8;
+	} else {
+		if (source->ReadAt(0, h, sizeof(h)) != (ssize_t)sizeof(h))
+			return false;
+		width = (uint64)std::abs((int64)(int32)le32(h + 18));
+		height = (uint64)std::abs((int64)(int32)le32(h + 22));
+		bits = h[28] | h[29] << 8;
+		compression = le32(h + 30);
+		stored = le32(h + 34);
+	}
+	uint64 need;
+	if (compression == 0 || compression == 3 || compression == 6)
+		need = offset + (width * bits + 31) / 32 * 4 * height;
+	else if (compression == 1 || compression == 2)
+		need = offset + stored;
+	else
+		return true;
+	return (uint64)size >= need;
+}
+
+// Whether a GIF holds its first picture to the end of its data: Qt shows what a file cut
+// short has of it and calls that a success. Walks the blocks by their lengths.
+bool gif_whole(const uchar* d, size_t size)
+{
+	if (size < 13 || memcmp(d, "GIF", 3) != 0)
+		return false;
+	size_t i = 13;
+	if (d[10] & 0x80)
+		i += (size_t)3 << ((d[10] & 7) + 1);
+	while (i < size) {
+		uchar block = d[i++];
+		if (block == 0x2c) {
+			if (size - i < 10)
+				return false;
+			uchar flags = d[i + 8];
+			i += 9;
+			if (flags & 0x80)
+				i += (size_t)3 << ((flags & 7) + 1);
+			// The least code size of the picture's data.
+			i++;
+		} else if (block == 0x21) {
+			// The extension's label.
+			i++;
+		} else {
+			return false;
+		}
+		for (;;) {
+			if (i >= size)
+				return false;
+			uchar length = d[i++];
+			if (length == 0)
+				break;
+			i += length;
+		}
+		if (block == 0x2c)
+			return true;
+	}
+	return false;
+}
+
+// Whether a file of a format whose decoder accepts a file cut short is whole.
+bool whole(uint32 type, BPositionIO* source)
+{
+	if (type == B_BMP_FORMAT)
+		return bmp_whole(source);
+	if (type != B_GIF_FORMAT)
+		return true;
+	off_t size = 0;
+	if (source->GetSize(&size) != B_OK || size <= 0
+		|| size > ((off_t)kDecodeLimitMegabytes << 20))
+		return false;
+	std::vector<uchar> bytes(size);
+	return source->ReadAt(0, bytes.data(), size) == size && gif_whole(bytes.data(), size);
 }
 
 bool is_bitmap_stream(BPositionIO* source)
@@ -273,6 +369,8 @@ status_t QtImageTranslator::_Decode(BPositionIO* source, BPositionIO* destinatio
 		return B_NOT_SUPPORTED;
 	if (fType == B_JPEG_FORMAT)
 		return _DecodeLater(source, stream);
+	if (!whole(fType, source))
+		return B_NO_TRANSLATOR;
 
 	PositionIODevice device(source);
 	device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);

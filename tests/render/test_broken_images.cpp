@@ -233,23 +233,29 @@ INSTANTIATE_TEST_SUITE_P(render, image_bomb, testing::Values(
 
 namespace {
 
-struct jpeg_case {
+struct wholeness_case {
 	const char* name;
 	std::function<std::string()> bytes;
 	bool decodes;
 };
-TEVRA_PRINT_CASE(jpeg_case)
+TEVRA_PRINT_CASE(wholeness_case)
 
 // What ImageMagick writes: progressive (several scans, tables between them), or with an
 // embedded application segment whose bytes hold an end-of-image marker of their own.
-std::string magick_jpeg(const std::string& options)
+std::string magick(const std::string& options, const std::string& file = "m.jpg",
+	const std::string& coder = "")
 {
 	temp_dir dir;
 	std::string command = "convert -size 96x64 plasma:fractal -seed 5 " + options + " '"
-		+ dir.file("m.jpg") + "' 2>/dev/null";
+		+ coder + dir.file(file) + "' 2>/dev/null";
 	if (system(command.c_str()) != 0)
 		return "";
-	return dir.read("m.jpg");
+	return dir.read(file);
+}
+
+std::string magick_jpeg(const std::string& options)
+{
+	return magick(options);
 }
 
 // An application segment holding the bytes of a whole little JPEG, as an Exif thumbnail
@@ -264,11 +270,11 @@ std::string with_thumbnail(const std::string& jpeg)
 
 }
 
-class jpeg_wholeness : public render_test, public testing::WithParamInterface<jpeg_case> {};
+class cut_short : public render_test, public testing::WithParamInterface<wholeness_case> {};
 
-TEST_P(jpeg_wholeness, DecodesOnlyWhenWhole)
+TEST_P(cut_short, DecodesOnlyWhenWhole)
 {
-	const jpeg_case& c = GetParam();
+	const wholeness_case& c = GetParam();
 	std::string bytes = c.bytes();
 	ASSERT_GT(bytes.size(), 20u);
 	temp_dir dir;
@@ -277,24 +283,42 @@ TEST_P(jpeg_wholeness, DecodesOnlyWhenWhole)
 	EXPECT_EQ(bitmap != nullptr, c.decodes);
 }
 
-INSTANTIATE_TEST_SUITE_P(render, jpeg_wholeness, testing::Values(
-	jpeg_case{"Baseline_Decodes", [] { return jpeg_bytes(64, 48); }, true},
-	jpeg_case{"Progressive_Decodes", [] { return magick_jpeg("-interlace JPEG"); }, true},
-	jpeg_case{"WithRestartMarkers_Decodes", [] { return magick_jpeg("-define jpeg:restart-interval=1"); },
+INSTANTIATE_TEST_SUITE_P(render, cut_short, testing::Values(
+	wholeness_case{"Baseline_Decodes", [] { return jpeg_bytes(64, 48); }, true},
+	wholeness_case{"Progressive_Decodes", [] { return magick_jpeg("-interlace JPEG"); }, true},
+	wholeness_case{"WithRestartMarkers_Decodes", [] { return magick_jpeg("-define jpeg:restart-interval=1"); },
 		true},
-	jpeg_case{"BytesAfterTheEnd_Decodes", [] { return jpeg_bytes(64, 48) + "trailing"; }, true},
-	jpeg_case{"ThumbnailWithItsOwnEnd_Decodes", [] { return with_thumbnail(jpeg_bytes(64, 48)); },
+	wholeness_case{"BytesAfterTheEnd_Decodes", [] { return jpeg_bytes(64, 48) + "trailing"; }, true},
+	wholeness_case{"ThumbnailWithItsOwnEnd_Decodes", [] { return with_thumbnail(jpeg_bytes(64, 48)); },
 		true},
-	jpeg_case{"ProgressiveCutBeforeTheLastScan_Refused", [] {
+	wholeness_case{"ProgressiveCutBeforeTheLastScan_Refused", [] {
 		std::string jpeg = magick_jpeg("-interlace JPEG");
 		return cut(jpeg, jpeg.rfind("\xff\xda"));
 	}, false},
-	jpeg_case{"ThumbnailWithItsOwnEndCutShort_Refused", [] {
+	wholeness_case{"ThumbnailWithItsOwnEndCutShort_Refused", [] {
 		std::string jpeg = with_thumbnail(jpeg_bytes(64, 48));
 		return cut(jpeg, jpeg.size() - 40);
 	}, false},
-	jpeg_case{"CutInsideAHeaderSegment_Refused", [] { return cut(jpeg_bytes(64, 48), 30); }, false}),
-	case_name<jpeg_case>);
+	wholeness_case{"CutInsideAHeaderSegment_Refused", [] { return cut(jpeg_bytes(64, 48), 30); }, false},
+	// BMP and GIF decoders, too, make up what a file cut short lacks.
+	wholeness_case{"Bmp_Decodes", [] { return magick("", "m.bmp"); }, true},
+	wholeness_case{"BmpCutShort_Refused", [] { return cut(magick("", "m.bmp"), 9000); }, false},
+	wholeness_case{"BmpRunLength_Decodes", [] { return magick("-colors 16 -compress RLE", "m.bmp", "BMP3:"); },
+		true},
+	wholeness_case{"BmpRunLengthCutShort_Refused", [] {
+		std::string bmp = magick("-colors 16 -compress RLE", "m.bmp", "BMP3:");
+		return cut(bmp, bmp.size() - 20);
+	}, false},
+	wholeness_case{"Gif_Decodes", [] { return magick("", "m.gif"); }, true},
+	wholeness_case{"GifWithoutItsTrailer_Decodes", [] {
+		std::string gif = magick("", "m.gif");
+		return cut(gif, gif.size() - 1);
+	}, true},
+	wholeness_case{"GifCutShort_Refused", [] {
+		std::string gif = magick("", "m.gif");
+		return cut(gif, gif.size() - 10);
+	}, false}),
+	case_name<wholeness_case>);
 
 // --- A photograph far larger than the screen, drawn large, is decoded only where it shows.
 
