@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <endian.h>
+#include <fcntl.h>
 #include <map>
+#include <unistd.h>
 #include <vector>
 
 #include <QBuffer>
@@ -225,6 +227,33 @@ bool whole(uint32 type, BPositionIO* source)
 	return source->ReadAt(0, bytes.data(), size) == size && gif_whole(bytes.data(), size);
 }
 
+// libpng and libtiff report a broken file on standard error themselves, past Qt; the
+// program's own one-line reasons are all that a daily timer's log should carry.
+class quiet_standard_error {
+public:
+	quiet_standard_error()
+	{
+		fflush(stderr);
+		fSaved = dup(STDERR_FILENO);
+		int none = open("/dev/null", O_WRONLY | O_CLOEXEC);
+		if (fSaved >= 0 && none >= 0)
+			dup2(none, STDERR_FILENO);
+		if (none >= 0)
+			close(none);
+	}
+	~quiet_standard_error()
+	{
+		fflush(stderr);
+		if (fSaved >= 0) {
+			dup2(fSaved, STDERR_FILENO);
+			close(fSaved);
+		}
+	}
+
+private:
+	int fSaved;
+};
+
 bool is_bitmap_stream(BPositionIO* source)
 {
 	uint32 magic = 0;
@@ -379,7 +408,12 @@ status_t QtImageTranslator::_Decode(BPositionIO* source, BPositionIO* destinatio
 	reader.setAutoTransform(true);
 	reader.setAllocationLimit(kDecodeLimitMegabytes);
 	QImage image;
-	if (!reader.read(&image) || image.isNull())
+	bool read;
+	{
+		quiet_standard_error quiet;
+		read = reader.read(&image);
+	}
+	if (!read || image.isNull())
 		return B_NO_TRANSLATOR;
 
 	bool alpha = image.hasAlphaChannel();

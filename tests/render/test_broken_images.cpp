@@ -11,6 +11,7 @@
 #include <Entry.h>
 
 #include "model/catalogue_items.h"
+#include "tests/support/run_program.h"
 #include "tests/support/sanitizer.h"
 #include "tests/support/temp_dir.h"
 
@@ -421,5 +422,36 @@ TEST_F(render_test, HugeClaimedJpegDrawnLargeDecodesOnlyWhatShows)
 		if (!kUnderAddressSanitizer) {
 			EXPECT_LT(grown, 64 * 1024) << "kB";
 		}
+	}
+}
+
+// --- Create mode over broken base images says nothing of the decoders' own: the picture is
+// written on the base colour and standard error stays empty for a timer's log.
+
+TEST_F(render_test, BrokenBaseImagesLeaveStandardErrorEmpty)
+{
+	temp_dir dir;
+	std::string png = magick("", "whole.png");
+	std::string tiff = magick("", "whole.tif");
+	ASSERT_GT(png.size(), 100u);
+	ASSERT_GT(tiff.size(), 100u);
+	std::string badCrc = png;
+	badCrc[29] ^= 0x55;
+	const std::pair<const char*, std::string> images[] = {
+		{"cut.png", cut(png, png.size() / 2)}, {"crc.png", badCrc},
+		{"cut.tif", cut(tiff, tiff.size() / 3)}};
+	for (const auto& [name, bytes] : images) {
+		SCOPED_TRACE(name);
+		dir.write(name, bytes);
+		dir.write("design", std::string("base_type\t1\nbase_image\t") + dir.file(name)
+			+ "\nout_format\timage/png\n");
+		run_options quiet;
+		quiet.clean_environment = true;
+		run_result r = run_tevra({dir.file("design"), dir.file("wall.png")}, quiet);
+		EXPECT_EQ(r.status, 0);
+		EXPECT_EQ(r.err, "");
+		std::unique_ptr<BBitmap> wall(decode_file(dir.file("wall.png")));
+		ASSERT_NE(wall, nullptr);
+		EXPECT_EQ(*(uint32*)wall->Bits() & 0xffffff, 0x336699u);
 	}
 }
