@@ -101,11 +101,6 @@ void tevra::create(const char* configPath, const char* outputPath)
 	}
 }
 
-BHandler* tevra::config_panel() const
-{
-	return cwin != nullptr ? cwin->panel : nullptr;
-}
-
 tevra::~tevra()
 {
 	delete fp;

@@ -19,10 +19,6 @@ public:
 
 	void AboutRequested() override;
 
-	// The configuration panel, once its window exists: the receiver of edit requests.
-	// Virtual so that tests can stand in for the panel.
-	virtual BHandler* config_panel() const;
-
 	void get_translator_for_output();
 	void get_fonts();
 	// Create mode: read the design, compose, write the picture, set the desktop if asked.

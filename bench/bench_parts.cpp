@@ -15,8 +15,8 @@
 #include <Bitmap.h>
 #include <Entry.h>
 
-#include "app/messages.h"
 #include "bench_support.h"
+#include "config_ui/messages.h"
 #include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/object.h"

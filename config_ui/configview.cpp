@@ -8,7 +8,7 @@
 #include <StringView.h>
 #include <TextControl.h>
 
-#include "app/messages.h"
+#include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/globals.h"

@@ -5,8 +5,8 @@
 #include <MenuBar.h>
 #include <MenuItem.h>
 
-#include "app/messages.h"
 #include "config_ui/configview.h"
+#include "config_ui/messages.h"
 
 configwindow::configwindow(BRect frame)
 	: BWindow(frame, "tevra ver.0.02", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE,

@@ -10,26 +10,22 @@
 #include <MenuItem.h>
 #include <RadioButton.h>
 #include <TextControl.h>
+#include <Window.h>
 
-#include "app/messages.h"
-#include "app/tevra.h"
 #include "config_ui/configview.h"
 #include "config_ui/field_text.h"
+#include "config_ui/find_view.h"
+#include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/globals.h"
 #include "model/scan.h"
-#include "preview_ui/preview.h"
-#include "preview_ui/prevwindow.h"
 
 namespace {
 
 BView* preview_view()
 {
-	tevra* app = dynamic_cast<tevra*>(be_app);
-	if (app == nullptr || app->pwin == nullptr)
-		return nullptr;
-	return app->pwin->preview_view;
+	return find_view("preview");
 }
 
 }

@@ -10,9 +10,9 @@
 #include <StringView.h>
 #include <TextControl.h>
 
-#include "app/messages.h"
 #include "config_ui/configview.h"
 #include "config_ui/field_text.h"
+#include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/catalogue_items.h"

@@ -4,7 +4,7 @@
 
 #include <Messenger.h>
 
-#include "app/messages.h"
+#include "config_ui/messages.h"
 
 namespace {
 

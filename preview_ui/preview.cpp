@@ -8,8 +8,8 @@
 #include <Messenger.h>
 #include <Window.h>
 
-#include "app/messages.h"
-#include "app/tevra.h"
+#include "config_ui/find_view.h"
+#include "config_ui/messages.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
@@ -42,8 +42,7 @@ void fill_handles(BView* view, BRect rect)
 // the panel exists nobody listens.
 void request_edit(int32 index)
 {
-	tevra* app = dynamic_cast<tevra*>(be_app);
-	BHandler* panel = app != nullptr ? app->config_panel() : nullptr;
+	BHandler* panel = find_view("configview");
 	if (panel == nullptr)
 		return;
 	BMessage request(kMsgEditRequest);

@@ -20,9 +20,9 @@
 #include <TextControl.h>
 #include <Window.h>
 
-#include "app/messages.h"
 #include "config_ui/configview.h"
 #include "config_ui/configwindow.h"
+#include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/catalogue_items.h"

@@ -16,7 +16,7 @@
 #include <ScrollBar.h>
 #include <Window.h>
 
-#include "app/messages.h"
+#include "config_ui/messages.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
@@ -44,22 +44,29 @@ std::string case_name(const testing::TestParamInfo<T>& info)
 	return info.param.name;
 }
 
-// Stands in for the configuration panel: keeps the "edit_no" of every 'Preq' it gets.
-class edit_requests : public BLooper {
+// Stands in for the configuration panel: a view of the panel's name, in a window of its own
+// that is never shown, keeping the "edit_no" of every 'Preq' it gets.
+class edit_requests : public BView {
 public:
 	static constexpr int kNoField = 1000;
 
-	edit_requests() : BLooper("panel stand-in") {}
+	explicit edit_requests(std::vector<int>* values)
+		: BView(BRect(0, 0, 9, 9), "configview", B_FOLLOW_NONE, 0), fValues(values) {}
 	void MessageReceived(BMessage* message) override
 	{
 		if (message->what != kMsgEditRequest) {
-			BLooper::MessageReceived(message);
+			BView::MessageReceived(message);
 			return;
 		}
 		int32 index;
-		values.push_back(message->FindInt32("edit_no", &index) == B_OK ? index : kNoField);
+		fValues->push_back(message->FindInt32("edit_no", &index) == B_OK ? index : kNoField);
 	}
 
+private:
+	std::vector<int>* fValues;
+};
+
+struct request_log {
 	std::vector<int> values;
 };
 
@@ -82,12 +89,21 @@ protected:
 		now_m = 1;
 		now_d = 20;
 		now_w = 2;
-		test_app()->panel = &requests;
+		panel_window = new BWindow(BRect(0, 0, 9, 9), "panel stand-in", B_TITLED_WINDOW, 0);
+		panel_window->AddChild(new edit_requests(&requests.values));
+	}
+
+	// Takes the stand-in panel away, as before the configuration window exists.
+	void remove_panel()
+	{
+		if (panel_window != nullptr)
+			panel_window->Quit();
+		panel_window = nullptr;
 	}
 
 	void TearDown() override
 	{
-		test_app()->panel = nullptr;
+		remove_panel();
 		if (window != nullptr)
 			window->Quit();
 		window = nullptr;
@@ -217,7 +233,8 @@ protected:
 
 	prevwindow* window = nullptr;
 	preview* view = nullptr;
-	edit_requests requests;
+	request_log requests;
+	BWindow* panel_window = nullptr;
 
 private:
 	BRect fScreen;

@@ -148,7 +148,7 @@ TEST_F(preview_view, RequestCarriesIndexesBeyondEightBits)
 
 TEST_F(preview_view, WithoutAPanelTheRequestIsDropped)
 {
-	test_app()->panel = nullptr;
+	remove_panel();
 	add(kFirst);
 	click(view, BPoint(200, 180));
 	process_events();

@@ -8,16 +8,10 @@
 #include "app/tevra.h"
 
 // The application every platform and system test runs in: the real tevra, started in config
-// mode, whose configuration panel a test may replace with a handler of its own.
+// mode.
 class test_tevra : public tevra {
 public:
 	test_tevra(int argc, char** argv) : tevra(argc, argv) {}
-	BHandler* config_panel() const override
-	{
-		return panel != nullptr ? panel : tevra::config_panel();
-	}
-
-	BHandler* panel = nullptr;
 
 	// What config mode opened at start, before the tests closed it: the preview window.
 	struct {
