@@ -2,35 +2,52 @@
 #define TEVRA_CONTROL_WIDGETS_H
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
-// The Qt widgets behind the controls. Each shows its whole caption when it fits and cuts it
-// with "…" when it does not, again whenever its size or font changes, so a long caption
-// never runs over the neighbouring control. Full captions are kept for Label()/Text().
+// The Qt widgets behind the controls. Each shows its whole caption when it fits; when it
+// does not, it first takes a narrower face of its font, a pixel or two smaller if need be,
+// and cuts what still does not fit with "…", again whenever its size or font changes, so a
+// long caption never runs over the neighbouring control. Full captions are kept for
+// Label()/Text() and shown as the tool tip of a cut one.
 
-// The part of the caption that fits in width pixels, with "…" where it is cut (without it
-// where not even one character would fit beside it).
+// The font a caption that is too wide for width pixels in font is shown in: a narrower face
+// of it, made smaller a pixel at a time (to five sixths of its size) until the caption fits.
+QFont caption_font(const QString& caption, const QFont& font, int width);
+
+// The caption as it fits in width pixels: whole, or cut with "…". A caption of several words
+// keeps its last one ("year…size", "year…color"): controls side by side often differ only
+// there. A single word keeps its start; where no more than one character fits beside "…",
+// the whole characters that fit are shown without it.
 QString elide_caption(const QString& caption, const QFontMetrics& metrics, int width);
 
 // Qt reads '&' in a button's text as a shortcut mark; Haiku shows it as written.
 QString literal_text(const QString& text);
 bool changes_caption_room(QEvent* event);
 
-// A Qt widget showing a caption cut with "…" to the room it has (the whole caption then as a
-// tool tip), cut again whenever its size, font or style changes.
+// A Qt widget showing a caption fitted to the room it has (see above), fitted again whenever
+// its size, font or style changes.
 template <class Base>
 class Captioned : public Base {
 public:
-	explicit Captioned(QWidget* parent) : Base(parent) {}
+	explicit Captioned(QWidget* parent) : Base(parent), fFont(this->font()), fFitting(false) {}
 
 	void setCaption(const QString& caption)
 	{
 		fCaption = caption;
-		elide();
+		fit();
 	}
 	const QString& caption() const { return fCaption; }
+
+	// The font asked for, from a parent whose font the widget no longer follows by itself
+	// once it has taken a fitted one of its own.
+	void setCaptionFont(const QFont& font)
+	{
+		fFont = font;
+		fit();
+	}
 
 protected:
 	// The width the caption may take.
@@ -41,17 +58,26 @@ protected:
 	void resizeEvent(QResizeEvent* event) override
 	{
 		Base::resizeEvent(event);
-		elide();
+		fit();
 	}
 	void changeEvent(QEvent* event) override
 	{
 		Base::changeEvent(event);
-		if (changes_caption_room(event))
-			elide();
+		if (fFitting || !changes_caption_room(event))
+			return;
+		if (event->type() == QEvent::FontChange)
+			fFont = this->font();
+		fit();
 	}
 
-	void elide()
+	void fit()
 	{
+		QFont font = caption_font(fCaption, fFont, room());
+		if (font != this->font()) {
+			fFitting = true;
+			this->setFont(font);
+			fFitting = false;
+		}
 		QString shown = elide_caption(fCaption, this->fontMetrics(), room());
 		this->setText(escapes() ? literal_text(shown) : shown);
 		this->setToolTip(shown != fCaption ? fCaption : QString());
@@ -59,6 +85,8 @@ protected:
 
 private:
 	QString fCaption;
+	QFont fFont;
+	bool fFitting;
 };
 
 class CaptionLabel : public Captioned<QLabel> {
@@ -111,6 +139,7 @@ public:
 
 protected:
 	void resizeEvent(QResizeEvent* event) override;
+	void changeEvent(QEvent* event) override;
 
 private:
 	void place();

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
 
 #include <Application.h>
 
@@ -305,13 +306,16 @@ string caption_of(BView* view)
 }
 
 // Checks that every caption under page shows whole, or cut after whole characters with an
-// ellipsis (or, where not one character fits beside it, the characters that fit) and the
-// whole caption as its tool tip, within its room; the number cut.
+// ellipsis and what fits of its start before it (and, for several words, the last word after
+// it; where no more than one character fits beside it, the characters that fit) and the whole
+// caption as its tool tip, within its room; and that no two controls with different captions
+// show the same text. Returns the number cut.
 int check_captions(BView* page)
 {
 	vector<BView*> views;
 	captioned(page, &views);
 	const string kEllipsis = "\u2026";
+	std::map<string, string> captionShowing;
 	int cut = 0;
 	for (BView* view : views) {
 		string caption = caption_of(view);
@@ -319,17 +323,21 @@ int check_captions(BView* page)
 		shown_caption_info shown = shown_caption(view);
 		EXPECT_TRUE(shown.found);
 		EXPECT_TRUE(shown.fits) << "shown: " << shown.text;
+		auto [showing, added] = captionShowing.emplace(shown.text, caption);
+		EXPECT_TRUE(added || showing->second == caption) << showing->second << " shows the same";
 		if (shown.text == caption) {
 			EXPECT_EQ(shown.tip, "");
 			continue;
 		}
 		cut++;
-		bool marked = shown.text.size() >= kEllipsis.size()
-			&& shown.text.compare(shown.text.size() - kEllipsis.size(), string::npos,
-				kEllipsis) == 0;
-		size_t kept = shown.text.size() - (marked ? kEllipsis.size() : 0);
-		EXPECT_GT(kept, 0u) << "nothing of the caption shows";
-		EXPECT_EQ(caption.compare(0, kept, shown.text, 0, kept), 0) << shown.text;
+		size_t mark = shown.text.find(kEllipsis);
+		string start = shown.text.substr(0, mark);
+		string end = mark == string::npos ? "" : shown.text.substr(mark + kEllipsis.size());
+		EXPECT_GT(start.size(), 0u) << "nothing of the caption shows";
+		EXPECT_EQ(caption.compare(0, start.size(), start), 0) << shown.text;
+		EXPECT_TRUE(end.size() < caption.size()
+			&& caption.compare(caption.size() - end.size(), string::npos, end) == 0)
+			<< shown.text;
 		EXPECT_EQ(shown.tip, caption);
 	}
 	return cut;
