@@ -1,5 +1,6 @@
 #include "config_ui/rgbslider.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include <Messenger.h>
@@ -53,8 +54,9 @@ void rgbslider::AttachedToWindow()
 	SetFont(be_plain_font, B_FONT_ALL);
 	if (label != nullptr)
 		label_pos.Set(area.left - StringWidth(label) - 3, 0.8f * area.Height());
+	// On whole pixels, so that rows of digits as tall as their bars keep a pixel apart.
 	for (int i = 0; i < (has_alpha ? 4 : 3); i++)
-		text_pos[i].Set(bars[i].right + 3, bars[i].bottom);
+		text_pos[i].Set(bars[i].right + 3, std::floor(bars[i].bottom));
 }
 
 void rgbslider::setslider()

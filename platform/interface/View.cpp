@@ -327,15 +327,29 @@ void BView::DrawString(const char* string, BPoint where)
 		return;
 	QFont font = to_qfont(fFont, _Target());
 	QString text = QString::fromUtf8(string);
+	QPointF at = to_qpoint(where);
 	if (fDrawingMode == B_OP_INVERT) {
 		QPainterPath path;
-		path.addText(to_qpoint(where), font, text);
+		path.addText(at, font, text);
 		_FillPath(path);
 		return;
 	}
+	// A picture drawn into a bitmap keeps unhinted outlines, whose proportions follow the size
+	// exactly. On screen, text is fitted to whole pixels so that small digits read: hinted,
+	// from a whole-pixel baseline, and below kAliasedBelow without grey edges, which at that
+	// size leave strokes only a fraction of a pixel dark.
+	const float kAliasedBelow = 10;
+	if (fBitmap == nullptr) {
+		font.setHintingPreference(QFont::PreferFullHinting);
+		if (fFont.Size() < kAliasedBelow)
+			font.setStyleStrategy(QFont::NoAntialias);
+		QPointF device = painter->transform().map(at);
+		at = painter->transform().inverted().map(
+			QPointF(std::round(device.x()), std::round(device.y())));
+	}
 	painter->setFont(font);
 	painter->setPen(paint_color(fHighColor, fDrawingMode));
-	painter->drawText(to_qpoint(where), text);
+	painter->drawText(at, text);
 	_Drawn();
 }
 
