@@ -16,7 +16,7 @@
 #include <Node.h>
 #include <Screen.h>
 
-#include "../storage/os_calls.h"
+#include "../storage/storage_paths.h"
 
 namespace desktop {
 

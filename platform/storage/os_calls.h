@@ -22,8 +22,4 @@ extern os_calls g_os_calls;
 // The real calls, for restoring after a test.
 extern const os_calls k_real_os_calls;
 
-// Haiku's home folder "/boot/home" names the user's home folder here, and its Desktop folder
-// the XDG desktop folder (user-dirs.dirs), $HOME/Desktop when none is named.
-const char* map_haiku_path(const char* path, char* buffer, size_t size);
-
 #endif

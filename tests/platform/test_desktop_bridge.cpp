@@ -17,7 +17,7 @@
 
 #include "platform/desktop/desktop_bridge.h"
 #include "platform/desktop/run_command.h"
-#include "platform/storage/os_calls.h"
+#include "platform/storage/storage_paths.h"
 #include "tests/platform/desktop_support.h"
 
 using namespace desktop_test;
