@@ -212,6 +212,7 @@ bool other_window::asked = false;
 
 TEST_F(window_test, ClosingThePreviewQuitsTheApplication)
 {
+	remove_panel();
 	open(BRect(30, 50, 529, 463));
 	other_window::asked = false;
 	new other_window();
