@@ -95,6 +95,15 @@ void WindowWidget::_KeepInWorkArea()
 	if (work == screen->geometry())
 		return;
 	QRect outer = frameGeometry();
+	QRect inner = geometry();
+	// A window that may be resized and is larger than the work area is made to fit it, as
+	// far as its size limits allow.
+	if ((fWindow->Flags() & B_NOT_RESIZABLE) == 0) {
+		QSize border = outer.size() - inner.size();
+		QSize fits = inner.size().boundedTo(work.size() - border).expandedTo(minimumSize());
+		inner.setSize(fits);
+		outer.setSize(fits + border);
+	}
 	QPoint shift;
 	if (outer.right() > work.right())
 		shift.rx() = work.right() - outer.right();
@@ -104,8 +113,8 @@ void WindowWidget::_KeepInWorkArea()
 		shift.ry() = work.bottom() - outer.bottom();
 	if (outer.top() + shift.y() < work.top())
 		shift.ry() = work.top() - outer.top();
-	if (!shift.isNull())
-		setGeometry(geometry().translated(shift));
+	if (!shift.isNull() || inner.size() != size())
+		setGeometry(inner.translated(shift));
 }
 
 void WindowWidget::closeEvent(QCloseEvent* event)

@@ -125,6 +125,20 @@ TEST_F(openbox, WindowUnderThePanelIsShownInsideTheWorkArea)
 	EXPECT_EQ(Shown(clear)->Frame(), clear);
 }
 
+TEST_F(openbox, ResizableWindowLargerThanTheWorkAreaIsMadeToFit)
+{
+	QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+	BWindow* window = new BWindow(BRect(10, 30, 900, 760), "large", B_DOCUMENT_WINDOW, 0);
+	window->Show();
+	ASSERT_TRUE(QTest::qWaitForWindowExposed(window->_Widget()));
+	QTest::qWait(100);
+	QRect outer = window->_Widget()->frameGeometry();
+	EXPECT_TRUE(work.contains(outer)) << outer.x() << ", " << outer.y() << " "
+		<< outer.width() << " x " << outer.height();
+	EXPECT_EQ(outer.bottom(), work.bottom());
+	EXPECT_EQ(window->Frame().Width(), 890);
+}
+
 TEST_F(bare_x, WithoutWindowManagerAWindowKeepsItsFrame)
 {
 	QScreen* screen = QGuiApplication::primaryScreen();
