@@ -1,6 +1,7 @@
 #ifndef TEVRA_CONFIGVIEW_H
 #define TEVRA_CONFIGVIEW_H
 
+#include <functional>
 #include <vector>
 
 #include <View.h>
@@ -118,6 +119,14 @@ private:
 		slider* knob;
 		int32 object::*field;
 	};
+	// A group of the object page: the letter of its mask and its bit there, the controls
+	// the bit enables, and how it shows an object.
+	struct item_group {
+		char mask;
+		uint8 bit;
+		std::vector<BView*> controls;
+		std::function<void(const object*)> fill;
+	};
 
 	void _ValueChanged(BMessage* message);
 	bool _ObjectValueChanged(void* source, object* item);
@@ -130,9 +139,11 @@ private:
 	object* _Edited() const;
 	void _BuildBasePage();
 	void _BuildItemPage();
+	const std::vector<item_group>& _ItemGroups();
 
 	std::vector<color_row> fColorRows;
 	std::vector<size_row> fSizeRows;
+	std::vector<item_group> fItemGroups;
 	bool fBaseShown;
 	bool fItemShown;
 };

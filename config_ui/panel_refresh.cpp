@@ -1,4 +1,3 @@
-#include <cstdarg>
 #include <cstdio>
 
 #include <Button.h>
@@ -20,24 +19,28 @@
 
 namespace {
 
-struct masks {
-	uint8 a, b, c, d;
-};
-
-// Which groups of the object page mean something for each kind of calendar: a single date
-// has no year or month captions and no per-day colours, a year no caption styles.
-masks masks_for(uint8 type)
+// Which groups of the object page mean something for each kind of calendar, one mask for
+// each letter of the group table: a single date has no year or month captions and no
+// per-day colours, a year no caption styles.
+uint8 mask_for(uint8 type, char letter)
 {
-	switch (type) {
-		case kTypeDay:
-			return {0xff, 0x00, 0x00, 0x07};
-		case kTypeYear:
-			return {0xff, 0x07, 0x07, 0xff};
-		default:
-			return {0xff, 0x0f, 0x0f, 0xff};
+	static const struct {
+		uint8 type;
+		uint8 a, b, c, d;
+	} kMasks[] = {
+		{kTypeDay, 0xff, 0x00, 0x00, 0x07},
+		{kTypeMonth, 0xff, 0x0f, 0x0f, 0xff},
+		{kTypeYear, 0xff, 0x07, 0x07, 0xff},
+	};
+	// Another kind is offered everything, as a month is.
+	auto masks = kMasks[1];
+	for (const auto& row : kMasks) {
+		if (row.type == type)
+			masks = row;
 	}
+	return letter == 'A' ? masks.a : letter == 'B' ? masks.b : letter == 'C' ? masks.c
+		: masks.d;
 }
-
 
 void mark_font(int32 number, int menu)
 {
@@ -46,12 +49,97 @@ void mark_font(int32 number, int menu)
 		font->menu_items[menu]->SetMarked(true);
 }
 
-void enable(bool on, std::initializer_list<BControl*> controls)
+// Switches the one radio button of a group that stands for value on, the others off.
+void set_radios(std::initializer_list<BRadioButton*> radios, int value)
 {
-	for (BControl* control : controls)
-		control->SetEnabled(on);
+	int i = 0;
+	for (BRadioButton* radio : radios)
+		radio->SetValue(value == i++);
 }
 
+void set_color(BTextControl* text, rgbslider* knobs, const char* format, uint32 value)
+{
+	set_text(text, format, (unsigned)value);
+	knobs->SetValue(value);
+}
+
+void set_size(BTextControl* text, slider* knob, int32 value)
+{
+	set_text(text, "%d", (int)value);
+	knob->SetValue(value);
+}
+
+void set_enabled(BView* view, bool on)
+{
+	if (BControl* control = dynamic_cast<BControl*>(view))
+		control->SetEnabled(on);
+	else if (BMenuField* field = dynamic_cast<BMenuField*>(view))
+		field->SetEnabled(on);
+}
+
+}
+
+// The object page's groups, in the order they are refreshed: the mask and bit that offer
+// each, the controls that bit enables, and how the group shows the edited object.
+const std::vector<configview::item_group>& configview::_ItemGroups()
+{
+	if (!fItemGroups.empty())
+		return fItemGroups;
+	fItemGroups = {
+		{'A', 0x01, {bounds}, [this](const object* o) { set_rect_text(bounds, o->bounds); }},
+		{'A', 0x02, {bg_wall, bg_bubble},
+			[this](const object* o) { set_radios({bg_wall, bg_bubble}, o->bg_type); }},
+		{'A', 0x04, {bg_col},
+			[this](const object* o) { set_color(bg_col, bg_col_sl, "%08x", o->bg_color); }},
+		{'A', 0x08, {day, month, year},
+			[this](const object* o) {
+				set_radios({day, month, year}, o->type == kTypeDay ? 0 : o->type == kTypeMonth
+					? 1 : o->type == kTypeYear ? 2 : -1);
+			}},
+		{'A', 0x10, {when}, [this](const object* o) { set_text(when, "%d", (int)o->when); }},
+		{'B', 0x01, {year_font}, [](const object* o) { mark_font(o->year_font_no, 0); }},
+		{'B', 0x02, {year_size},
+			[this](const object* o) { set_size(year_size, year_size_sl, o->year_size); }},
+		{'B', 0x04, {year_col},
+			[this](const object* o) {
+				set_color(year_col, year_col_sl, "%06x", o->year_color);
+			}},
+		{'B', 0x08, {digit_y, chinese_y, gengo},
+			[this](const object* o) { set_radios({digit_y, chinese_y, gengo}, o->year_type); }},
+		{'C', 0x01, {month_font}, [](const object* o) { mark_font(o->month_font_no, 1); }},
+		{'C', 0x02, {month_size},
+			[this](const object* o) { set_size(month_size, month_size_sl, o->month_size); }},
+		{'C', 0x04, {month_col},
+			[this](const object* o) {
+				set_color(month_col, month_col_sl, "%06x", o->month_color);
+			}},
+		{'C', 0x08, {digit_m, chinese_m, old, english},
+			[this](const object* o) {
+				set_radios({digit_m, chinese_m, old, english}, o->month_type);
+			}},
+		{'D', 0x01, {day_font}, [](const object* o) { mark_font(o->day_font_no, 2); }},
+		{'D', 0x02, {day_size},
+			[this](const object* o) { set_size(day_size, day_size_sl, o->day_size); }},
+		{'D', 0x04, {day_col},
+			[this](const object* o) { set_color(day_col, day_col_sl, "%06x", o->day_color); }},
+		{'D', 0x08, {sun_col},
+			[this](const object* o) { set_color(sun_col, sun_col_sl, "%06x", o->sun_color); }},
+		{'D', 0x10, {sat_col},
+			[this](const object* o) { set_color(sat_col, sat_col_sl, "%06x", o->sat_color); }},
+		{'D', 0x20, {holy_col},
+			[this](const object* o) {
+				set_color(holy_col, holy_col_sl, "%06x", o->hol_color);
+			}},
+		{'D', 0x40, {mark_color, mark_reverse, mark_circle},
+			[this](const object* o) {
+				set_radios({mark_color, mark_reverse, mark_circle}, o->today_mark);
+			}},
+		{'D', 0x80, {mark_col},
+			[this](const object* o) {
+				set_color(mark_col, mark_col_sl, "%06x", o->today_color);
+			}},
+	};
+	return fItemGroups;
 }
 
 void configview::redraw(int which)
@@ -64,7 +152,6 @@ void configview::redraw(int which)
 		char title[32];
 		snprintf(title, sizeof(title), "item no.%d\n", (int)edit_no + 1);
 		sel_label->SetText(title);
-		masks m = masks_for(item->type);
 		if (fBaseShown) {
 			config_base->Hide();
 			fBaseShown = false;
@@ -73,127 +160,14 @@ void configview::redraw(int which)
 			config_item->Show();
 			fItemShown = true;
 		}
-
 		// A group whose bit is clear is disabled and keeps what it showed before.
-		bool on = m.a & 0x01;
-		if (on)
-			set_rect_text(bounds, item->bounds);
-		enable(on, {bounds});
-		on = m.a & 0x02;
-		if (on) {
-			bg_wall->SetValue(item->bg_type == 0);
-			bg_bubble->SetValue(item->bg_type == 1);
+		for (const item_group& group : _ItemGroups()) {
+			bool on = (mask_for(item->type, group.mask) & group.bit) != 0;
+			if (on)
+				group.fill(item);
+			for (BView* control : group.controls)
+				set_enabled(control, on);
 		}
-		enable(on, {bg_wall, bg_bubble});
-		on = m.a & 0x04;
-		if (on) {
-			set_text(bg_col, "%08x", (unsigned)item->bg_color);
-			bg_col_sl->SetValue(item->bg_color);
-		}
-		enable(on, {bg_col});
-		on = m.a & 0x08;
-		if (on) {
-			day->SetValue(item->type == kTypeDay);
-			month->SetValue(item->type == kTypeMonth);
-			year->SetValue(item->type == kTypeYear);
-		}
-		enable(on, {day, month, year});
-		on = m.a & 0x10;
-		if (on)
-			set_text(when, "%d", (int)item->when);
-		enable(on, {when});
-
-		on = m.b & 0x01;
-		if (on)
-			mark_font(item->year_font_no, 0);
-		year_font->SetEnabled(on);
-		on = m.b & 0x02;
-		if (on) {
-			set_text(year_size, "%d", (int)item->year_size);
-			year_size_sl->SetValue(item->year_size);
-		}
-		enable(on, {year_size});
-		on = m.b & 0x04;
-		if (on) {
-			set_text(year_col, "%06x", (unsigned)item->year_color);
-			year_col_sl->SetValue(item->year_color);
-		}
-		enable(on, {year_col});
-		on = m.b & 0x08;
-		if (on) {
-			digit_y->SetValue(item->year_type == 0);
-			chinese_y->SetValue(item->year_type == 1);
-			gengo->SetValue(item->year_type == 2);
-		}
-		enable(on, {digit_y, chinese_y, gengo});
-
-		on = m.c & 0x01;
-		if (on)
-			mark_font(item->month_font_no, 1);
-		month_font->SetEnabled(on);
-		on = m.c & 0x02;
-		if (on) {
-			set_text(month_size, "%d", (int)item->month_size);
-			month_size_sl->SetValue(item->month_size);
-		}
-		enable(on, {month_size});
-		on = m.c & 0x04;
-		if (on) {
-			set_text(month_col, "%06x", (unsigned)item->month_color);
-			month_col_sl->SetValue(item->month_color);
-		}
-		enable(on, {month_col});
-		on = m.c & 0x08;
-		if (on) {
-			digit_m->SetValue(item->month_type == 0);
-			chinese_m->SetValue(item->month_type == 1);
-			old->SetValue(item->month_type == 2);
-			english->SetValue(item->month_type == 3);
-		}
-		enable(on, {digit_m, chinese_m, old, english});
-
-		on = m.d & 0x01;
-		if (on)
-			mark_font(item->day_font_no, 2);
-		day_font->SetEnabled(on);
-		on = m.d & 0x02;
-		if (on) {
-			set_text(day_size, "%d", (int)item->day_size);
-			day_size_sl->SetValue(item->day_size);
-		}
-		enable(on, {day_size});
-		const struct {
-			uint8 bit;
-			BTextControl* text;
-			rgbslider* knobs;
-			uint32 value;
-		} colors[] = {
-			{0x04, day_col, day_col_sl, item->day_color},
-			{0x08, sun_col, sun_col_sl, item->sun_color},
-			{0x10, sat_col, sat_col_sl, item->sat_color},
-			{0x20, holy_col, holy_col_sl, item->hol_color},
-		};
-		for (const auto& row : colors) {
-			on = m.d & row.bit;
-			if (on) {
-				set_text(row.text, "%06x", (unsigned)row.value);
-				row.knobs->SetValue(row.value);
-			}
-			enable(on, {row.text});
-		}
-		on = m.d & 0x40;
-		if (on) {
-			mark_color->SetValue(item->today_mark == 0);
-			mark_reverse->SetValue(item->today_mark == 1);
-			mark_circle->SetValue(item->today_mark == 2);
-		}
-		enable(on, {mark_color, mark_reverse, mark_circle});
-		on = m.d & 0x80;
-		if (on) {
-			set_text(mark_col, "%06x", (unsigned)item->today_color);
-			mark_col_sl->SetValue(item->today_color);
-		}
-		enable(on, {mark_col});
 		return;
 	}
 
@@ -206,28 +180,20 @@ void configview::redraw(int which)
 		config_base->Show();
 		fBaseShown = true;
 	}
-	mono->SetValue(base_mode == kBaseColor);
-	img_c->SetValue(base_mode == kBaseFitScreen);
-	img_f->SetValue(base_mode == kBaseCenter);
-	img_p->SetValue(base_mode == kBaseFitRect);
-	enable(true, {mono, img_c, img_f, img_p});
+	// Every group of the base page is filled and enabled.
+	set_radios({mono, img_c, img_f, img_p}, base_mode);
 	set_rect_text(bg_bounds_tc, ::bg_bounds);
-	enable(true, {bg_bounds_tc});
-	set_text(base_col, "%06x", (unsigned)base_color);
-	base_col_sl->SetValue(base_color);
-	enable(true, {base_col});
+	set_color(base_col, base_col_sl, "%06x", base_color);
 	base_fn->SetText(baseimgpath);
-	enable(true, {base_fn});
 	format_item* format = outfmt >= 0 ? (format_item*)xlt.ItemAt(outfmt) : nullptr;
 	if (format != nullptr && format->menu_item != nullptr)
 		format->menu_item->SetMarked(true);
-	output_format->SetEnabled(true);
 	auto_cb->SetValue(autoset ? 1 : 0);
 	textback_cb->SetValue(::textback ? 1 : 0);
-	enable(true, {auto_cb, textback_cb});
-	set_text(screen_col, "%06x", (unsigned)scrn_color);
-	scrn_col_sl->SetValue(scrn_color);
-	enable(true, {screen_col});
+	set_color(screen_col, scrn_col_sl, "%06x", scrn_color);
+	for (BView* control : std::initializer_list<BView*>{mono, img_c, img_f, img_p, bg_bounds_tc,
+			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col})
+		set_enabled(control, true);
 }
 
 BPopUpMenu* configview::setupfontmenu(int which)
