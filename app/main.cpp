@@ -1,10 +1,10 @@
 #include <cstdio>
-#include <ctime>
 
 #include <TranslatorRoster.h>
 
 #include "app/tevra.h"
 #include "model/globals.h"
+#include "model/today.h"
 
 int main(int argc, char** argv)
 {
@@ -17,13 +17,7 @@ int main(int argc, char** argv)
 		return 1;
 
 	// Today is read once: a run that passes midnight keeps the day it started on.
-	time_t now = time(nullptr);
-	struct tm local;
-	localtime_r(&now, &local);
-	now_y = local.tm_year + 1900;
-	now_m = local.tm_mon + 1;
-	now_d = local.tm_mday;
-	now_w = local.tm_wday;
+	read_today();
 
 	tevra app(argc, argv);
 	if (argc == 1)

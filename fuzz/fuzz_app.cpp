@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -18,6 +17,7 @@
 
 #include "app/tevra.h"
 #include "model/globals.h"
+#include "model/today.h"
 
 void start_tevra()
 {
@@ -26,13 +26,7 @@ void start_tevra()
 	unsetenv("WAYLAND_DISPLAY");
 	unsetenv("QT_QPA_PLATFORM");
 	tr = BTranslatorRoster::Default();
-	time_t now = time(nullptr);
-	struct tm local;
-	localtime_r(&now, &local);
-	now_y = local.tm_year + 1900;
-	now_m = local.tm_mon + 1;
-	now_d = local.tm_mday;
-	now_w = local.tm_wday;
+	read_today();
 	static char arg0[] = "tevra";
 	static char* args[] = {arg0, nullptr};
 	// Kept for the whole run, as the catalogues live as long as the application, and ended

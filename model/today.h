@@ -10,4 +10,7 @@ extern int32_t now_m;
 extern int32_t now_d;
 extern int32_t now_w;
 
+// Sets the four from the local clock.
+void read_today();
+
 #endif

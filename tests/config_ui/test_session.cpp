@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <sys/wait.h>
@@ -13,6 +12,7 @@
 #include <File.h>
 #include <TranslatorRoster.h>
 
+#include "model/today.h"
 #include "tests/support/temp_dir.h"
 
 // One session of config mode from start to finish, as a user would have it: a design built
@@ -109,13 +109,7 @@ protected:
 		fToday[1] = now_m;
 		fToday[2] = now_d;
 		fToday[3] = now_w;
-		time_t now = time(nullptr);
-		struct tm local;
-		localtime_r(&now, &local);
-		now_y = local.tm_year + 1900;
-		now_m = local.tm_mon + 1;
-		now_d = local.tm_mday;
-		now_w = local.tm_wday;
+		read_today();
 		config_mode::SetUp();
 	}
 
