@@ -1,56 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <ostream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-struct run_result {
-	int status;
-	std::string out;
-	std::string err;
-};
-
-std::string quoted(const std::string& text)
+// Runs the real binary from a fresh folder; a hang ends as status 124.
+run_result run(const std::vector<std::string>& args,
+	const std::vector<std::string>& environment = {})
 {
-	std::string result = "'";
-	for (char c : text)
-		result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-	return result + "'";
-}
-
-// Runs the real binary from a fresh folder; `timeout` turns a hang into status 124.
-run_result run(const std::vector<std::string>& args, const std::string& environment = "")
-{
-	const char* binary = getenv("TEVRA_BINARY");
-	EXPECT_NE(binary, nullptr) << "TEVRA_BINARY is set by the test's CMake registration";
 	temp_dir dir;
-	std::string command = "cd " + quoted(dir.path()) + " && env " + environment
-		+ " timeout 20 " + quoted(binary != nullptr ? binary : "tevra");
-	for (const std::string& arg : args)
-		command += " " + quoted(arg);
-	command += " 2>" + quoted(dir.file("stderr")) + " </dev/null";
-
-	run_result result;
-	FILE* pipe = popen(command.c_str(), "r");
-	if (pipe == nullptr) {
-		ADD_FAILURE() << "popen failed";
-		return {-1, "", ""};
-	}
-	char buffer[4096];
-	size_t got;
-	while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-		result.out.append(buffer, got);
-	int status = pclose(pipe);
-	result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	result.err = dir.read("stderr");
-	return result;
+	run_options options;
+	options.folder = dir.path();
+	options.environment = environment;
+	options.timeout_seconds = 20;
+	return run_tevra(args, options);
 }
 
 const char kUsageText[] = "tevra ver.0.02\nusage :\n\ttevra\t\t\t\t: config mode\n"
@@ -90,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Counts, WrongArgumentCount, ::testing::ValuesIn(count_r
 TEST(CreateMode, RunsWithoutADisplayAndExits)
 {
 	run_result r = run({"missing-design.tevra", "out.png"},
-		"-u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+		{"-DISPLAY", "-WAYLAND_DISPLAY", "-QT_QPA_PLATFORM"});
 	EXPECT_NE(r.status, 124) << "timed out";
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(r.err, "");
@@ -98,7 +66,7 @@ TEST(CreateMode, RunsWithoutADisplayAndExits)
 
 TEST(CreateMode, RunsOnTheOffscreenPlatformAndExits)
 {
-	run_result r = run({"missing-design.tevra", "out.png"}, "QT_QPA_PLATFORM=offscreen");
+	run_result r = run({"missing-design.tevra", "out.png"}, {"QT_QPA_PLATFORM=offscreen"});
 	EXPECT_EQ(r.status, 0);
 }
 

@@ -1,18 +1,15 @@
 #include "tests/config_ui/config_fixture.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <sys/wait.h>
 
 #include <Bitmap.h>
-#include <BitmapStream.h>
-#include <File.h>
-#include <TranslatorRoster.h>
 
 #include "model/today.h"
+#include "tests/support/pictures.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 // One session of config mode from start to finish, as a user would have it: a design built
@@ -23,52 +20,18 @@ namespace {
 
 using std::string;
 
-string quote(const string& text)
-{
-	string quoted = "'";
-	for (char c : text)
-		quoted += c == '\'' ? string("'\\''") : string(1, c);
-	return quoted + "'";
-}
-
 // Create mode, on an offscreen screen of the size this test's screen has.
-int run_create_mode(const temp_dir& dir, const string& design, const string& picture)
+run_result run_create_mode(const temp_dir& dir, const string& design, const string& picture)
 {
-	const char* binary = getenv("TEVRA_BINARY");
-	EXPECT_NE(binary, nullptr) << "TEVRA_BINARY is not set";
-	if (binary == nullptr)
-		return -1;
 	char screen[512];
 	snprintf(screen, sizeof(screen), "{\"screens\": [{\"name\": \"test\", \"x\": 0, \"y\": 0,"
 		" \"width\": %d, \"height\": %d, \"logicalDpi\": 96, \"logicalBaseDpi\": 96,"
 		" \"dpr\": 1}]}\n", scrn.IntegerWidth() + 1, scrn.IntegerHeight() + 1);
 	dir.write("screen.json", screen);
-	string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM="
-		+ quote("offscreen:configfile=" + dir.file("screen.json")) + " timeout 60 "
-		+ quote(binary) + " " + quote(design) + " " + quote(picture) + " >"
-		+ quote(dir.file("out")) + " 2>&1";
-	int status = system(command.c_str());
-	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-BBitmap* decode_file(const string& path)
-{
-	BFile file(path.c_str(), B_READ_ONLY);
-	BBitmapStream stream;
-	if (file.InitCheck() != B_OK
-		|| tr->Translate(&file, nullptr, nullptr, &stream, B_TRANSLATOR_BITMAP) != B_OK)
-		return nullptr;
-	BBitmap* bitmap = nullptr;
-	stream.DetachBitmap(&bitmap);
-	return bitmap;
-}
-
-uint32 pixel_of(const BBitmap* bitmap, int x, int y)
-{
-	uint32 value;
-	memcpy(&value, (const char*)bitmap->Bits() + (size_t)y * bitmap->BytesPerRow() + x * 4,
-		sizeof(value));
-	return value & 0xffffff;
+	run_options options;
+	options.environment = {"-DISPLAY", "-WAYLAND_DISPLAY",
+		"QT_QPA_PLATFORM=offscreen:configfile=" + dir.file("screen.json")};
+	return run_tevra({design, picture}, options);
 }
 
 // How many pixels two pictures of the screen's size differ in.
@@ -204,8 +167,8 @@ TEST_F(session, BuildSaveCreateClearAndOpenAgain)
 	EXPECT_TRUE(contains(saved, string("bounds\t") + boundsText + "\n")) << saved;
 
 	// Create mode makes from the file the very picture the preview shows.
-	ASSERT_EQ(run_create_mode(dir, dir.file("design.tevra"), dir.file("wall")), 0)
-		<< dir.read("out");
+	run_result ran = run_create_mode(dir, dir.file("design.tevra"), dir.file("wall"));
+	ASSERT_EQ(ran.status, 0) << ran.out << ran.err;
 	std::unique_ptr<BBitmap> created(decode_file(dir.file("wall")));
 	ASSERT_NE(created, nullptr);
 	ASSERT_EQ(created->Bounds(), scrn);

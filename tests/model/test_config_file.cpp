@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -29,6 +30,8 @@
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "platform/storage/os_calls.h"
+#include "tests/support/files.h"
+#include "tests/support/process_stats.h"
 #include "tests/support/sanitizer.h"
 #include "tests/support/temp_dir.h"
 
@@ -180,15 +183,6 @@ std::string long_path(const std::string& base, size_t length)
 	}
 	std::filesystem::create_directories(path);
 	return path + "/" + std::string(remaining - 5, 'i') + ".png";
-}
-
-std::vector<std::string> folder_names(const std::string& folder)
-{
-	std::vector<std::string> names;
-	for (auto& entry : std::filesystem::directory_iterator(folder))
-		names.push_back(entry.path().filename().string());
-	std::sort(names.begin(), names.end());
-	return names;
 }
 
 class config_file : public ::testing::Test {
@@ -1016,7 +1010,7 @@ TEST_P(AtomicSave, FailureLeavesOldFileAndNoTemporary)
 	EXPECT_NE(save(), B_OK);
 	g_os_calls = k_real_os_calls;
 	EXPECT_EQ(dir.read("design"), old);
-	EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"design"});
+	EXPECT_EQ(listing(dir.path()), std::set<std::string>{"design"});
 }
 
 TEST_P(AtomicSave, FailureOnNewFileLeavesNothing)
@@ -1024,7 +1018,7 @@ TEST_P(AtomicSave, FailureOnNewFileLeavesNothing)
 	GetParam().inject();
 	EXPECT_NE(save("fresh"), B_OK);
 	g_os_calls = k_real_os_calls;
-	EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"design"});
+	EXPECT_EQ(listing(dir.path()), std::set<std::string>{"design"});
 }
 
 INSTANTIATE_TEST_SUITE_P(config_file, AtomicSave, ::testing::ValuesIn(fail_rows),
@@ -1058,7 +1052,7 @@ TEST_F(config_file, SaveRemovesTemporariesOfStoppedWritesOnly)
 		dir.write(live, "being written");
 		dir.write(".other.tevra-" + std::to_string(gone) + "-0000abcd", "another target's");
 		ASSERT_EQ(save(), B_OK);
-		EXPECT_EQ(folder_names(dir.path()), (std::vector<std::string>{
+		EXPECT_EQ(listing(dir.path()), (std::set<std::string>{
 			".design.tevra-" + std::to_string(getppid()) + "-0000abcd",
 			".other.tevra-" + std::to_string(gone) + "-0000abcd", "design"}));
 		remove(dir.file(live).c_str());
@@ -1076,7 +1070,7 @@ TEST_F(config_file, SuccessfulSaveReplacesContentAndLeavesNoTemporary)
 	std::string second = dir.read("design");
 	EXPECT_NE(second, first);
 	EXPECT_EQ(second.find("\nbounds"), std::string::npos);
-	EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"design"});
+	EXPECT_EQ(listing(dir.path()), std::set<std::string>{"design"});
 }
 
 // Saving used to write through a link by opening its path; the design must still land there.
@@ -1089,8 +1083,8 @@ TEST_F(config_file, SaveOverLink_WritesLinkedFileKeepsLink)
 	ASSERT_EQ(save("link"), B_OK);
 	EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link")));
 	EXPECT_EQ(dir.read("real/design").compare(0, 12, "base_type\t0\n"), 0);
-	EXPECT_EQ(folder_names(dir.path()), (std::vector<std::string>{"link", "real"}));
-	EXPECT_EQ(folder_names(dir.file("real")), std::vector<std::string>{"design"});
+	EXPECT_EQ(listing(dir.path()), (std::set<std::string>{"link", "real"}));
+	EXPECT_EQ(listing(dir.file("real")), std::set<std::string>{"design"});
 }
 
 TEST_F(config_file, SaveOverExistingFile_KeepsItsPermissions)
@@ -1115,14 +1109,14 @@ TEST_F(config_file, ReadOnlyFolder_SaveFailsOldFileKept)
 		GTEST_SKIP() << "permissions are not enforced for this user";
 	EXPECT_NE(save(), B_OK);
 	EXPECT_EQ(dir.read("design"), "base_type\t0\n");
-	EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"design"});
+	EXPECT_EQ(listing(dir.path()), std::set<std::string>{"design"});
 }
 
 TEST_F(config_file, MissingFolder_SaveFailsCreatesNothing)
 {
 	entry_ref folder = ref_for(dir.file("absent"));
 	EXPECT_NE(view.save_config(&folder, "design"), B_OK);
-	EXPECT_TRUE(folder_names(dir.path()).empty());
+	EXPECT_TRUE(listing(dir.path()).empty());
 }
 
 // ---- Files that are no design ----------------------------------------------------------
@@ -1298,17 +1292,6 @@ TEST_F(config_file_bad_input, GeneratedMalformedFiles_NoCrashConsistentList)
 	}
 }
 
-long status_kb(const char* field)
-{
-	std::ifstream in("/proc/self/status");
-	std::string line;
-	while (std::getline(in, line)) {
-		if (line.compare(0, strlen(field), field) == 0)
-			return atol(line.c_str() + strlen(field) + 1);
-	}
-	return -1;
-}
-
 TEST_F(config_file_bad_input, HugeFileOfObjectBlocks_LoadsWithBoundedMemory)
 {
 	const size_t kTarget = 100u << 20;
@@ -1340,10 +1323,7 @@ TEST_F(config_file_bad_input, HugeFileOfObjectBlocks_LoadsWithBoundedMemory)
 		out << chunk;
 	}
 
-	// Reset the peak so it measures this load alone (Linux: 5 clears VmHWM).
-	{
-		std::ofstream("/proc/self/clear_refs") << "5";
-	}
+	reset_memory_peak();
 	long before = status_kb("VmRSS");
 	load_path(path);
 	long peak = status_kb("VmHWM");

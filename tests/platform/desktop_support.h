@@ -22,7 +22,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tests/support/files.h"
 #include "tests/support/helper_process.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 namespace desktop_test {
@@ -147,12 +149,16 @@ bool eventually(Condition condition, int boundMs = 3000)
 	return condition();
 }
 
-inline std::string read_file(const std::string& path)
+// Create mode as a timer starts it for the user whose home this is: no desktop session, no
+// display, the home's own settings and cache.
+inline run_options outside_session(const temp_dir& home)
 {
-	std::ifstream in(path, std::ios::binary);
-	std::stringstream buffer;
-	buffer << in.rdbuf();
-	return buffer.str();
+	run_options options;
+	options.folder = home.path();
+	options.environment = {"-DISPLAY", "-WAYLAND_DISPLAY", "-XDG_CURRENT_DESKTOP", "-SWAYSOCK",
+		"-QT_QPA_PLATFORM", "-XDG_CONFIG_HOME", "HOME=" + home.path(),
+		"XDG_CACHE_HOME=" + home.file("cache")};
+	return options;
 }
 
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <functional>
 #include <string>
 #include <utility>
@@ -38,6 +37,7 @@
 #include <TextControl.h>
 #include <Window.h>
 
+#include "platform/interface/clock.h"
 #include "tests/support/shown_alert.h"
 
 namespace {
@@ -49,13 +49,6 @@ public:
 	void MessageReceived(BMessage* message) override { messages.push_back(*message); }
 	std::vector<BMessage> messages;
 };
-
-int64 monotonic_microseconds()
-{
-	timespec now;
-	clock_gettime(CLOCK_MONOTONIC, &now);
-	return (int64)now.tv_sec * 1000000 + now.tv_nsec / 1000;
-}
 
 void* source_of(const BMessage& message)
 {
@@ -185,10 +178,10 @@ TEST_F(controls, ButtonClickSendsWhenSourceAndValue)
 {
 	BButton* button = add(new BButton(BRect(10, 10, 80, 30), "b", "add", new BMessage('Bhit')));
 	button->SetTarget(target);
-	int64 before = monotonic_microseconds();
+	int64 before = now_microseconds();
 	click(button);
 	settle();
-	int64 after = monotonic_microseconds();
+	int64 after = now_microseconds();
 
 	ASSERT_EQ(target->messages.size(), 1u);
 	const BMessage& message = target->messages[0];

@@ -503,37 +503,17 @@ TEST(RunCommandDetached, LeavesTheProgramRunning)
 // --- Create mode with nothing to apply to: the picture and the attribute are still written,
 // the run ends with status 0, and one line on standard error says why.
 
-struct run_result {
-	int status;
-	std::string err;
-};
-
-std::string quoted(const std::string& text)
+run_result run_create_mode(const temp_dir& home, const std::vector<std::string>& environment)
 {
-	std::string result = "'";
-	for (char c : text)
-		result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-	return result + "'";
-}
-
-run_result run_create_mode(const temp_dir& home, const std::string& environment)
-{
-	const char* binary = getenv("TEVRA_BINARY");
-	EXPECT_NE(binary, nullptr);
 	home.write("design", "out_format\timage/png\nwp_autoset\ty\nscreen_color\t00123456\n");
-	std::string command = "cd " + quoted(home.path()) + " && /usr/bin/env -u DISPLAY"
-		" -u WAYLAND_DISPLAY -u XDG_CURRENT_DESKTOP -u SWAYSOCK -u QT_QPA_PLATFORM"
-		" -u XDG_CONFIG_HOME HOME=" + quoted(home.path()) + " XDG_CACHE_HOME="
-		+ quoted(home.file("cache")) + " " + environment + " /usr/bin/timeout 30 "
-		+ quoted(binary != nullptr ? binary : "tevra") + " design wall.png 2>"
-		+ quoted(home.file("stderr")) + " >/dev/null </dev/null";
-	int status = system(command.c_str());
-	return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, home.read("stderr")};
+	run_options options = outside_session(home);
+	options.environment.insert(options.environment.end(), environment.begin(), environment.end());
+	return run_tevra({"design", "wall.png"}, options);
 }
 
 struct no_desktop_row {
 	const char* name;
-	const char* environment;
+	std::vector<std::string> environment;
 	bool desktop_folder;
 	const char* reason;
 };
@@ -544,11 +524,11 @@ void PrintTo(const no_desktop_row& row, std::ostream* out)
 }
 
 const no_desktop_row no_desktop_rows[] = {
-	{"NoDisplay", "", true, "no desktop session to show it"},
-	{"GnomeWithoutGsettings", "XDG_CURRENT_DESKTOP=GNOME PATH=/nonexistent", true,
+	{"NoDisplay", {}, true, "no desktop session to show it"},
+	{"GnomeWithoutGsettings", {"XDG_CURRENT_DESKTOP=GNOME", "PATH=/nonexistent"}, true,
 		"gsettings is not installed"},
-	{"XServerUnreachable", "DISPLAY=:the-missing-one", true, "cannot open the X display"},
-	{"NoDesktopFolder", "", false, "Desktop cannot be opened"},
+	{"XServerUnreachable", {"DISPLAY=:the-missing-one"}, true, "cannot open the X display"},
+	{"NoDesktopFolder", {}, false, "Desktop cannot be opened"},
 };
 
 class NothingToApplyTo : public testing::TestWithParam<no_desktop_row> {};

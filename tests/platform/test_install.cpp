@@ -3,43 +3,22 @@
 // the daily refresh's command drawing an installed example.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <sys/xattr.h>
 
 #include "tests/platform/desktop_support.h"
+#include "tests/support/run_program.h"
 
 using namespace desktop_test;
 
 namespace {
 
-std::string shell_quoted(const std::string& text)
+// What a checker said, on either output; a check passes with nothing to say.
+std::string said(const run_result& result)
 {
-	std::string result = "'";
-	for (char c : text)
-		result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-	return result + "'";
-}
-
-struct shell_result {
-	int status;
-	std::string output; // standard output and error together
-};
-
-shell_result shell(const std::string& command)
-{
-	shell_result result{-1, ""};
-	FILE* pipe = popen(("(" + command + ") 2>&1 </dev/null").c_str(), "r");
-	if (pipe == nullptr)
-		return result;
-	char buffer[4096];
-	size_t got;
-	while ((got = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-		result.output.append(buffer, got);
-	int status = pclose(pipe);
-	result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	return result;
+	return result.out + result.err;
 }
 
 // The unit's value for a key, "" when it has none.
@@ -61,9 +40,9 @@ protected:
 		const char* binary = getenv("TEVRA_BINARY");
 		ASSERT_NE(binary, nullptr);
 		std::string build = std::string(binary).substr(0, std::string(binary).rfind('/'));
-		shell_result installed = shell("cmake --install " + shell_quoted(build) + " --prefix "
-			+ shell_quoted(prefix->path()));
-		ASSERT_EQ(installed.status, 0) << installed.output;
+		run_result installed = run_program({"cmake", "--install", build, "--prefix",
+			prefix->path()});
+		ASSERT_EQ(installed.status, 0) << said(installed);
 	}
 	static void TearDownTestSuite()
 	{
@@ -93,30 +72,32 @@ TEST_F(Install, UnitsPassSystemdsCheck)
 	temp_dir runtime;
 	// Warnings come back with status 0: any output is a fault.
 	// The units' Documentation= is looked up with man: the installed manual must answer it.
-	shell_result checked = shell("XDG_RUNTIME_DIR=" + shell_quoted(runtime.path())
-		+ " MANPATH=" + shell_quoted(file("share/man")) + " systemd-analyze --user verify " + shell_quoted(file("lib/systemd/user/tevra.timer")) + " "
-		+ shell_quoted(file("lib/systemd/user/tevra.service")));
+	run_options options;
+	options.environment = {"XDG_RUNTIME_DIR=" + runtime.path(), "MANPATH=" + file("share/man")};
+	run_result checked = run_program({"systemd-analyze", "--user", "verify",
+		file("lib/systemd/user/tevra.timer"), file("lib/systemd/user/tevra.service")}, options);
 	EXPECT_EQ(checked.status, 0);
-	EXPECT_EQ(checked.output, "");
+	EXPECT_EQ(said(checked), "");
 }
 
 TEST_F(Install, MenuEntryPassesItsCheck)
 {
 	if (!on_path("desktop-file-validate"))
 		GTEST_SKIP() << "desktop-file-validate is not installed";
-	shell_result checked = shell("desktop-file-validate "
-		+ shell_quoted(file("share/applications/tevra.desktop")));
+	run_result checked = run_program({"desktop-file-validate",
+		file("share/applications/tevra.desktop")});
 	EXPECT_EQ(checked.status, 0);
-	EXPECT_EQ(checked.output, "");
+	EXPECT_EQ(said(checked), "");
 }
 
 TEST_F(Install, ManualRendersWithoutWarnings)
 {
 	if (!on_path("groff"))
 		GTEST_SKIP() << "groff is not installed";
-	shell_result checked = shell("groff -man -ww -z -Tutf8 " + shell_quoted(file("share/man/man1/tevra.1")));
+	run_result checked = run_program({"groff", "-man", "-ww", "-z", "-Tutf8",
+		file("share/man/man1/tevra.1")});
 	EXPECT_EQ(checked.status, 0);
-	EXPECT_EQ(checked.output, "");
+	EXPECT_EQ(said(checked), "");
 }
 
 // What the timer runs, in the folder it runs in, on an installed example made to set the
@@ -126,11 +107,14 @@ TEST_F(Install, DailyRefreshDrawsAnInstalledExample)
 {
 	temp_dir home;
 	std::string config = home.file(".config/tevra");
-	shell_result copied = shell("mkdir -p " + shell_quoted(config) + " " + shell_quoted(home.file("Desktop"))
-		+ " && cp -r " + shell_quoted(file("share/doc/tevra/examples")) + " " + shell_quoted(config)
-		+ " && sed 's/^wp_autoset.*/wp_autoset\ty/' " + shell_quoted(config + "/examples/month-bubble.tevra")
-		+ " > " + shell_quoted(config + "/design.tevra"));
-	ASSERT_EQ(copied.status, 0) << copied.output;
+	std::filesystem::create_directories(config);
+	std::filesystem::create_directory(home.file("Desktop"));
+	std::filesystem::copy(file("share/doc/tevra/examples"), config + "/examples",
+		std::filesystem::copy_options::recursive);
+	run_result design = run_program({"sed", "s/^wp_autoset.*/wp_autoset\ty/",
+		config + "/examples/month-bubble.tevra"});
+	ASSERT_EQ(design.status, 0) << design.err;
+	home.write(".config/tevra/design.tevra", design.out);
 
 	std::string service = read_file(file("lib/systemd/user/tevra.service"));
 	auto expand = [&](std::string line) {
@@ -142,13 +126,12 @@ TEST_F(Install, DailyRefreshDrawsAnInstalledExample)
 	};
 	std::string folder = expand(unit_value(service, "WorkingDirectory"));
 	ASSERT_EQ(folder.substr(0, 1), "-");
-	shell_result ran = shell("cd " + shell_quoted(folder.substr(1)) + " && env -u DISPLAY"
-		" -u WAYLAND_DISPLAY -u XDG_CURRENT_DESKTOP -u SWAYSOCK -u QT_QPA_PLATFORM"
-		" -u XDG_CONFIG_HOME HOME=" + shell_quoted(home.path()) + " XDG_CACHE_HOME="
-		+ shell_quoted(home.file("cache")) + " sh -c " + shell_quoted(expand(unit_value(service,
-			"ExecStartPre")) + " && timeout 30 " + expand(unit_value(service, "ExecStart"))));
-	EXPECT_EQ(ran.status, 0) << ran.output;
-	EXPECT_NE(ran.output.find("no desktop session"), std::string::npos) << ran.output;
+	run_options options = outside_session(home);
+	options.folder = folder.substr(1);
+	run_result ran = run_program({"sh", "-c", expand(unit_value(service, "ExecStartPre")) + " && "
+		+ expand(unit_value(service, "ExecStart"))}, options);
+	EXPECT_EQ(ran.status, 0) << said(ran);
+	EXPECT_NE(said(ran).find("no desktop session"), std::string::npos) << said(ran);
 	std::string picture = read_file(home.file(".local/share/tevra/wallpaper.png"));
 	EXPECT_EQ(picture.substr(1, 3), "PNG");
 	EXPECT_GT(getxattr(home.file("Desktop").c_str(), "user.haiku.be:bgndimginfo", nullptr, 0), 0);

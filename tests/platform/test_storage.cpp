@@ -16,6 +16,7 @@
 #include <Node.h>
 #include <Path.h>
 
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -371,13 +372,6 @@ bool user_xattrs_work(const temp_dir& dir)
 {
 	dir.write("probe", "");
 	return setxattr(dir.file("probe").c_str(), "user.tevra.probe", "1", 1, 0) == 0;
-}
-
-std::string xattr(const std::string& path, const char* name)
-{
-	char value[1024];
-	ssize_t size = getxattr(path.c_str(), name, value, sizeof(value));
-	return size < 0 ? std::string("<none>") : std::string(value, size);
 }
 
 std::string le32(uint32 value)

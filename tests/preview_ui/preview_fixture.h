@@ -22,6 +22,7 @@
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
+#include "tests/support/pictures.h"
 #include "tests/support/test_app.h"
 #include "tests/support/ui_events.h"
 
@@ -159,14 +160,7 @@ protected:
 	}
 
 	// The composed picture's pixel as 0xRRGGBB.
-	uint32 picture_at(int x, int y) const
-	{
-		const BBitmap* bitmap = view->calview->wallbmp;
-		uint32 value;
-		memcpy(&value, (const char*)bitmap->Bits() + (size_t)y * bitmap->BytesPerRow() + x * 4,
-			sizeof(value));
-		return value & 0xffffff;
-	}
+	uint32 picture_at(int x, int y) const { return pixel_of(view->calview->wallbmp, x, y); }
 
 	// How many pixels of area (in picture coordinates, all shown) differ from the picture.
 	int differing_pixels(const shown_picture& shown, BRect area) const

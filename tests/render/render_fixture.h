@@ -20,6 +20,7 @@
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
+#include "tests/support/pictures.h"
 
 // The base colour, and a colour for each thing a calendar draws, as 0xRRGGBB.
 constexpr uint32 kBase = 0x204060;
@@ -62,28 +63,6 @@ inline status_t encode_file(BBitmap* bitmap, uint32 type, const std::string& pat
 	if (file.InitCheck() != B_OK)
 		return file.InitCheck();
 	return tr->Translate(&stream, nullptr, nullptr, &file, type);
-}
-
-// Reads an image file back through the roster, or null.
-inline BBitmap* decode_file(const std::string& path)
-{
-	BFile file(path.c_str(), B_READ_ONLY);
-	BBitmapStream stream;
-	if (file.InitCheck() != B_OK
-		|| tr->Translate(&file, nullptr, nullptr, &stream, B_TRANSLATOR_BITMAP) != B_OK)
-		return nullptr;
-	BBitmap* bitmap = nullptr;
-	stream.DetachBitmap(&bitmap);
-	return bitmap;
-}
-
-// A bitmap's pixel as 0xRRGGBB.
-inline uint32 pixel_of(const BBitmap* bitmap, int x, int y)
-{
-	uint32 value;
-	memcpy(&value, (const char*)bitmap->Bits() + (size_t)y * bitmap->BytesPerRow() + x * 4,
-		sizeof(value));
-	return value & 0xffffff;
 }
 
 // Composes pictures on a fixed 1024 x 768 screen on a fixed day, and puts the screen, the

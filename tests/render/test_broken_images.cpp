@@ -7,10 +7,12 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include <Entry.h>
 
 #include "model/catalogue_items.h"
+#include "tests/support/process_stats.h"
 #include "tests/support/run_program.h"
 #include "tests/support/sanitizer.h"
 #include "tests/support/temp_dir.h"
@@ -100,17 +102,6 @@ std::string cut(const std::string& bytes, size_t keep)
 	return bytes.substr(0, std::min(keep, bytes.size()));
 }
 
-long status_kb(const char* field)
-{
-	std::ifstream in("/proc/self/status");
-	std::string line;
-	while (std::getline(in, line)) {
-		if (line.compare(0, strlen(field), field) == 0)
-			return atol(line.c_str() + strlen(field) + 1);
-	}
-	return -1;
-}
-
 struct bomb_case {
 	const char* name;
 	// Makes the thing the design names at path.
@@ -151,9 +142,7 @@ TEST_P(image_bomb, NoBaseImageBoundedMemoryRestOfTheDesignRead)
 			"base_image\t" + image + "\nimage_bounds\t10,20,1000,700\nout_format\timage/jpeg\n"
 			"wp_textback\tn\nscreen_color\t00abcdef\n\ntype\t0\nbounds\t100,100,400,300\n"
 			"\ntype\t20\nyear_type\t-1\nbounds\t500,100,900,600\n");
-		{
-			std::ofstream("/proc/self/clear_refs") << "5";
-		}
+		reset_memory_peak();
 		long before = status_kb("VmRSS");
 		entry_ref design;
 		ASSERT_EQ(get_ref_for_path(dir.file("design").c_str(), &design), B_OK);
@@ -243,18 +232,19 @@ TEVRA_PRINT_CASE(wholeness_case)
 
 // What ImageMagick writes: progressive (several scans, tables between them), or with an
 // embedded application segment whose bytes hold an end-of-image marker of their own.
-std::string magick(const std::string& options, const std::string& file = "m.jpg",
+std::string magick(const std::vector<std::string>& options, const std::string& file = "m.jpg",
 	const std::string& coder = "")
 {
 	temp_dir dir;
-	std::string command = "convert -size 96x64 plasma:fractal -seed 5 " + options + " '"
-		+ coder + dir.file(file) + "' 2>/dev/null";
-	if (system(command.c_str()) != 0)
+	std::vector<std::string> argv = {"convert", "-size", "96x64", "plasma:fractal", "-seed", "5"};
+	argv.insert(argv.end(), options.begin(), options.end());
+	argv.push_back(coder + dir.file(file));
+	if (run_program(argv).status != 0)
 		return "";
 	return dir.read(file);
 }
 
-std::string magick_jpeg(const std::string& options)
+std::string magick_jpeg(const std::vector<std::string>& options)
 {
 	return magick(options);
 }
@@ -286,14 +276,14 @@ TEST_P(cut_short, DecodesOnlyWhenWhole)
 
 INSTANTIATE_TEST_SUITE_P(render, cut_short, testing::Values(
 	wholeness_case{"Baseline_Decodes", [] { return jpeg_bytes(64, 48); }, true},
-	wholeness_case{"Progressive_Decodes", [] { return magick_jpeg("-interlace JPEG"); }, true},
-	wholeness_case{"WithRestartMarkers_Decodes", [] { return magick_jpeg("-define jpeg:restart-interval=1"); },
+	wholeness_case{"Progressive_Decodes", [] { return magick_jpeg({"-interlace", "JPEG"}); }, true},
+	wholeness_case{"WithRestartMarkers_Decodes", [] { return magick_jpeg({"-define", "jpeg:restart-interval=1"}); },
 		true},
 	wholeness_case{"BytesAfterTheEnd_Decodes", [] { return jpeg_bytes(64, 48) + "trailing"; }, true},
 	wholeness_case{"ThumbnailWithItsOwnEnd_Decodes", [] { return with_thumbnail(jpeg_bytes(64, 48)); },
 		true},
 	wholeness_case{"ProgressiveCutBeforeTheLastScan_Refused", [] {
-		std::string jpeg = magick_jpeg("-interlace JPEG");
+		std::string jpeg = magick_jpeg({"-interlace", "JPEG"});
 		return cut(jpeg, jpeg.rfind("\xff\xda"));
 	}, false},
 	wholeness_case{"ThumbnailWithItsOwnEndCutShort_Refused", [] {
@@ -302,21 +292,21 @@ INSTANTIATE_TEST_SUITE_P(render, cut_short, testing::Values(
 	}, false},
 	wholeness_case{"CutInsideAHeaderSegment_Refused", [] { return cut(jpeg_bytes(64, 48), 30); }, false},
 	// BMP and GIF decoders, too, make up what a file cut short lacks.
-	wholeness_case{"Bmp_Decodes", [] { return magick("", "m.bmp"); }, true},
-	wholeness_case{"BmpCutShort_Refused", [] { return cut(magick("", "m.bmp"), 9000); }, false},
-	wholeness_case{"BmpRunLength_Decodes", [] { return magick("-colors 16 -compress RLE", "m.bmp", "BMP3:"); },
+	wholeness_case{"Bmp_Decodes", [] { return magick({}, "m.bmp"); }, true},
+	wholeness_case{"BmpCutShort_Refused", [] { return cut(magick({}, "m.bmp"), 9000); }, false},
+	wholeness_case{"BmpRunLength_Decodes", [] { return magick({"-colors", "16", "-compress", "RLE"}, "m.bmp", "BMP3:"); },
 		true},
 	wholeness_case{"BmpRunLengthCutShort_Refused", [] {
-		std::string bmp = magick("-colors 16 -compress RLE", "m.bmp", "BMP3:");
+		std::string bmp = magick({"-colors", "16", "-compress", "RLE"}, "m.bmp", "BMP3:");
 		return cut(bmp, bmp.size() - 20);
 	}, false},
-	wholeness_case{"Gif_Decodes", [] { return magick("", "m.gif"); }, true},
+	wholeness_case{"Gif_Decodes", [] { return magick({}, "m.gif"); }, true},
 	wholeness_case{"GifWithoutItsTrailer_Decodes", [] {
-		std::string gif = magick("", "m.gif");
+		std::string gif = magick({}, "m.gif");
 		return cut(gif, gif.size() - 1);
 	}, true},
 	wholeness_case{"GifCutShort_Refused", [] {
-		std::string gif = magick("", "m.gif");
+		std::string gif = magick({}, "m.gif");
 		return cut(gif, gif.size() - 10);
 	}, false}),
 	case_name<wholeness_case>);
@@ -408,9 +398,7 @@ TEST_F(render_test, HugeClaimedJpegDrawnLargeDecodesOnlyWhatShows)
 	ASSERT_EQ(get_ref_for_path(dir.file("huge.jpg").c_str(), &ref), B_OK);
 	for (int mode : {kBaseCenter, kBaseFitRect}) {
 		SCOPED_TRACE("base_type " + std::to_string(mode));
-		{
-			std::ofstream("/proc/self/clear_refs") << "5";
-		}
+		reset_memory_peak();
 		long before = status_kb("VmRSS");
 		view->load(&ref);
 		ASSERT_NE(view->baseimg, nullptr);
@@ -431,8 +419,8 @@ TEST_F(render_test, HugeClaimedJpegDrawnLargeDecodesOnlyWhatShows)
 TEST_F(render_test, BrokenBaseImagesLeaveStandardErrorEmpty)
 {
 	temp_dir dir;
-	std::string png = magick("", "whole.png");
-	std::string tiff = magick("", "whole.tif");
+	std::string png = magick({}, "whole.png");
+	std::string tiff = magick({}, "whole.tif");
 	ASSERT_GT(png.size(), 100u);
 	ASSERT_GT(tiff.size(), 100u);
 	std::string badCrc = png;

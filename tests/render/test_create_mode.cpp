@@ -1,56 +1,27 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include "model/globals.h"
 #include "tests/render/render_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 // The real program, run as a timer or a login script runs it: two arguments, no display.
 
 namespace {
 
-struct result {
-	int status;
-	std::string out;
-	std::string err;
-};
-
-std::string quote(const std::string& text)
-{
-	std::string quoted = "'";
-	for (char c : text)
-		quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-	return quoted + "'";
-}
-
 // Runs the binary from the top of the source tree, where the examples name their files.
-result run_tevra(const std::string& config, const std::string& output, const temp_dir& scratch)
+run_result create(const std::string& config, const std::string& output)
 {
-	// ctest names the binary; run by hand, the test needs it named the same way.
-	const char* binary = getenv("TEVRA_BINARY");
-	EXPECT_NE(binary, nullptr) << "TEVRA_BINARY is not set";
-	std::string command = "cd " + quote(TEVRA_SOURCE_DIR) + " && env -u DISPLAY -u WAYLAND_DISPLAY"
-		" timeout 60 " + quote(binary != nullptr ? binary : "tevra") + " " + quote(config) + " "
-		+ quote(output) + " 2>" + quote(scratch.file("stderr"));
-	result r = {-1, "", ""};
-	FILE* pipe = popen(command.c_str(), "r");
-	if (pipe == nullptr)
-		return r;
-	char buffer[256];
-	size_t n;
-	while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-		r.out.append(buffer, n);
-	int status = pclose(pipe);
-	r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	r.err = scratch.read("stderr");
-	return r;
+	run_options options;
+	options.folder = TEVRA_SOURCE_DIR;
+	options.environment = {"-DISPLAY", "-WAYLAND_DISPLAY"};
+	return run_tevra({config, output}, options);
 }
 
 std::string screen_size()
@@ -58,25 +29,12 @@ std::string screen_size()
 	return std::to_string(scrn.IntegerWidth() + 1) + " " + std::to_string(scrn.IntegerHeight() + 1);
 }
 
-std::string identify_size(const std::string& path)
-{
-	std::string out;
-	FILE* pipe = popen(("identify -format '%w %h' " + quote(path) + " 2>/dev/null").c_str(), "r");
-	if (pipe == nullptr)
-		return out;
-	char buffer[64];
-	while (fgets(buffer, sizeof(buffer), pipe) != nullptr)
-		out += buffer;
-	pclose(pipe);
-	return out;
-}
-
 }
 
 TEST(create_mode, MissingDesignSaysSoAndWritesTheDefaultPicture)
 {
 	temp_dir dir;
-	result r = run_tevra(dir.file("no-such-design"), dir.file("wall.png"), dir);
+	run_result r = create(dir.file("no-such-design"), dir.file("wall.png"));
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(r.out, "not found config_file. use default\n");
 	EXPECT_EQ(r.err, "");
@@ -110,7 +68,7 @@ TEST_P(create_mode_unwritable, SaysWhichFileOnOneLineAndFails)
 		ASSERT_EQ(mkdir(dir.file(c.output).c_str(), 0755), 0);
 	}
 	std::string output = dir.file(c.output);
-	result r = run_tevra("examples/year-wall.tevra", output, dir);
+	run_result r = create("examples/year-wall.tevra", output);
 
 	EXPECT_EQ(r.status, 1);
 	EXPECT_EQ(r.out, "");
@@ -118,10 +76,7 @@ TEST_P(create_mode_unwritable, SaysWhichFileOnOneLineAndFails)
 	EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
 	EXPECT_NE(r.err.find(output), std::string::npos) << r.err;
 	// Nothing was left behind: no temporary file, and a folder stays a folder.
-	int entries = 0;
-	for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-		entries += entry.path().filename() != "stderr";
-	EXPECT_EQ(entries, c.make_directory ? 1 : 0);
+	EXPECT_EQ(listing(dir.path()).size(), c.make_directory ? 1u : 0u);
 	if (c.make_directory) {
 		EXPECT_TRUE(std::filesystem::is_directory(output));
 	}
@@ -144,7 +99,7 @@ TEST(create_mode, EveryExampleRendersSilentlyAtTheScreensSize)
 		std::string design = "examples/" + entry.path().filename().string();
 		SCOPED_TRACE(design);
 		temp_dir dir;
-		result r = run_tevra(design, dir.file("wall.png"), dir);
+		run_result r = create(design, dir.file("wall.png"));
 		EXPECT_EQ(r.status, 0);
 		EXPECT_EQ(r.out, "");
 		EXPECT_EQ(r.err, "");

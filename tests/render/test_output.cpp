@@ -1,7 +1,6 @@
 #include "tests/render/render_fixture.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -20,6 +19,7 @@
 #include "app/tevra.h"
 #include "model/catalogue_items.h"
 #include "platform/storage/os_calls.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -47,35 +47,6 @@ void compose_busy_picture(tevraview* view)
 	view->create_wallpaper();
 }
 
-std::string run(const std::string& command)
-{
-	std::string out;
-	FILE* pipe = popen(command.c_str(), "r");
-	if (pipe == nullptr)
-		return out;
-	char buffer[256];
-	while (fgets(buffer, sizeof(buffer), pipe) != nullptr)
-		out += buffer;
-	pclose(pipe);
-	return out;
-}
-
-// What ImageMagick, a reader that owes nothing to ours, makes of the file.
-std::string identify_size(const std::string& path)
-{
-	return run("identify -format '%w %h' '" + path + "' 2>/dev/null");
-}
-
-std::string xattr(const std::string& path, const char* name)
-{
-	ssize_t size = getxattr(path.c_str(), name, nullptr, 0);
-	if (size < 0)
-		return "<none>";
-	std::string value(size, '\0');
-	getxattr(path.c_str(), name, &value[0], value.size());
-	return value;
-}
-
 // The MIME type as the file manager sees it and as the attribute holds it after its code.
 void expect_mime(const std::string& path, const char* mime)
 {
@@ -87,14 +58,6 @@ void expect_mime(const std::string& path, const char* mime)
 	attr_info info;
 	ASSERT_EQ(node.GetAttrInfo("BEOS:TYPE", &info), B_OK);
 	EXPECT_EQ(info.type, (uint32)B_MIME_STRING_TYPE);
-}
-
-std::set<std::string> listing(const std::string& folder)
-{
-	std::set<std::string> names;
-	for (const auto& entry : std::filesystem::directory_iterator(folder))
-		names.insert(entry.path().filename().string());
-	return names;
 }
 
 format_item* format_of_type(uint32 type, int32* index)

@@ -1,17 +1,14 @@
 #include "tests/render/render_fixture.h"
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <set>
 #include <string>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -26,7 +23,10 @@
 
 #include "app/tevra.h"
 #include "model/catalogue_items.h"
+#include "platform/interface/clock.h"
 #include "platform/storage/os_calls.h"
+#include "tests/support/files.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 // Every write the program makes (the picture, the design, the desktop background attribute)
@@ -37,16 +37,6 @@ namespace {
 
 const char kTracker[] = "application/x-vnd.Be-TRAK";
 const char kBackgroundXattr[] = "user.haiku.be:bgndimginfo";
-
-std::string xattr(const std::string& path, const char* name)
-{
-	ssize_t size = getxattr(path.c_str(), name, nullptr, 0);
-	if (size < 0)
-		return "<none>";
-	std::string value(size, '\0');
-	getxattr(path.c_str(), name, &value[0], value.size());
-	return value;
-}
 
 // The background attribute as the program writes it: its type code, then the message.
 std::string background_attribute(const std::string& picture)
@@ -70,14 +60,6 @@ std::string background_picture(const std::string& attribute)
 		|| message.FindString("be:bgndimginfopath", &path) != B_OK)
 		return "";
 	return path;
-}
-
-std::set<std::string> listing(const std::string& folder)
-{
-	std::set<std::string> names;
-	for (const auto& entry : std::filesystem::directory_iterator(folder))
-		names.insert(entry.path().filename().string());
-	return names;
 }
 
 int32 format_index(uint32 type)
@@ -418,75 +400,6 @@ INSTANTIATE_TEST_SUITE_P(render, killed_recording_background, testing::Values(
 
 namespace {
 
-struct run_result {
-	bool killed = false;
-	int status = -1;
-	std::string err;
-};
-
-struct run_options {
-	std::string home;
-	long file_size_limit = -1;  // bytes; SIGXFSZ is ignored so the write fails instead
-	long kill_after_us = -1;
-};
-
-// Create mode as a process: a minimal environment without a display, the home folder given,
-// the sanitizers' settings passed on.
-run_result run_create(const std::string& design, const std::string& output,
-	const run_options& options, const temp_dir& scratch)
-{
-	const char* binary = getenv("TEVRA_BINARY");
-	EXPECT_NE(binary, nullptr) << "TEVRA_BINARY is set by the test's CMake registration";
-	run_result r;
-	if (binary == nullptr)
-		return r;
-	std::vector<std::string> env = {"PATH=/usr/bin:/bin", "LANG=C.UTF-8",
-		"HOME=" + options.home, "XDG_CONFIG_HOME=" + options.home + "/.config",
-		"XDG_CACHE_HOME=" + options.home + "/.cache"};
-	for (const char* pass : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-		if (const char* value = getenv(pass))
-			env.push_back(std::string(pass) + "=" + value);
-	}
-	std::vector<char*> envp;
-	for (std::string& entry : env)
-		envp.push_back(&entry[0]);
-	envp.push_back(nullptr);
-	std::string errFile = scratch.file("stderr");
-	std::vector<char*> argv = {(char*)binary, (char*)design.c_str(), (char*)output.c_str(),
-		nullptr};
-
-	fflush(nullptr);
-	pid_t pid = fork();
-	if (pid == 0) {
-		// Only calls that are safe between fork and exec.
-		int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-		int none = open("/dev/null", O_WRONLY);
-		if (err < 0 || none < 0 || dup2(err, 2) < 0 || dup2(none, 1) < 0)
-			_exit(127);
-		if (options.file_size_limit >= 0) {
-			struct rlimit limit = {(rlim_t)options.file_size_limit,
-				(rlim_t)options.file_size_limit};
-			signal(SIGXFSZ, SIG_IGN);
-			if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
-				_exit(127);
-		}
-		execve(binary, argv.data(), envp.data());
-		_exit(127);
-	}
-	if (pid < 0)
-		return r;
-	if (options.kill_after_us >= 0) {
-		usleep(options.kill_after_us);
-		kill(pid, SIGKILL);
-	}
-	int status = 0;
-	waitpid(pid, &status, 0);
-	r.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
-	r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	r.err = scratch.read("stderr");
-	return r;
-}
-
 // A tmpfs over a folder for the length of a test, when this user may mount one (root here).
 class scratch_mount {
 public:
@@ -512,20 +425,6 @@ private:
 	bool fMounted;
 };
 
-std::string read_whole(const std::string& path)
-{
-	FILE* in = fopen(path.c_str(), "rb");
-	if (in == nullptr)
-		return "<missing>";
-	std::string bytes;
-	char buffer[65536];
-	size_t n;
-	while ((n = fread(buffer, 1, sizeof(buffer), in)) > 0)
-		bytes.append(buffer, n);
-	fclose(in);
-	return bytes;
-}
-
 }
 
 class real_write_faults : public testing::Test {
@@ -536,7 +435,11 @@ protected:
 		ASSERT_EQ(mkdir(scratch.file("home").c_str(), 0755), 0);
 		ASSERT_EQ(mkdir(scratch.file("home/Desktop").c_str(), 0755), 0);
 		ASSERT_EQ(mkdir(scratch.file("out").c_str(), 0755), 0);
-		options.home = scratch.file("home");
+		// Create mode as a timer runs it: a minimal environment, without a display.
+		std::string home = scratch.file("home");
+		options.clean_environment = true;
+		options.environment = {"PATH=/usr/bin:/bin", "LANG=C.UTF-8", "HOME=" + home,
+			"XDG_CONFIG_HOME=" + home + "/.config", "XDG_CACHE_HOME=" + home + "/.cache"};
 		// A picture of some six megabytes, more than the full disks below have room for.
 		write_design(false);
 	}
@@ -550,13 +453,15 @@ protected:
 
 	std::string output() const { return scratch.file("out/wall.png"); }
 
+	run_result create() const { return run_tevra({scratch.file("design"), output()}, options); }
+
 	// Create mode failed on the picture, said so naming it, and left the old one alone.
 	void expect_failed_and_old_kept(const run_result& r)
 	{
 		EXPECT_EQ(r.status, 1) << r.err;
 		EXPECT_NE(r.err.find("tevra: cannot write " + output() + ": "), std::string::npos)
 			<< r.err;
-		EXPECT_TRUE(read_whole(output()) == before);
+		EXPECT_TRUE(read_file(output()) == before);
 		EXPECT_EQ(listing(scratch.file("out")), std::set<std::string>{"wall.png"});
 	}
 
@@ -571,7 +476,7 @@ TEST_F(real_write_faults, FullDisk_OldPictureKeptStatusOne)
 	if (!disk.mounted())
 		GTEST_SKIP() << "this user cannot mount a small file system: " << strerror(errno);
 	scratch.write("out/wall.png", before);
-	run_result r = run_create(scratch.file("design"), output(), options, scratch);
+	run_result r = create();
 	expect_failed_and_old_kept(r);
 	EXPECT_NE(r.err.find(strerror(ENOSPC)), std::string::npos) << r.err;
 }
@@ -580,7 +485,7 @@ TEST_F(real_write_faults, FileSizeLimit_OldPictureKeptStatusOne)
 {
 	scratch.write("out/wall.png", before);
 	options.file_size_limit = 1 << 20;
-	run_result r = run_create(scratch.file("design"), output(), options, scratch);
+	run_result r = create();
 	expect_failed_and_old_kept(r);
 	EXPECT_NE(r.err.find(strerror(EFBIG)), std::string::npos) << r.err;
 }
@@ -603,11 +508,11 @@ TEST_F(real_write_faults, ReadOnlyFolder_OldPictureAndBackgroundKeptStatusOne)
 	ASSERT_EQ(mkdir(scratch.file("home/.config").c_str(), 0755), 0);
 	scratch.write("home/.config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"" + desktop + "\"\n");
 
-	run_result r = run_create(scratch.file("design"), output(), options, scratch);
+	run_result r = create();
 	EXPECT_EQ(r.status, 1) << r.err;
 	EXPECT_NE(r.err.find("tevra: cannot write " + output() + ": " + strerror(EROFS)),
 		std::string::npos) << r.err;
-	EXPECT_TRUE(read_whole(output()) == before);
+	EXPECT_TRUE(read_file(output()) == before);
 	EXPECT_EQ(listing(scratch.file("out")), (std::set<std::string>{"Desktop", "wall.png"}));
 	if (!attributes)
 		GTEST_SKIP() << "this file system keeps no attributes";
@@ -631,10 +536,9 @@ TEST_F(real_write_faults, KilledAtRandomMoments_OldOrNewWhole)
 	std::string background = background_attribute("/pictures/yesterday.png");
 
 	// How long a whole run takes here, so the kills fall all over it.
-	auto start = std::chrono::steady_clock::now();
-	run_result whole = run_create(scratch.file("design"), output(), options, scratch);
-	long span = std::chrono::duration_cast<std::chrono::microseconds>(
-		std::chrono::steady_clock::now() - start).count();
+	int64_t start = now_microseconds();
+	run_result whole = create();
+	long span = now_microseconds() - start;
 	ASSERT_FALSE(whole.killed);
 	std::unique_ptr<BBitmap> reference(decode_file(output()));
 	ASSERT_NE(reference, nullptr);
@@ -647,9 +551,9 @@ TEST_F(real_write_faults, KilledAtRandomMoments_OldOrNewWhole)
 		options.kill_after_us = std::uniform_int_distribution<long>(0, span * 6 / 5)(random);
 		SCOPED_TRACE("run " + std::to_string(run) + ", killed after "
 			+ std::to_string(options.kill_after_us) + " us");
-		run_create(scratch.file("design"), output(), options, scratch);
+		create();
 
-		std::string now = read_whole(output());
+		std::string now = read_file(output());
 		if (now == before) {
 			kept++;
 		} else {

@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "tests/support/files.h"
 
 temp_dir::temp_dir()
 {
@@ -34,8 +35,5 @@ void temp_dir::write(const std::string& name, const std::string& content) const
 
 std::string temp_dir::read(const std::string& name) const
 {
-	std::ifstream in(file(name), std::ios::binary);
-	std::stringstream buffer;
-	buffer << in.rdbuf();
-	return buffer.str();
+	return read_file(file(name));
 }
