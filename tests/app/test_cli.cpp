@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "tests/support/param_rows.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -29,10 +29,7 @@ struct count_row {
 	std::vector<std::string> args;
 };
 
-void PrintTo(const count_row& row, std::ostream* out)
-{
-	*out << row.name;
-}
+TEVRA_PRINT_CASE(count_row)
 
 const count_row count_rows[] = {
 	{"one_argument", {"design.tevra"}},
@@ -52,7 +49,7 @@ TEST_P(WrongArgumentCount, PrintsUsageAndFails)
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, WrongArgumentCount, ::testing::ValuesIn(count_rows),
-	[](const ::testing::TestParamInfo<count_row>& info) { return std::string(info.param.name); });
+	case_name<count_row>);
 
 // Create mode from cron or ssh: no display at all, and the program still finishes.
 TEST(CreateMode, RunsWithoutADisplayAndExits)

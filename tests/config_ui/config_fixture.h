@@ -32,25 +32,10 @@
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
 #include "tests/support/panel_input.h"
+#include "tests/support/param_rows.h"
+#include "tests/support/print_geometry.h"
 #include "tests/support/test_app.h"
 #include "tests/support/ui_events.h"
-
-// Failures print rectangles as numbers; the type lives in the global namespace.
-inline std::ostream& operator<<(std::ostream& out, const BRect& r)
-{
-	return out << "BRect(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom
-		<< ")";
-}
-
-// Parameter rows carry a name: tests are named by it, and it is what a failure prints.
-template <typename T>
-std::string case_name(const testing::TestParamInfo<T>& info)
-{
-	return info.param.name;
-}
-
-#define TEVRA_PRINT_CASE(type) \
-	inline void PrintTo(const type& c, std::ostream* os) { *os << c.name; }
 
 // The preview window as config mode makes it, noting every message its view is sent.
 class watched_prevwindow : public prevwindow {

@@ -19,16 +19,11 @@
 #include "platform/desktop/run_command.h"
 #include "platform/storage/storage_paths.h"
 #include "tests/platform/desktop_support.h"
+#include "tests/support/param_rows.h"
 
 using namespace desktop_test;
 
 namespace {
-
-template<typename Row>
-std::string row_name(const testing::TestParamInfo<Row>& info)
-{
-	return info.param.name;
-}
 
 // --- Detection: a function of the environment and of the name the X window manager gives.
 
@@ -39,10 +34,7 @@ struct detect_row {
 	desktop::desktop_kind expected;
 };
 
-void PrintTo(const detect_row& row, std::ostream* out)
-{
-	*out << row.name;
-}
+TEVRA_PRINT_CASE(detect_row)
 
 const detect_row detect_rows[] = {
 	{"Gnome", {{"XDG_CURRENT_DESKTOP", "GNOME"}, {"DISPLAY", ":0"}}, nullptr, desktop::k_gnome},
@@ -90,7 +82,7 @@ TEST_P(Detect, FindsTheDesktop)
 }
 
 INSTANTIATE_TEST_SUITE_P(Environments, Detect, testing::ValuesIn(detect_rows),
-	row_name<detect_row>);
+	case_name<detect_row>);
 
 // --- Where Haiku's Desktop folder lands: the XDG desktop folder, or $HOME/Desktop.
 
@@ -101,10 +93,7 @@ struct folder_row {
 	const char* expected;  // "~" stands for HOME
 };
 
-void PrintTo(const folder_row& row, std::ostream* out)
-{
-	*out << row.name;
-}
+TEVRA_PRINT_CASE(folder_row)
 
 const folder_row folder_rows[] = {
 	{"NoUserDirsFile", nullptr, "/boot/home/Desktop", "~/Desktop"},
@@ -143,7 +132,7 @@ TEST_P(DesktopFolder, MapsToTheXdgDesktop)
 }
 
 INSTANTIATE_TEST_SUITE_P(UserDirs, DesktopFolder, testing::ValuesIn(folder_rows),
-	row_name<folder_row>);
+	case_name<folder_row>);
 
 TEST(DesktopFolderConfig, UnsetConfigHomeMeansDotConfig)
 {
@@ -281,10 +270,7 @@ struct attribute_row {
 	const char* reason;              // part of the refusal
 };
 
-void PrintTo(const attribute_row& row, std::ostream* out)
-{
-	*out << row.name;
-}
+TEVRA_PRINT_CASE(attribute_row)
 
 const attribute_row attribute_rows[] = {
 	{"HandMadeRelativePathFromCurrentFolder", hand_made_background(), {}, {}, "wall.png", nullptr},
@@ -332,7 +318,7 @@ TEST_P(ReadBackground, TakesTheFirstWorkspacesPicture)
 }
 
 INSTANTIATE_TEST_SUITE_P(Attributes, ReadBackground, testing::ValuesIn(attribute_rows),
-	row_name<attribute_row>);
+	case_name<attribute_row>);
 
 TEST(ReadBackground, MissingDesktopFolderIsNamed)
 {
@@ -435,10 +421,7 @@ struct command_row {
 	const char* described; // part of describe_failure; "" when it succeeded
 };
 
-void PrintTo(const command_row& row, std::ostream* out)
-{
-	*out << row.name;
-}
+TEVRA_PRINT_CASE(command_row)
 
 const command_row command_rows[] = {
 	{"SuccessKeepsOutput", {"sh", "-c", "echo out; echo note >&2"},
@@ -471,7 +454,7 @@ TEST_P(RunCommand, ReportsHowItEnded)
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, RunCommand, testing::ValuesIn(command_rows),
-	row_name<command_row>);
+	case_name<command_row>);
 
 TEST(RunCommandTimeout, KillsWhatTheCommandStarted)
 {
@@ -518,10 +501,7 @@ struct no_desktop_row {
 	const char* reason;
 };
 
-void PrintTo(const no_desktop_row& row, std::ostream* out)
-{
-	*out << row.name;
-}
+TEVRA_PRINT_CASE(no_desktop_row)
 
 const no_desktop_row no_desktop_rows[] = {
 	{"NoDisplay", {}, true, "no desktop session to show it"},
@@ -553,6 +533,6 @@ TEST_P(NothingToApplyTo, WritesEverythingAndSaysWhyInOneLine)
 }
 
 INSTANTIATE_TEST_SUITE_P(CreateMode, NothingToApplyTo, testing::ValuesIn(no_desktop_rows),
-	row_name<no_desktop_row>);
+	case_name<no_desktop_row>);
 
 }

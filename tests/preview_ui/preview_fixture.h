@@ -22,28 +22,11 @@
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
+#include "tests/support/param_rows.h"
 #include "tests/support/pictures.h"
+#include "tests/support/print_geometry.h"
 #include "tests/support/test_app.h"
 #include "tests/support/ui_events.h"
-
-// Failures print rectangles and points as numbers; the types live in the global namespace.
-inline std::ostream& operator<<(std::ostream& out, const BRect& r)
-{
-	return out << "BRect(" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom
-		<< ")";
-}
-
-inline std::ostream& operator<<(std::ostream& out, const BPoint& p)
-{
-	return out << "BPoint(" << p.x << ", " << p.y << ")";
-}
-
-// Parameter rows carry a name: tests are named by it, and it is what a failure prints.
-template <typename T>
-std::string case_name(const testing::TestParamInfo<T>& info)
-{
-	return info.param.name;
-}
 
 // Stands in for the configuration panel: a view of the panel's name, in a window of its own
 // that is never shown, keeping the "edit_no" of every 'Preq' it gets.

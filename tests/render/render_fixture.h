@@ -21,6 +21,7 @@
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "tests/support/pictures.h"
+#include "tests/support/param_rows.h"
 
 // The base colour, and a colour for each thing a calendar draws, as 0xRRGGBB.
 constexpr uint32 kBase = 0x204060;
@@ -31,16 +32,6 @@ constexpr uint32 kSun = 0xff0000;
 constexpr uint32 kSat = 0x0000ff;
 constexpr uint32 kHol = 0x00ff00;
 constexpr uint32 kToday = 0xff00ff;
-
-// Parameter rows carry a name: tests are named by it, and it is what a failure prints.
-template <typename T>
-std::string case_name(const testing::TestParamInfo<T>& info)
-{
-	return info.param.name;
-}
-
-#define TEVRA_PRINT_CASE(type) \
-	inline void PrintTo(const type& c, std::ostream* os) { *os << c.name; }
 
 // A picture of four coloured quarters, 0xRRGGBB each: top left, top right, bottom left,
 // bottom right.
