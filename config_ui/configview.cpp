@@ -172,6 +172,8 @@ void configview::_BuildBasePage()
 	screen_col = text(config_base, BRect(30, 325, 140, 345), "screen_col", "screen_color",
 		this);
 	scrn_col_sl = colors(config_base, BRect(140, 325, 370, 345), "scrn_col", this);
+	law_cb = check(config_base, BRect(30, 355, 370, 375), "holiday_law",
+		"holiday law of each date", this);
 }
 
 void configview::_BuildItemPage()

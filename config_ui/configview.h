@@ -50,6 +50,8 @@ public:
 	BTextControl* screen_col;
 	BCheckBox* auto_cb;
 	BCheckBox* textback_cb;
+	// Beyond the first panel: Japan's holidays and era as the law of each date has them.
+	BCheckBox* law_cb;
 	rgbslider* base_col_sl;
 	rgbslider* scrn_col_sl;
 	BStringView* sel_label;

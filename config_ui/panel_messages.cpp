@@ -19,6 +19,7 @@
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/globals.h"
+#include "model/holidays.h"
 #include "model/scan.h"
 
 namespace {
@@ -101,6 +102,13 @@ void configview::_ValueChanged(BMessage* message)
 		return;
 	object* item = _Edited();
 
+	if (source == law_cb) {
+		int32 value = 0;
+		message->FindInt32("be:value", &value);
+		holiday_rules = value != 0 ? 1 : 0;
+		_SendToPreview(kMsgRedraw);
+		return;
+	}
 	if (source == auto_cb || source == textback_cb) {
 		int32 value = 0;
 		message->FindInt32("be:value", &value);

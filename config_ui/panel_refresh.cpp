@@ -16,6 +16,7 @@
 #include "config_ui/slider.h"
 #include "model/catalogue_items.h"
 #include "model/globals.h"
+#include "model/holidays.h"
 
 namespace {
 
@@ -190,9 +191,10 @@ void configview::redraw(int which)
 		format->menu_item->SetMarked(true);
 	auto_cb->SetValue(autoset ? 1 : 0);
 	textback_cb->SetValue(::textback ? 1 : 0);
+	law_cb->SetValue(holiday_rules == 1 ? 1 : 0);
 	set_color(screen_col, scrn_col_sl, "%06x", scrn_color);
 	for (BView* control : std::initializer_list<BView*>{mono, img_c, img_f, img_p, bg_bounds_tc,
-			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col})
+			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col, law_cb})
 		set_enabled(control, true);
 }
 

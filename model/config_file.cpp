@@ -94,6 +94,12 @@ void read_value(tevraview* view, const design_key& key, const char* value, size_
 		case kKeyInt32:
 			scan_int(value, (int32*)place, kScanPrefix);
 			break;
+		case kKeySwitch: {
+			int32 number;
+			if (scan_int(value, &number, kScanWhole) && (number == 0 || number == 1))
+				*(int32*)place = number;
+			break;
+		}
 		case kKeyInt8:
 			scan_int8(value, (int8*)place, kScanPrefix);
 			break;
@@ -144,6 +150,7 @@ void write_value(std::string* out, const design_key& key, object* item)
 	std::string text;
 	switch (key.kind) {
 		case kKeyInt32:
+		case kKeySwitch:
 			append(&text, "%d", (int)*(const int32*)place);
 			break;
 		case kKeyInt8:

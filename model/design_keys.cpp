@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "model/globals.h"
+#include "model/holidays.h"
 #include "model/object.h"
 
 #define GLOBAL(name, kind, variable) {name, kind, &variable, 0, 0, nullptr}
@@ -19,6 +20,8 @@ const design_key kDesignKeys[] = {
 	GLOBAL("wp_autoset", kKeyFlag, autoset),
 	GLOBAL("wp_textback", kKeyFlag, textback),
 	GLOBAL("screen_color", kKeyColor, scrn_color),
+	// Beyond the first designs: written only when set.
+	{"holiday_rules", kKeySwitch, &holiday_rules, 0, 0, "0"},
 
 	MEMBER("type", kKeyUint8, type),
 	MEMBER("when", kKeyInt32, when),

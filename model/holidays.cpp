@@ -29,11 +29,17 @@ const int code_substitute = 21;
 const int code_citizens = 22;
 const int today_flag = 100;
 
-const char holiday_names[18][19] = {
+const char holiday_names[21][25] = {
 	"元日", "成人の日", "建国記念の日", "春分の日", "昭和の日", "憲法記念日",
 	"みどりの日", "こどもの日", "海の日", "山の日", "敬老の日", "秋分の日",
 	"体育の日", "文化の日", "勤労感謝の日", "天皇誕生日", "振替休日", "国民の休日",
+	"スポーツの日", "即位の日", "即位礼正殿の儀",
 };
+
+// Holidays that only the law of each date has.
+const int code_sports = 31;
+const int code_enthronement = 32;
+const int code_enthronement_ceremony = 33;
 
 // Every fourth year is a leap year; the range never reaches a century year.
 bool is_leap(int year)
@@ -118,7 +124,133 @@ int check_date(int year, int month, int day)
 	return status;
 }
 
+// The law of each date: every national holiday with the years it applies from and until.
+enum rule_kind { on_day, nth_monday, vernal_equinox, autumnal_equinox };
+
+struct law_rule {
+	int code;
+	int from;
+	int until;
+	int month;
+	rule_kind kind;
+	int day;
+};
+
+const law_rule law_rules[] = {
+	{1, 2001, last_year, 1, on_day, 1},
+	{2, 2001, last_year, 1, nth_monday, 2},
+	{3, 2001, last_year, 2, on_day, 11},
+	{16, 2020, last_year, 2, on_day, 23},
+	{4, 2001, last_year, 3, vernal_equinox, 0},
+	{7, 2001, 2006, 4, on_day, 29},
+	{5, 2007, last_year, 4, on_day, 29},
+	{6, 2001, last_year, 5, on_day, 3},
+	{7, 2007, last_year, 5, on_day, 4},
+	{8, 2001, last_year, 5, on_day, 5},
+	{9, 2001, 2002, 7, on_day, 20},
+	{9, 2003, 2019, 7, nth_monday, 3},
+	{9, 2022, last_year, 7, nth_monday, 3},
+	{10, 2016, 2019, 8, on_day, 11},
+	{10, 2022, last_year, 8, on_day, 11},
+	{11, 2001, 2002, 9, on_day, 15},
+	{11, 2003, last_year, 9, nth_monday, 3},
+	{12, 2001, last_year, 9, autumnal_equinox, 0},
+	{13, 2001, 2019, 10, nth_monday, 2},
+	{code_sports, 2022, last_year, 10, nth_monday, 2},
+	{14, 2001, last_year, 11, on_day, 3},
+	{15, 2001, last_year, 11, on_day, 23},
+	{16, 2001, 2018, 12, on_day, 23},
+	// The enthronement's days, and the summer holidays moved for the Olympic Games.
+	{code_enthronement, 2019, 2019, 5, on_day, 1},
+	{code_enthronement_ceremony, 2019, 2019, 10, on_day, 22},
+	{9, 2020, 2020, 7, on_day, 23},
+	{code_sports, 2020, 2020, 7, on_day, 24},
+	{10, 2020, 2020, 8, on_day, 10},
+	{9, 2021, 2021, 7, on_day, 22},
+	{code_sports, 2021, 2021, 7, on_day, 23},
+	{10, 2021, 2021, 8, on_day, 8},
+};
+
+// From this year on a substitute holiday is the first day after a Sunday holiday that is no
+// holiday itself, and a day between two holidays is a holiday even on a Sunday.
+const int law_of_2007 = 2007;
+
+// Days since January 1, 2001 (a Monday), and the weekday, 0 Sunday.
+int serial_day(int year, int month, int day)
+{
+	const int years = year - first_year;
+	int n = 365 * years + (years >= 0 ? years / 4 : (years - 3) / 4)
+		+ days_before_month[month - 1] + day - 1;
+	if (is_leap(year) && month >= 3)
+		n += 1;
+	return n;
+}
+
+int weekday_on(int year, int month, int day)
+{
+	return ((serial_day(year, month, day) + 1) % 7 + 7) % 7;
+}
+
+// The national holiday on a date under the law of that date, 0 for none.
+int national_holiday(int year, int month, int day)
+{
+	const int weekday = weekday_on(year, month, day);
+	for (const law_rule& rule : law_rules) {
+		if (year < rule.from || year > rule.until || month != rule.month)
+			continue;
+		bool on = false;
+		switch (rule.kind) {
+			case on_day:
+				on = day == rule.day;
+				break;
+			case nth_monday:
+				on = weekday == 1 && (day + 6) / 7 == rule.day;
+				break;
+			case vernal_equinox:
+				on = day == equinox_day(year, vernal_base);
+				break;
+			case autumnal_equinox:
+				on = day == equinox_day(year, autumnal_base);
+				break;
+		}
+		if (on)
+			return rule.code;
+	}
+	return 0;
+}
+
+int national_holiday_after(int year, int month, int day, int shift)
+{
+	day += shift;
+	adj(&year, &month, &day);
+	return national_holiday(year, month, day);
+}
+
+// The holiday code of a date under the law in force on it.
+int law_holiday(int year, int month, int day, int weekday)
+{
+	if (int code = national_holiday(year, month, day))
+		return code;
+	if (year >= law_of_2007) {
+		for (int back = -1; national_holiday_after(year, month, day, back) != 0; back--) {
+			int y = year, m = month, d = day + back;
+			adj(&y, &m, &d);
+			if (weekday_on(y, m, d) == 0)
+				return code_substitute;
+		}
+	} else if (weekday == 1 && national_holiday_after(year, month, day, -1) != 0) {
+		return code_substitute;
+	}
+	if (national_holiday_after(year, month, day, -1) != 0
+		&& national_holiday_after(year, month, day, 1) != 0
+		&& (year >= law_of_2007 || weekday != 0))
+		return code_citizens;
+	return 0;
+}
+
 } // namespace
+
+int32_t holiday_rules = 0;
 
 int what_day(int year, int month, int day, int* row, int* weekday, int* holiday)
 {
@@ -145,11 +277,16 @@ int what_day(int year, int month, int day, int* row, int* weekday, int* holiday)
 	*row = (day + mf.first_weekday - 1) / 7;
 	*weekday = (day + n - 1) % 7;
 
-	int code = fixed_holiday(mf, day);
-	if (code == 0 && *weekday != 0 && ends_sunday_holiday_run(mf, day))
-		code = code_substitute;
-	if (code == 0 && month == 9 && day <= 22 && day + 1 == mf.autumnal && *weekday == 2)
-		code = code_citizens;
+	int code;
+	if (holiday_rules == 1) {
+		code = law_holiday(year, month, day, *weekday);
+	} else {
+		code = fixed_holiday(mf, day);
+		if (code == 0 && *weekday != 0 && ends_sunday_holiday_run(mf, day))
+			code = code_substitute;
+		if (code == 0 && month == 9 && day <= 22 && day + 1 == mf.autumnal && *weekday == 2)
+			code = code_citizens;
+	}
 	if (year == now_y && month == now_m && day == now_d)
 		code += today_flag;
 	*holiday = code;
@@ -196,5 +333,7 @@ const char* holiday_name(int code)
 		return holiday_names[16];
 	if (c == code_citizens)
 		return holiday_names[17];
+	if (c >= code_sports && c <= code_enthronement_ceremony)
+		return holiday_names[18 + c - code_sports];
 	return "";
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "model/holidays.h"
+
 namespace {
 
 const char* const kanji_digits[11] = {
@@ -9,6 +11,11 @@ const char* const kanji_digits[11] = {
 };
 
 const char era_name[] = "平成";
+const char reiwa_name[] = "令和";
+const char first_year_numeral[] = "元";
+// The year before 令和's first, and its first day (May 1) as month * 100 + day.
+const int reiwa_start = 2018;
+const int reiwa_first_day = 501;
 const char year_suffix[] = "年";
 const char hundred[] = "百";
 const int era_start = 1988;
@@ -67,6 +74,23 @@ std::string ystr(int year, int year_type)
 			break;
 	}
 	return text;
+}
+
+std::string ystr(int year, int year_type, int month, int day)
+{
+	if (holiday_rules != 1 || year_type != 2)
+		return ystr(year, year_type);
+	bool reiwa = year > reiwa_start + 1
+		|| (year == reiwa_start + 1 && month * 100 + day >= reiwa_first_day);
+	int start = reiwa ? reiwa_start : era_start;
+	if (year <= start)
+		return "";
+	std::string text = reiwa ? reiwa_name : era_name;
+	if (year - start == 1)
+		text += first_year_numeral;
+	else if (!append_era_numeral(text, year - start))
+		return "";
+	return text + year_suffix;
 }
 
 const char month_names[49][10] = {

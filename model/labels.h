@@ -6,6 +6,10 @@
 // Year caption: year_type 0 decimal digits, 1 four kanji digits, 2 era year
 // (平成, years after 1988). Any other style, or an era year before 1989, is "".
 std::string ystr(int year, int year_type);
+// The year caption of a calendar whose last day is year/month/day: with the law of each date
+// (holiday_rules 1) the era in force that day, 令和 from May 1, 2019, and the first year of
+// an era as 元年; otherwise as above.
+std::string ystr(int year, int year_type, int month, int day);
 
 // Month captions, UTF-8 padded with NUL: record month_type * 12 + month for
 // month_type 0 (full-width digits), 1 (kanji), 2 (traditional), 3 (English).

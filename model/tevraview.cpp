@@ -6,6 +6,7 @@
 
 #include "model/catalogue_items.h"
 #include "model/globals.h"
+#include "model/holidays.h"
 #include "model/object.h"
 
 tevraview::tevraview(BRect frame)
@@ -43,6 +44,7 @@ void tevraview::clr_obj()
 	autoset = false;
 	textback = true;
 	scrn_color = 0x336699;
+	holiday_rules = 0;
 
 	outfmt = 0;
 	for (int32 i = 0; i < trc; i++) {

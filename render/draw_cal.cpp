@@ -129,7 +129,10 @@ void draw_month(BView* view, const object* item, int year, int month)
 	if (item->year_type >= 0) {
 		float size = item->year_size > 0 ? item->year_size : W / (15 + 3 * item->year_type);
 		caption_font font = set_font(view, item->year_font, size);
-		std::string text = ystr(year, item->year_type);
+		// The era is the one in force on the month's last day.
+		int lastYear = year, lastMonth = month + 1, lastDay = 0;
+		adj(&lastYear, &lastMonth, &lastDay);
+		std::string text = ystr(year, item->year_type, lastMonth, lastDay);
 		int w = text_width(view, text.c_str());
 		if (item->bg_type == 1) {
 			fill_bubble(view, BRect(L + font.h / 2, T, L + font.h / 2 + w, T + font.h),

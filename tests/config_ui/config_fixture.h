@@ -27,6 +27,7 @@
 #include "config_ui/slider.h"
 #include "model/catalogue_items.h"
 #include "model/globals.h"
+#include "model/holidays.h"
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"

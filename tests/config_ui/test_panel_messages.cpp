@@ -341,6 +341,19 @@ TEST_F(panel_messages, CheckBoxesOnlyChangeTheirFlag)
 	EXPECT_EQ(sent(), kNothing);
 }
 
+// The law of each date redraws at once, and a design that does not choose it unticks it.
+TEST_F(panel_messages, HolidayLawBoxChoosesTheRulesAndRedraws)
+{
+	click_control(panel->law_cb);
+	settle();
+	EXPECT_EQ(holiday_rules, 1);
+	EXPECT_EQ(sent(), kDraw);
+	choose_menu_item(file_item("New"));
+	settle();
+	EXPECT_EQ(holiday_rules, 0);
+	EXPECT_EQ(panel->law_cb->Value(), 0);
+}
+
 TEST_F(panel_messages, BaseModeButtonsRedraw)
 {
 	click_control(panel->img_p);

@@ -27,6 +27,7 @@
 #include "model/catalogue_items.h"
 #include "model/design_keys.h"
 #include "model/globals.h"
+#include "model/holidays.h"
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "platform/storage/os_calls.h"
@@ -262,6 +263,11 @@ const LoadRow load_rows[] = {
 			EXPECT_EQ(scrn_color, 0xabcdefu);
 			EXPECT_EQ(obl.CountItems(), 0);
 		}},
+	// Only 0 and 1 choose holiday rules; anything else leaves the choice as it was.
+	{"HolidayRules_OnlyZeroOrOneTaken",
+		"holiday_rules\t1\nholiday_rules\t2\nholiday_rules\tlaw\nholiday_rules\t-1\n"
+		"holiday_rules\t1x\n",
+		[] { EXPECT_EQ(holiday_rules, 1); }},
 	{"ObjectLinesWithoutBounds_Dropped",
 		"\ntype\t0\nbounds\t1,2,3,4\n\ntype\t20\nwhen\t4\n",
 		[] {
@@ -700,6 +706,21 @@ TEST_F(config_file_round_trip, WritesExactLinesInOrder)
 		"month_font\tFam M,\nday_font\tFam D,A,B\nbounds\t10,20,300,200\n");
 }
 
+// A setting beyond the first designs is written after the others, and only when chosen.
+TEST_F(config_file_round_trip, HolidayRulesWrittenOnlyWhenChosen)
+{
+	obl.AddItem(new object(nullptr));
+	ASSERT_EQ(save(), B_OK);
+	std::string plain = dir.read("design");
+	EXPECT_EQ(plain.find("holiday_rules"), std::string::npos);
+	holiday_rules = 1;
+	std::string chosen = save_and_reload();
+	size_t screen = plain.find("screen_color");
+	size_t end = plain.find('\n', screen) + 1;
+	EXPECT_EQ(chosen, plain.substr(0, end) + "holiday_rules\t1\n" + plain.substr(end));
+	EXPECT_EQ(holiday_rules, 1);
+}
+
 TEST_F(config_file_round_trip, NegativeOutputFormatAndNoImage_LinesLeftOut)
 {
 	outfmt = -1;
@@ -837,6 +858,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 		int n = (int)k + 1;
 		switch (key.kind) {
 			case kKeyInt32: *(int32*)p = 1000 * n; break;
+			case kKeySwitch: *(int32*)p = 1; break;
 			case kKeyInt8: *(int8*)p = -n; break;
 			case kKeyUint8: *(uint8*)p = 200 + n; break;
 			case kKeyColor: *(uint32*)p = 0x80000000u + n; break;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -317,6 +319,112 @@ TEST(HolidayName, NamesCodesModuloHundred)
 	};
 	for (const auto& [code, name] : rows)
 		EXPECT_STREQ(holiday_name(code), name) << "code " << code;
+}
+
+} // namespace
+
+// --- The law of each date ---------------------------------------------------------------
+
+namespace {
+
+// Sets the holiday rules for one test and puts the fixed rules back after it.
+class HolidayLaw : public ::testing::Test {
+protected:
+	void SetUp() override
+	{
+		set_today(0, 0, 0);
+		holiday_rules = 1;
+	}
+	void TearDown() override { holiday_rules = 0; }
+
+	int code_of(int y, int m, int d)
+	{
+		int row, weekday, code = -1;
+		what_day(y, m, d, &row, &weekday, &code);
+		return code;
+	}
+};
+
+// The name the law gives a day the published list names its own way: a substitute day after
+// the holiday it replaces, 2019's one-off days as plain days off.
+std::string law_name(const std::string& date, const std::string& listed)
+{
+	const std::string substitute = " 振替休日";
+	if (listed.size() > substitute.size()
+		&& listed.compare(listed.size() - substitute.size(), substitute.size(), substitute) == 0)
+		return "振替休日";
+	if (listed == "休日")
+		return "国民の休日";
+	if (date == "2019-05-01")
+		return "即位の日";
+	if (date == "2019-10-22")
+		return "即位礼正殿の儀";
+	return listed.substr(0, listed.find("（"));
+}
+
+// Every day of 2001-2025 is a holiday exactly when Japan's published list says so, under
+// the law's name for it.
+TEST_F(HolidayLaw, EveryDayOf2001To2025IsAsPublished)
+{
+	std::ifstream in(TEVRA_TEST_DATA "/jp-holidays-2001-2025.tsv");
+	ASSERT_TRUE(in.is_open());
+	std::map<std::string, std::string> listed;
+	std::string line;
+	while (std::getline(in, line)) {
+		size_t tab = line.find('\t');
+		if (!line.empty() && line[0] != '#' && tab != std::string::npos)
+			listed[line.substr(0, tab)] = line.substr(tab + 1);
+	}
+	ASSERT_GT(listed.size(), 400u);
+	for (int y = 2001; y <= 2025; y++) {
+		for (int m = 1; m <= 12; m++) {
+			for (int d = 1; d <= 31; d++) {
+				int row, weekday, code;
+				if (what_day(y, m, d, &row, &weekday, &code) != 0)
+					continue;
+				char date[16];
+				snprintf(date, sizeof(date), "%04d-%02d-%02d", y, m, d);
+				auto entry = listed.find(date);
+				ASSERT_EQ(code != 0, entry != listed.end()) << date;
+				if (entry != listed.end()) {
+					EXPECT_EQ(holiday_name(code), law_name(date, entry->second)) << date;
+				}
+			}
+		}
+	}
+}
+
+struct LawRow {
+	int y, m, d;
+	const char* name;  // "" for no holiday
+};
+
+class LawRule : public HolidayLaw, public ::testing::WithParamInterface<LawRow> {};
+
+// Beyond the published list the rules go on as they stand.
+TEST_P(LawRule, GivesTheDayItsHoliday)
+{
+	const LawRow& r = GetParam();
+	EXPECT_STREQ(holiday_name(code_of(r.y, r.m, r.d)), r.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Holidays, LawRule, ::testing::Values(
+	LawRow{2026, 2, 23, "天皇誕生日"},
+	LawRow{2026, 12, 23, ""},
+	LawRow{2026, 9, 22, "国民の休日"},
+	LawRow{2026, 10, 12, "スポーツの日"},
+	LawRow{2030, 7, 15, "海の日"},
+	LawRow{2030, 8, 12, "振替休日"},
+	LawRow{2031, 2, 23, "天皇誕生日"},
+	LawRow{2031, 2, 24, "振替休日"}));
+
+// Choosing the law leaves the fixed rules as they were.
+TEST_F(HolidayLaw, FixedRulesStayAsTheyWere)
+{
+	holiday_rules = 0;
+	EXPECT_STREQ(holiday_name(code_of(2026, 12, 23)), "天皇誕生日");
+	EXPECT_EQ(code_of(2026, 2, 23), 0);
+	EXPECT_STREQ(holiday_name(code_of(2026, 10, 12)), "体育の日");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/holidays.h"
 #include "model/labels.h"
 
 namespace {
@@ -50,6 +51,35 @@ INSTANTIATE_TEST_SUITE_P(Years, YearCaption, ::testing::ValuesIn(year_rows),
 			+ "_style" + (r.type < 0 ? "n" + std::to_string(-r.type) : std::to_string(r.type))
 			+ (*r.want ? "" : "_empty");
 	});
+
+// With the law of each date the era is the one in force on the calendar's last day.
+struct EraRow {
+	int rules, year, month, day;
+	const char* want;
+};
+
+class EraCaption : public ::testing::TestWithParam<EraRow> {
+protected:
+	void TearDown() override { holiday_rules = 0; }
+};
+
+TEST_P(EraCaption, NamesTheEraOfTheLastDay)
+{
+	const EraRow& r = GetParam();
+	holiday_rules = r.rules;
+	EXPECT_EQ(ystr(r.year, 2, r.month, r.day), r.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Years, EraCaption, ::testing::Values(
+	EraRow{1, 2019, 4, 30, "平成三十一年"},
+	EraRow{1, 2019, 5, 1, "令和元年"},
+	EraRow{1, 2019, 12, 31, "令和元年"},
+	EraRow{1, 2020, 1, 31, "令和二年"},
+	EraRow{1, 2026, 12, 31, "令和八年"},
+	EraRow{1, 2018, 12, 31, "平成三十年"},
+	EraRow{1, 1989, 12, 31, "平成元年"},
+	EraRow{0, 2019, 5, 31, "平成三十一年"},
+	EraRow{0, 2026, 12, 31, "平成三十八年"}));
 
 // The renderer sizes its text for the longest era caption, 18 bytes.
 TEST(YearCaptionRange, EveryCaptionFits)
