@@ -94,9 +94,9 @@ void read_value(tevraview* view, const design_key& key, const char* value, size_
 		case kKeyInt32:
 			scan_int(value, (int32*)place, kScanPrefix);
 			break;
-		case kKeySwitch: {
+		case kKeyChoice: {
 			int32 number;
-			if (scan_int(value, &number, kScanWhole) && (number == 0 || number == 1))
+			if (scan_int(value, &number, kScanWhole) && number >= 0 && number <= key.limit)
 				*(int32*)place = number;
 			break;
 		}
@@ -150,7 +150,7 @@ void write_value(std::string* out, const design_key& key, object* item)
 	std::string text;
 	switch (key.kind) {
 		case kKeyInt32:
-		case kKeySwitch:
+		case kKeyChoice:
 			append(&text, "%d", (int)*(const int32*)place);
 			break;
 		case kKeyInt8:

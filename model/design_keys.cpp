@@ -6,10 +6,15 @@
 #include "model/holidays.h"
 #include "model/object.h"
 
-#define GLOBAL(name, kind, variable) {name, kind, &variable, 0, 0, nullptr}
-#define MEMBER(name, kind, field) {name, kind, nullptr, offsetof(object, field), 0, nullptr}
+#define GLOBAL(name, kind, variable) {name, kind, &variable, 0, 0, nullptr, 0}
+#define MEMBER(name, kind, field) {name, kind, nullptr, offsetof(object, field), 0, nullptr, 0}
 #define FONT(name, field, number) \
-	{name, kKeyFont, nullptr, offsetof(object, field), offsetof(object, number), nullptr}
+	{name, kKeyFont, nullptr, offsetof(object, field), offsetof(object, number), nullptr, 0}
+// Keys beyond the first designs, left out while they say only their default.
+#define QUIET_GLOBAL(name, kind, variable, quiet, limit) \
+	{name, kind, &variable, 0, 0, quiet, limit}
+#define QUIET_MEMBER(name, kind, field, quiet, limit) \
+	{name, kind, nullptr, offsetof(object, field), 0, quiet, limit}
 
 const design_key kDesignKeys[] = {
 	GLOBAL("base_type", kKeyInt32, base_mode),
@@ -20,8 +25,7 @@ const design_key kDesignKeys[] = {
 	GLOBAL("wp_autoset", kKeyFlag, autoset),
 	GLOBAL("wp_textback", kKeyFlag, textback),
 	GLOBAL("screen_color", kKeyColor, scrn_color),
-	// Beyond the first designs: written only when set.
-	{"holiday_rules", kKeySwitch, &holiday_rules, 0, 0, "0"},
+	QUIET_GLOBAL("holiday_rules", kKeyChoice, holiday_rules, "0", 1),
 
 	MEMBER("type", kKeyUint8, type),
 	MEMBER("when", kKeyInt32, when),
@@ -43,6 +47,9 @@ const design_key kDesignKeys[] = {
 	FONT("year_font", year_font, year_font_no),
 	FONT("month_font", month_font, month_font_no),
 	FONT("day_font", day_font, day_font_no),
+	QUIET_MEMBER("week_start", kKeyChoice, week_start, "0", 6),
+	QUIET_MEMBER("week_numbers", kKeyFlag, week_numbers, "n", 0),
+	QUIET_MEMBER("event_color", kKeyColor, event_color, "00d81b60", 0),
 	MEMBER("bounds", kKeyBounds, bounds),
 };
 

@@ -20,7 +20,7 @@ enum key_kind {
 	kKeyFormat,	// a MIME type, looked up among the output formats
 	kKeyFont,	// "family,style", with the font's catalogue number beside it
 	kKeyBounds,	// a calendar's rectangle: reading it ends the calendar's block
-	kKeySwitch,	// "%d" of 0 or 1; any other value leaves the setting as it was
+	kKeyChoice,	// "%d" from 0 to `limit`; any other value leaves the setting as it was
 };
 
 // One line of a design file. A global setting lives at `global`; a calendar's setting at
@@ -34,6 +34,7 @@ struct design_key {
 	size_t member;
 	size_t number;
 	const char* quiet;
+	int limit;
 };
 
 // Every key, in the order the file is written: the global settings, then a calendar's.

@@ -38,6 +38,9 @@ object::object(const object* other)
 	hol_color = 0x00ff8800;
 	today_mark = 0;
 	today_color = 0x0000aa00;
+	week_start = 0;
+	week_numbers = false;
+	event_color = kDefaultEventColor;
 
 	font_family family;
 	font_style style;

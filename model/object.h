@@ -3,6 +3,9 @@
 
 #include <Rect.h>
 
+// A clear accent that none of the other default colours is.
+const uint32 kDefaultEventColor = 0x00d81b60;
+
 // Font names as stored in a design: family, then style.
 const int kFontNameLength = 128;
 typedef char font_name[2][kFontNameLength];
@@ -39,6 +42,11 @@ public:
 	int32 year_font_no;
 	int32 month_font_no;
 	int32 day_font_no;
+	// Beyond the first designs: the weekday a grid's weeks start on (0 Sunday), ISO week
+	// numbers beside the grid, and the colour that marks a day with events.
+	int32 week_start;
+	bool week_numbers;
+	uint32 event_color;
 };
 
 enum {

@@ -10,6 +10,7 @@
 #include "model/object.h"
 #include "model/scan.h"
 #include "model/tevraview.h"
+#include "model/weeks.h"
 
 namespace {
 
@@ -87,6 +88,45 @@ uint32 day_color(const object* item, int weekday, int code)
 	return item->day_color;
 }
 
+// The grid column of a month's first day, for the weekday its weeks start on.
+int first_column(const object* item, int year, int month)
+{
+	int row, weekday, code;
+	if (what_day(year, month, 1, &row, &weekday, &code) != 0)
+		return 0;
+	return week_column(weekday, item->week_start);
+}
+
+// The ISO week of each row of a month's grid, centred on where(row, line height) in the
+// day font at a smaller size and the day colour half transparent: secondary to the days.
+// A row's week is that of its Thursday, which holds most of its days.
+template <class Place>
+void draw_week_numbers(BView* view, const object* item, int year, int month, int first,
+	float daySize, Place where)
+{
+	int row, weekday, code;
+	if (what_day(year, month, 1, &row, &weekday, &code) != 0)
+		return;
+	caption_font font = set_font(view, item->day_font, daySize * 0.55f);
+	int thursday = week_column(4, item->week_start);
+	view->SetDrawingMode(B_OP_ALPHA);
+	set_color_alpha(view, (item->day_color & 0xffffff) | 0x80000000);
+	for (int r = 0; r < 6; r++) {
+		// A row whose first cell lies past the month's end is no row of the grid.
+		int firstDay = r * 7 - first + 1;
+		if (firstDay > 1 && what_day(year, month, firstDay, &row, &weekday, &code) != 0)
+			break;
+		int y = year, m = month, d = r * 7 + thursday - first + 1;
+		adj(&y, &m, &d);
+		char text[8];
+		snprintf(text, sizeof(text), "%d", iso_week(y, m, d));
+		BPoint at = where(r, (float)font.h);
+		view->DrawString(text, BPoint(at.x - text_width(view, text) / 2,
+			at.y - font.height.descent));
+	}
+	view->SetDrawingMode(B_OP_COPY);
+}
+
 // Returns false when the date is outside the supported years: drawing stops there.
 bool draw_day(BView* view, const object* item, int year, int month, int day)
 {
@@ -157,16 +197,30 @@ void draw_month(BView* view, const object* item, int year, int month)
 
 	float size = item->day_size != 0 ? item->day_size : H / 10;
 	caption_font font = set_font(view, item->day_font, size);
+	int first = first_column(item, year, month);
+	// Week numbers take a narrow column on the left; the grid keeps its shape beside it.
+	float GL = L, GW = W;
+	if (item->week_numbers) {
+		GL = L + W / 16;
+		GW = W - W / 16;
+		draw_week_numbers(view, item, year, month, first, size, [&](int row, float h) {
+			return BPoint(L + W / 16, T + (row + 2) * H / 8 + h / 2);
+		});
+		set_font(view, item->day_font, size);
+	}
 	for (int day = 1; day <= 31; day++) {
-		int row, weekday, code;
-		if (what_day(year, month, day, &row, &weekday, &code) != 0)
+		int sundayRow, weekday, code;
+		if (what_day(year, month, day, &sundayRow, &weekday, &code) != 0)
 			break;
+		// The day's own weekday gives its colour; the week's first day, its place.
+		int column = week_column(weekday, item->week_start);
+		int row = week_row(day, first);
 		if (item->today_mark < 0)
 			code %= 100;
 		uint32 c = day_color(item, weekday, code);
 		uint32 b = item->bg_color;
-		BRect cell(L + W * (weekday + 0.5f) / 8 + W / 80, T + H / 8 * (row + 1.5f) + H / 80,
-			L + W * (weekday + 1.5f) / 8 - W / 80, T + H / 8 * (row + 2.5f) - H / 80);
+		BRect cell(GL + GW * (column + 0.5f) / 8 + W / 80, T + H / 8 * (row + 1.5f) + H / 80,
+			GL + GW * (column + 1.5f) / 8 - W / 80, T + H / 8 * (row + 2.5f) - H / 80);
 		if (code > 99 && item->today_mark == 0) {
 			c = item->today_color;
 			code -= 100;
@@ -194,7 +248,7 @@ void draw_month(BView* view, const object* item, int year, int month)
 		set_color(view, c);
 		char text[16];
 		snprintf(text, sizeof(text), "%d", day);
-		view->DrawString(text, BPoint(L + (weekday + 1) * W / 8 - text_width(view, text) / 2,
+		view->DrawString(text, BPoint(GL + (column + 1) * GW / 8 - text_width(view, text) / 2,
 			T + (row + 2) * H / 8 + font.h / 2 - font.height.descent));
 	}
 }
@@ -233,19 +287,35 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			BPoint(L + x0 + W / 12 - text_width(view, text) / 2, T + y0 + font.h));
 	}
 
-	font = set_font(view, item->day_font, item->day_size > 0 ? item->day_size : W / 60);
+	float daySize = item->day_size > 0 ? item->day_size : W / 60;
+	font = set_font(view, item->day_font, daySize);
 	for (int m = 1; m <= 12; m++) {
 		int x0 = truncate_int(((m - 1) % 6) * W / 6);
 		int y0 = truncate_int(((m - 1) / 6) * H / 2);
+		int first = first_column(item, year, m);
+		// Where a column starts, counted in columns: with week numbers the month's grid is
+		// narrowed beside them.
+		auto x_of = [&](float column) {
+			return item->week_numbers ? L + x0 + W / 48 + (W / 6 - W / 48) * column / 8
+				: L + x0 + W * column / 48;
+		};
+		if (item->week_numbers) {
+			draw_week_numbers(view, item, year, m, first, daySize, [&](int row, float h) {
+				return BPoint(L + x0 + W / 48, T + y0 + H / 16 * (row + 2.5f) + h / 2);
+			});
+			font = set_font(view, item->day_font, daySize);
+		}
 		for (int d = 1; d <= 31; d++) {
-			int row, weekday, code;
-			if (what_day(year, m, d, &row, &weekday, &code) != 0)
+			int sundayRow, weekday, code;
+			if (what_day(year, m, d, &sundayRow, &weekday, &code) != 0)
 				break;
+			int column = week_column(weekday, item->week_start);
+			int row = week_row(d, first);
 			if (item->today_mark < 0)
 				code %= 100;
 			uint32 c = day_color(item, weekday, code);
-			BRect cell(L + x0 + W * (weekday + 0.5f) / 48, T + y0 + H * (row + 2) / 16,
-				L + x0 + W * (weekday + 1.5f) / 48, T + y0 + H * (row + 3) / 16);
+			BRect cell(x_of(column + 0.5f), T + y0 + H * (row + 2) / 16,
+				x_of(column + 1.5f), T + y0 + H * (row + 3) / 16);
 			if (code > 99) {
 				uint32 t = item->today_color;
 				if (item->today_mark == 0) {
@@ -263,7 +333,7 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			set_color(view, c);
 			snprintf(text, sizeof(text), "%d", d);
 			view->DrawString(text,
-				BPoint(L + x0 + (weekday + 1) * W / 48 - text_width(view, text) / 2,
+				BPoint(x_of(column + 1) - text_width(view, text) / 2,
 					T + y0 + H / 16 * (row + 2.5f) + font.h / 2 - font.height.descent));
 		}
 	}

@@ -268,6 +268,13 @@ const LoadRow load_rows[] = {
 		"holiday_rules\t1\nholiday_rules\t2\nholiday_rules\tlaw\nholiday_rules\t-1\n"
 		"holiday_rules\t1x\n",
 		[] { EXPECT_EQ(holiday_rules, 1); }},
+	{"WeekStart_OnlyADayOfTheWeekTaken",
+		"week_start\t1\nweek_start\t7\nweek_start\t-1\nweek_numbers\ty\nbounds\t1,2,3,4\n",
+		[] {
+			ASSERT_EQ(obl.CountItems(), 1);
+			EXPECT_EQ(item(0)->week_start, 1);
+			EXPECT_TRUE(item(0)->week_numbers);
+		}},
 	{"ObjectLinesWithoutBounds_Dropped",
 		"\ntype\t0\nbounds\t1,2,3,4\n\ntype\t20\nwhen\t4\n",
 		[] {
@@ -858,7 +865,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 		int n = (int)k + 1;
 		switch (key.kind) {
 			case kKeyInt32: *(int32*)p = 1000 * n; break;
-			case kKeySwitch: *(int32*)p = 1; break;
+			case kKeyChoice: *(int32*)p = key.limit; break;
 			case kKeyInt8: *(int8*)p = -n; break;
 			case kKeyUint8: *(uint8*)p = 200 + n; break;
 			case kKeyColor: *(uint32*)p = 0x80000000u + n; break;

@@ -7,13 +7,23 @@
 
 namespace {
 
-// A month calendar's day cell, as the layout gives it, for weekday d and row r.
+// A month calendar's day cell, as the layout gives it, for column d and row r.
 BRect month_cell(const object* item, int d, int r)
 {
 	float L = item->bounds.left, T = item->bounds.top;
 	float W = item->bounds.Width(), H = item->bounds.Height();
 	return BRect(L + W * (d + 0.5f) / 8 + W / 80, T + H / 8 * (r + 1.5f) + H / 80,
 		L + W * (d + 1.5f) / 8 - W / 80, T + H / 8 * (r + 2.5f) - H / 80);
+}
+
+// The column and row of a day in a grid whose weeks start on week_start.
+void grid_place(int year, int month, int day, int week_start, int* column, int* row)
+{
+	int r, d, k, first;
+	what_day(year, month, 1, &r, &first, &k);
+	what_day(year, month, day, &r, &d, &k);
+	*column = (d - week_start + 7) % 7;
+	*row = (day - 1 + (first - week_start + 7) % 7) / 7;
 }
 
 // A year calendar's day cell for month 1..12, weekday d and row r.
@@ -52,6 +62,7 @@ struct month_case {
 	const char* name;
 	int year;
 	int month;
+	int week_start = 0;
 };
 TEVRA_PRINT_CASE(month_case)
 
@@ -62,6 +73,7 @@ TEST_P(month_days, EveryNumberInsideItsOwnCellInItsDaysColour)
 	const month_case& c = GetParam();
 	set_today(c.year, c.month, 15, 0);
 	object* item = add_object(kTypeMonth, kMonthBounds);
+	item->week_start = c.week_start;
 	view->create_wallpaper();
 
 	std::vector<BRect> cells;
@@ -70,7 +82,9 @@ TEST_P(month_days, EveryNumberInsideItsOwnCellInItsDaysColour)
 		int r, d, k;
 		if (what_day(c.year, c.month, day, &r, &d, &k) != 0)
 			break;
+		// The colour follows the day, wherever its column is.
 		uint32 expected = k % 100 != 0 ? kHol : d == 0 ? kSun : d == 6 ? kSat : kDay;
+		grid_place(c.year, c.month, day, c.week_start, &d, &r);
 		BRect cell = month_cell(item, d, r);
 		cells.push_back(cell);
 		SCOPED_TRACE("day " + std::to_string(day));
@@ -100,8 +114,32 @@ INSTANTIATE_TEST_SUITE_P(render, month_days, testing::Values(
 	month_case{"Oct2016_31DaysFromSaturday_ReachesRow5", 2016, 10},
 	month_case{"Jan2026_NewYearAndComingOfAge", 2026, 1},
 	month_case{"May2026_GoldenWeekAndSubstitute", 2026, 5},
-	month_case{"Sep2015_CitizensHoliday", 2015, 9}),
+	month_case{"Sep2015_CitizensHoliday", 2015, 9},
+	month_case{"Mar2026_MondayFirst_SundaysInTheLastColumn", 2026, 3, 1},
+	month_case{"Aug2026_SaturdayFirst_FiveRows", 2026, 8, 6}),
 	case_name<month_case>);
+
+// Week numbers stand in a column left of the grid, one per row of the month, and nothing
+// of them reaches the rows the month does not have.
+TEST_F(render_test, WeekNumbersStandLeftOfTheirRows)
+{
+	set_today(2026, 12, 15, 2);
+	object* item = add_object(kTypeMonth, kMonthBounds);
+	item->week_start = 1;
+	item->week_numbers = true;
+	view->create_wallpaper();
+	float L = item->bounds.left, T = item->bounds.top;
+	float W = item->bounds.Width(), H = item->bounds.Height();
+	for (int row = 0; row < 6; row++) {
+		BRect band(L, T + H / 8 * (row + 1.5f), L + W / 16 + W / 32, T + H / 8 * (row + 2.5f));
+		SCOPED_TRACE("row " + std::to_string(row));
+		if (row < 5) {
+			EXPECT_GT(count_not_base(band), 10);
+		} else {
+			EXPECT_EQ(count_not_base(band), 0);
+		}
+	}
+}
 
 // --- The three marks of today, and a negative mark that switches it off. Today is New
 // Year's Day, a holiday, so the day's own colour is the holiday colour.
