@@ -1,0 +1,41 @@
+#ifndef TEVRA_MODEL_EVENTS_H
+#define TEVRA_MODEL_EVENTS_H
+
+#include <string>
+#include <vector>
+
+// The user's own events, from iCalendar files and feeds. Sources are read once; a calendar
+// then prepares the dates it draws and asks per date. Dates are local dates of the process's
+// time zone (TZ); an all-day event falls on its own dates, a timed one on the local dates it
+// covers. Months run 1 to 12, days 1 to 31.
+
+// The design's `events` lines in order: paths of .ics files ("~/" is the home folder), or
+// http://, https:// or webcal:// (fetched as https://) addresses of feeds.
+extern std::vector<std::string> event_sources;
+
+// Reads every source afresh and drops whatever was prepared before. A feed is fetched and
+// its copy kept in the cache folder; when the fetch fails the kept copy is read instead. A
+// source that cannot be read or is no iCalendar text shows no events and costs one line on
+// standard error naming it.
+void load_events();
+
+// Expands the events over the local dates y1-m1-d1 to y2-m2-d2, both included, so the
+// queries answer from a table. Only events that can touch those dates are parsed; asking
+// again for dates already prepared costs nothing.
+void prepare_events(int y1, int m1, int d1, int y2, int m2, int d2);
+
+// Whether an event falls on the date. A date outside what was prepared prepares its month.
+bool has_event(int y, int m, int d);
+// The summaries of the date's events, by start time; an all-day event starts at midnight of
+// its first day, so it comes first.
+std::vector<std::string> event_summaries(int y, int m, int d);
+
+// The one door to the network: fetches url into body, or gives a short reason why not.
+// Tests put their own in its place.
+typedef bool (*event_fetch_function)(const std::string& url, int timeoutMs, std::string* body,
+	std::string* reason);
+extern event_fetch_function event_fetch;
+// How long a fetch may take in all, in milliseconds.
+extern int event_fetch_timeout_ms;
+
+#endif
