@@ -240,6 +240,13 @@ void configview::_BuildItemPage()
 	mark_col = text(page, BRect(210, 325, 300, 345), "mark_col", "mark_color", this);
 	mark_col_sl = colors(page, BRect(300, 325, 390, 345), "mark_col", this);
 
+	// Beyond the first panel, in the free row at the page's foot.
+	week_start_mf = menu(page, BRect(10, 355, 120, 375), "week_start", "week_start",
+		setupweekmenu(), 60);
+	week_no_cb = check(page, BRect(125, 355, 205, 375), "week_numbers", "week_numbers", this);
+	event_col = text(page, BRect(210, 355, 300, 375), "event_col", "event_color", this);
+	event_col_sl = colors(page, BRect(300, 355, 390, 375), "event_col", this);
+
 	fColorRows = {
 		{bg_col, bg_col_sl, &object::bg_color, "%08x"},
 		{year_col, year_col_sl, &object::year_color, "%06x"},
@@ -249,6 +256,7 @@ void configview::_BuildItemPage()
 		{sat_col, sat_col_sl, &object::sat_color, "%06x"},
 		{holy_col, holy_col_sl, &object::hol_color, "%06x"},
 		{mark_col, mark_col_sl, &object::today_color, "%06x"},
+		{event_col, event_col_sl, &object::event_color, "%06x"},
 	};
 	fSizeRows = {
 		{year_size, year_size_sl, &object::year_size},

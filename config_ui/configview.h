@@ -9,6 +9,7 @@
 #include "model/object.h"
 
 class BButton;
+class BMenuItem;
 class BCheckBox;
 class BMenuField;
 class BPopUpMenu;
@@ -33,6 +34,7 @@ public:
 	void redraw(int which);
 	BPopUpMenu* setupfontmenu(int which);
 	BPopUpMenu* setupformatmenu();
+	BPopUpMenu* setupweekmenu();
 
 	int32 edit_no;
 
@@ -107,6 +109,11 @@ public:
 	rgbslider* sun_col_sl;
 	rgbslider* sat_col_sl;
 	rgbslider* holy_col_sl;
+	// Beyond the first panel: the week's first day, week numbers, the events' colour.
+	BMenuField* week_start_mf;
+	BCheckBox* week_no_cb;
+	BTextControl* event_col;
+	rgbslider* event_col_sl;
 
 private:
 	// One colour of the edited object: its text field, its slider and its field.
@@ -146,6 +153,7 @@ private:
 	std::vector<color_row> fColorRows;
 	std::vector<size_row> fSizeRows;
 	std::vector<item_group> fItemGroups;
+	BMenuItem* fWeekItems[7];
 	bool fBaseShown;
 	bool fItemShown;
 };

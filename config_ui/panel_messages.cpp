@@ -148,7 +148,7 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		|| source == bg_bubble || source == day || source == month || source == year
 		|| source == digit_y || source == chinese_y || source == gengo || source == digit_m
 		|| source == chinese_m || source == old || source == english || source == mark_color
-		|| source == mark_reverse || source == mark_circle;
+		|| source == mark_reverse || source == mark_circle || source == week_no_cb;
 	for (const color_row& row : fColorRows)
 		objectControl |= source == row.text;
 	for (const size_row& row : fSizeRows)
@@ -177,6 +177,8 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 			: source == old ? 2 : 3;
 	} else if (source == mark_color || source == mark_reverse || source == mark_circle) {
 		item->today_mark = source == mark_color ? 0 : source == mark_reverse ? 1 : 2;
+	} else if (source == week_no_cb) {
+		item->week_numbers = week_no_cb->Value() != 0;
 	}
 	for (const color_row& row : fColorRows) {
 		if (source != row.text)
@@ -288,8 +290,16 @@ void configview::_MenuSelected(BMessage* message)
 	message->FindInt8("font_menu", &fontMenu);
 	message->FindInt16("font_no", &fontNumber);
 	message->FindInt16("format_no", &formatNumber);
+	int8 weekStart = -1;
+	message->FindInt8("week_start", &weekStart);
 
-	if (fontMenu >= 0) {
+	if (weekStart >= 0 && weekStart < 7) {
+		object* item = _Edited();
+		if (item == nullptr)
+			return;
+		item->week_start = weekStart;
+		_SendToPreview(kMsgRedraw);
+	} else if (fontMenu >= 0) {
 		object* item = _Edited();
 		if (item == nullptr)
 			return;

@@ -17,6 +17,7 @@
 #include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/holidays.h"
+#include "model/labels.h"
 
 namespace {
 
@@ -25,13 +26,15 @@ namespace {
 // per-day colours, a year no caption styles.
 uint8 mask_for(uint8 type, char letter)
 {
+	// E holds the groups beyond the first panel: the week's first day (0x01), the events'
+	// colour (0x02) and week numbers (0x04); a single date has no weeks.
 	static const struct {
 		uint8 type;
-		uint8 a, b, c, d;
+		uint8 a, b, c, d, e;
 	} kMasks[] = {
-		{kTypeDay, 0xff, 0x00, 0x00, 0x07},
-		{kTypeMonth, 0xff, 0x0f, 0x0f, 0xff},
-		{kTypeYear, 0xff, 0x07, 0x07, 0xff},
+		{kTypeDay, 0xff, 0x00, 0x00, 0x07, 0x02},
+		{kTypeMonth, 0xff, 0x0f, 0x0f, 0xff, 0x07},
+		{kTypeYear, 0xff, 0x07, 0x07, 0xff, 0x07},
 	};
 	// Another kind is offered everything, as a month is.
 	auto masks = kMasks[1];
@@ -40,7 +43,7 @@ uint8 mask_for(uint8 type, char letter)
 			masks = row;
 	}
 	return letter == 'A' ? masks.a : letter == 'B' ? masks.b : letter == 'C' ? masks.c
-		: masks.d;
+		: letter == 'D' ? masks.d : masks.e;
 }
 
 void mark_font(int32 number, int menu)
@@ -139,6 +142,17 @@ const std::vector<configview::item_group>& configview::_ItemGroups()
 			[this](const object* o) {
 				set_color(mark_col, mark_col_sl, "%06x", o->today_color);
 			}},
+		{'E', 0x01, {week_start_mf},
+			[this](const object* o) {
+				if (o->week_start >= 0 && o->week_start < 7)
+					fWeekItems[o->week_start]->SetMarked(true);
+			}},
+		{'E', 0x02, {event_col},
+			[this](const object* o) {
+				set_color(event_col, event_col_sl, "%06x", o->event_color);
+			}},
+		{'E', 0x04, {week_no_cb},
+			[this](const object* o) { week_no_cb->SetValue(o->week_numbers ? 1 : 0); }},
 	};
 	return fItemGroups;
 }
@@ -227,6 +241,20 @@ BPopUpMenu* configview::setupformatmenu()
 		item->SetTarget(this, nullptr);
 		menu->AddItem(item);
 		format->menu_item = item;
+	}
+	menu->SetRadioMode(true);
+	return menu;
+}
+
+BPopUpMenu* configview::setupweekmenu()
+{
+	BPopUpMenu* menu = new BPopUpMenu("", true, true, B_ITEMS_IN_COLUMN);
+	for (int i = 0; i < 7; i++) {
+		BMessage* message = new BMessage(kMsgMenuSelected);
+		message->AddInt8("week_start", i);
+		fWeekItems[i] = new BMenuItem(weekday_abbr[i], message, 0, 0);
+		fWeekItems[i]->SetTarget(this, nullptr);
+		menu->AddItem(fWeekItems[i]);
 	}
 	menu->SetRadioMode(true);
 	return menu;

@@ -697,6 +697,31 @@ TEST_F(panel_messages, ChoosingFromTheRealMenus)
 	EXPECT_EQ(shown_menu_label(panel->output_format), ((format_item*)xlt.ItemAt(other))->mime);
 }
 
+// The controls beyond the first panel: the week's first day, week numbers and the events'
+// colour each change the calendar and redraw; a single date offers only the colour.
+TEST_F(panel_messages, WeekAndEventControlsChangeTheCalendar)
+{
+	add_object(kTypeMonth);
+	request_edit(0);
+	choose_menu_item(panel->week_start_mf->Menu()->ItemAt(1));
+	click_control(panel->week_no_cb);
+	type_text(panel->event_col, "00ff00");
+	settle();
+	EXPECT_EQ(item(0)->week_start, 1);
+	EXPECT_TRUE(item(0)->week_numbers);
+	EXPECT_EQ(item(0)->event_color, 0x00ff00u);
+	EXPECT_EQ(panel->event_col_sl->Value(), 0x00ff00);
+	EXPECT_EQ(sent(), (vector<uint32>{kMsgRedraw, kMsgRedraw, kMsgRedraw}));
+	EXPECT_EQ(shown_menu_label(panel->week_start_mf), "mon");
+
+	add_object(kTypeDay);
+	request_edit(1);
+	settle();
+	EXPECT_FALSE(panel->week_start_mf->IsEnabled());
+	EXPECT_FALSE(panel->week_no_cb->IsEnabled());
+	EXPECT_TRUE(panel->event_col->IsEnabled());
+}
+
 // --- File panels ----------------------------------------------------------------------------
 
 // Writes a small PNG of one colour.
