@@ -13,6 +13,7 @@
 
 #include "model/catalogue_items.h"
 #include "model/design_keys.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/safe_file.h"
@@ -140,6 +141,13 @@ void read_value(tevraview* view, const design_key& key, const char* value, size_
 		case kKeyFont:
 			read_font(value, *(font_name*)place, (int32*)((char*)item + key.number));
 			break;
+		case kKeySources: {
+			// As with the image, a source cut for length is none.
+			std::string source = text_value(value);
+			if (!source.empty() && source.size() < room)
+				((std::vector<std::string>*)place)->push_back(source);
+			break;
+		}
 	}
 }
 
@@ -190,6 +198,10 @@ void write_value(std::string* out, const design_key& key, object* item)
 			append(&text, "%s,%s", name[0], name[1]);
 			break;
 		}
+		case kKeySources:
+			for (const std::string& source : *(const std::vector<std::string>*)place)
+				*out += std::string(key.name) + '\t' + source + '\n';
+			return;
 	}
 	if (key.quiet != nullptr && text == key.quiet)
 		return;

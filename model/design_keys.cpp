@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/object.h"
@@ -26,6 +27,7 @@ const design_key kDesignKeys[] = {
 	GLOBAL("wp_textback", kKeyFlag, textback),
 	GLOBAL("screen_color", kKeyColor, scrn_color),
 	QUIET_GLOBAL("holiday_rules", kKeyChoice, holiday_rules, "0", 1),
+	GLOBAL("events", kKeySources, event_sources),
 
 	MEMBER("type", kKeyUint8, type),
 	MEMBER("when", kKeyInt32, when),

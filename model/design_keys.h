@@ -21,6 +21,7 @@ enum key_kind {
 	kKeyFont,	// "family,style", with the font's catalogue number beside it
 	kKeyBounds,	// a calendar's rectangle: reading it ends the calendar's block
 	kKeyChoice,	// "%d" from 0 to `limit`; any other value leaves the setting as it was
+	kKeySources,	// a list of paths or addresses: each line adds one, one line each, none when empty
 };
 
 // One line of a design file. A global setting lives at `global`; a calendar's setting at

@@ -5,6 +5,7 @@
 #include <Bitmap.h>
 
 #include "model/catalogue_items.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/object.h"
@@ -45,6 +46,7 @@ void tevraview::clr_obj()
 	textback = true;
 	scrn_color = 0x336699;
 	holiday_rules = 0;
+	event_sources.clear();
 
 	outfmt = 0;
 	for (int32 i = 0; i < trc; i++) {

@@ -26,6 +26,7 @@
 
 #include "model/catalogue_items.h"
 #include "model/design_keys.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/object.h"
@@ -268,6 +269,13 @@ const LoadRow load_rows[] = {
 		"holiday_rules\t1\nholiday_rules\t2\nholiday_rules\tlaw\nholiday_rules\t-1\n"
 		"holiday_rules\t1x\n",
 		[] { EXPECT_EQ(holiday_rules, 1); }},
+	// Each line adds a source; an empty one adds none.
+	{"Events_EachLineAddsOne",
+		"events\t/home/me/days.ics\r\nevents\t\nevents\twebcal://cal.example/a.ics\n",
+		[] {
+			EXPECT_EQ(event_sources,
+				(std::vector<std::string>{"/home/me/days.ics", "webcal://cal.example/a.ics"}));
+		}},
 	{"WeekStart_OnlyADayOfTheWeekTaken",
 		"week_start\t1\nweek_start\t7\nweek_start\t-1\nweek_numbers\ty\nbounds\t1,2,3,4\n",
 		[] {
@@ -847,6 +855,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 	ASSERT_TRUE(write_png(image, 3, 2));
 	int32 font = other_font();
 	int32 format = other_format();
+	const std::vector<std::string> sources = {"/home/me/days.ics", "webcal://cal.example/a.ics"};
 	obl.AddItem(new object(nullptr));
 	std::vector<std::vector<char>> given;
 	auto place = [](const design_key& key) { return (char*)key_value(key, item(0)); };
@@ -856,6 +865,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 			case kKeyRect: case kKeyBounds: return sizeof(BRect);
 			case kKeyImage: return sizeof(baseimgpath);
 			case kKeyFont: return sizeof(font_name);
+			case kKeySources: return 0;
 			default: return 4;
 		}
 	};
@@ -878,6 +888,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 				set_font_name(*(font_name*)p, f->family, f->style);
 				break;
 			}
+			case kKeySources: *(std::vector<std::string>*)p = sources; break;
 		}
 		given.emplace_back(p, p + size(key));
 	}
@@ -890,6 +901,9 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 		EXPECT_EQ(std::vector<char>(place(key), place(key) + size(key)), given[k]) << key.name;
 		if (key.kind == kKeyFont) {
 			EXPECT_EQ(*(int32*)((char*)item(0) + key.number), font) << key.name;
+		}
+		if (key.kind == kKeySources) {
+			EXPECT_EQ(*(std::vector<std::string>*)place(key), sources) << key.name;
 		}
 	}
 }
