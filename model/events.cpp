@@ -21,6 +21,8 @@ namespace {
 
 // A time in one zone falls at most this many days from the same time's local date.
 const int kZoneMargin = 2;
+// The longest yearly event, in days, whose dates are told from its text.
+const int kYearlyReach = 7;
 // Steps one rule may take over one preparation: a bad rule (every second) cannot hold us.
 const int kStepLimit = 50000;
 // Prepared dates are widened to cover the next request up to this span, so calendars of
@@ -34,6 +36,9 @@ struct block {
 	size_t end;
 	int first;
 	int last;
+	// For an event that comes back every year on its first date: that date's month * 32 +
+	// day, else -1. Most of a calendar's birthdays then need no parsing.
+	int yearly;
 };
 
 struct calendar_text {
@@ -237,15 +242,28 @@ void split_line(const std::string& line, std::string* name, std::string* value)
 // The day of a value that starts with YYYYMMDD; false for any other value.
 bool value_day(const char* value, int* day)
 {
-	int y, m, d;
+	int digits[8];
 	for (int i = 0; i < 8; i++) {
 		if (value[i] < '0' || value[i] > '9')
 			return false;
+		digits[i] = value[i] - '0';
 	}
-	if (sscanf(value, "%4d%2d%2d", &y, &m, &d) != 3 || m < 1 || m > 12 || d < 1 || d > 31)
+	int y = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+	int m = digits[4] * 10 + digits[5];
+	int d = digits[6] * 10 + digits[7];
+	if (m < 1 || m > 12 || d < 1 || d > 31)
 		return false;
 	*day = day_number(y, m, d);
 	return true;
+}
+
+std::string upper(std::string text)
+{
+	for (char& c : text)
+		c = (char)toupper((unsigned char)c);
+	while (!text.empty() && (unsigned char)text.back() <= ' ')
+		text.pop_back();
+	return text;
 }
 
 // What an event's lines say about the days it can touch, read without parsing it.
@@ -254,6 +272,8 @@ struct event_shape {
 	int end = INT_MIN;	// DTEND's day
 	int until = INT_MIN;	// the last day of its rules: INT_MIN without one, INT_MAX open
 	bool always = false;	// shapes left to the parser
+	bool yearly = false;	// every rule comes back yearly on the first date
+	bool other = false;	// some rule does something else
 };
 
 void note(event_shape* shape, const std::string& name, const std::string& value)
@@ -269,6 +289,11 @@ void note(event_shape* shape, const std::string& name, const std::string& value)
 			shape->until = std::max(shape->until, day);
 		else
 			shape->until = INT_MAX;
+		std::string rule = upper(value);
+		bool yearly = rule.find("FREQ=YEARLY") != std::string::npos
+			&& rule.find("BY") == std::string::npos && rule.find("INTERVAL") == std::string::npos;
+		shape->yearly |= yearly;
+		shape->other |= !yearly;
 	} else if (name == "DURATION" || name == "RDATE" || name == "RECURRENCE-ID")
 		shape->always = true;
 }
@@ -277,20 +302,47 @@ void close_shape(const event_shape& shape, block* event)
 {
 	event->first = INT_MIN;
 	event->last = INT_MAX;
+	event->yearly = -1;
 	if (shape.always || shape.start == INT_MIN)
 		return;
 	event->first = shape.start - kZoneMargin;
+	if (shape.yearly && !shape.other
+		&& (shape.end == INT_MIN || shape.end - shape.start <= kYearlyReach)) {
+		int y, m, d;
+		civil(shape.start, &y, &m, &d);
+		event->yearly = m * 32 + d;
+	}
 	if (shape.until != INT_MAX)
 		event->last = std::max({shape.start, shape.end, shape.until}) + kZoneMargin;
 }
 
-std::string upper(std::string text)
+
+// Whether the line at `at` is one the index reads; the others are skipped unread.
+bool wanted(const std::string& text, size_t at)
 {
-	for (char& c : text)
-		c = (char)toupper((unsigned char)c);
-	while (!text.empty() && (unsigned char)text.back() <= ' ')
-		text.pop_back();
-	return text;
+	static const char* const kNames[] = {"BEGIN", "END", "DTSTART", "DTEND", "DURATION",
+		"RRULE", "RDATE", "RECURRENCE-ID"};
+	if (strchr("BEDRbedr", text[at]) == nullptr || text[at] == '\0')
+		return false;
+	for (const char* name : kNames) {
+		size_t length = strlen(name);
+		if (strncasecmp(text.c_str() + at, name, length) == 0
+			&& (text[at + length] == ':' || text[at + length] == ';'))
+			return true;
+	}
+	return false;
+}
+
+// Where the line after the one at `at` starts, past its folded continuations.
+size_t next_line(const std::string& text, size_t at)
+{
+	do {
+		at = text.find('\n', at);
+		if (at == std::string::npos)
+			return text.size();
+		at++;
+	} while (at < text.size() && (text[at] == ' ' || text[at] == '\t'));
+	return at;
 }
 
 // Finds the time zones and events of an iCalendar text, and what days each event can touch;
@@ -304,6 +356,10 @@ bool index_text(calendar_text* calendar)
 	bool whole = false;
 	for (size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0, next; at < text.size();
 		at = next) {
+		if (!wanted(text, at)) {
+			next = next_line(text, at);
+			continue;
+		}
 		std::string name, value;
 		split_line(content_line(text, at, &next), &name, &value);
 		if (name == "BEGIN") {
@@ -320,7 +376,7 @@ bool index_text(calendar_text* calendar)
 				return false;
 			open.pop_back();
 			if (open.size() == 1) {
-				block component = {begin, next, INT_MIN, INT_MAX};
+				block component = {begin, next, INT_MIN, INT_MAX, -1};
 				if (upper(value) == "VEVENT") {
 					close_shape(shape, &component);
 					calendar->events.push_back(component);
@@ -604,6 +660,14 @@ void prepare_days(int first, int last)
 	g_days.assign(last - first + 1, std::vector<entry>());
 	// The parser would stop the program at an error of the text otherwise.
 	icalerror_set_errors_are_fatal(0);
+	// The month-days the prepared days reach, for events that come back yearly.
+	std::vector<bool> yearly(13 * 32, false);
+	for (int day = first - kZoneMargin - kYearlyReach; day <= last + kZoneMargin
+		&& day - first < 400; day++) {
+		int y, m, d;
+		civil(day, &y, &m, &d);
+		yearly[m * 32 + d] = true;
+	}
 	size_t order = 0;
 	for (const calendar_text& text : g_calendars) {
 		// Only the events that can touch the days are handed to the parser, with every
@@ -613,7 +677,8 @@ void prepare_days(int first, int last)
 			picked.append(text.text, zone.begin, zone.end - zone.begin);
 		size_t size = picked.size();
 		for (const block& event : text.events) {
-			if (event.last >= first && event.first <= last)
+			if (event.last >= first && event.first <= last
+				&& (event.yearly < 0 || last - first >= 400 || yearly[event.yearly]))
 				picked.append(text.text, event.begin, event.end - event.begin);
 		}
 		if (picked.size() == size)
