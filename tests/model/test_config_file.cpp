@@ -857,16 +857,18 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 	int32 format = other_format();
 	const std::vector<std::string> sources = {"/home/me/days.ics", "webcal://cal.example/a.ics"};
 	obl.AddItem(new object(nullptr));
-	std::vector<std::vector<char>> given;
+	std::vector<std::string> given;
 	auto place = [](const design_key& key) { return (char*)key_value(key, item(0)); };
-	auto size = [](const design_key& key) -> size_t {
+	// What a value holds: its bytes, and for names only the text before their end.
+	auto held = [&place](const design_key& key) {
+		const char* p = place(key);
 		switch (key.kind) {
-			case kKeyInt8: case kKeyUint8: case kKeyFlag: return 1;
-			case kKeyRect: case kKeyBounds: return sizeof(BRect);
-			case kKeyImage: return sizeof(baseimgpath);
-			case kKeyFont: return sizeof(font_name);
-			case kKeySources: return 0;
-			default: return 4;
+			case kKeyInt8: case kKeyUint8: case kKeyFlag: return std::string(p, 1);
+			case kKeyRect: case kKeyBounds: return std::string(p, sizeof(BRect));
+			case kKeyImage: return std::string(p);
+			case kKeyFont: return std::string(p) + '\0' + (p + kFontNameLength);
+			case kKeySources: return std::string();
+			default: return std::string(p, 4);
 		}
 	};
 	for (size_t k = 0; k < kDesignKeyCount; k++) {
@@ -890,7 +892,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 			}
 			case kKeySources: *(std::vector<std::string>*)p = sources; break;
 		}
-		given.emplace_back(p, p + size(key));
+		given.push_back(held(key));
 	}
 	save_and_reload();
 	ASSERT_EQ(obl.CountItems(), 1);
@@ -898,7 +900,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 		const design_key& key = kDesignKeys[k];
 		if ((key.kind == kKeyFormat && format < 0) || (key.kind == kKeyFont && font < 0))
 			continue;
-		EXPECT_EQ(std::vector<char>(place(key), place(key) + size(key)), given[k]) << key.name;
+		EXPECT_EQ(held(key), given[k]) << key.name;
 		if (key.kind == kKeyFont) {
 			EXPECT_EQ(*(int32*)((char*)item(0) + key.number), font) << key.name;
 		}
