@@ -11,6 +11,7 @@
 #include "config_ui/configview.h"
 #include "config_ui/configwindow.h"
 #include "model/catalogue_items.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
@@ -68,6 +69,7 @@ void tevra::create(const char* configPath, const char* outputPath)
 	entry_ref configRef;
 	get_ref_for_path(configPath, &configRef);
 	view->load_config(&configRef);
+	load_events();
 	view->create_wallpaper();
 
 	BEntry output(outputPath, false);

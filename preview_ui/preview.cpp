@@ -10,6 +10,7 @@
 
 #include "config_ui/find_view.h"
 #include "config_ui/messages.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
@@ -223,6 +224,7 @@ void preview::MessageReceived(BMessage* message)
 
 		case kMsgClear:
 			calview->clr_obj();
+			load_events();
 			request_edit(-1);
 			break;
 
@@ -242,6 +244,8 @@ void preview::MessageReceived(BMessage* message)
 				break;
 			close_file_panel();
 			calview->load_config(&ref);
+			// Read (and fetched) once per design, never while a slider moves.
+			load_events();
 			request_edit(-1);
 			break;
 		}

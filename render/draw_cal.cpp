@@ -1,9 +1,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <Font.h>
 
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/labels.h"
@@ -88,6 +90,45 @@ uint32 day_color(const object* item, int weekday, int code)
 	return item->day_color;
 }
 
+int last_day(int year, int month)
+{
+	int y = year, m = month + 1, d = 0;
+	adj(&y, &m, &d);
+	return d;
+}
+
+// A day with events gets a bar of the events' colour under its number, which keeps its
+// own colour, so holidays and weekends still read.
+void mark_events(BView* view, const object* item, int year, int month, int day,
+	BPoint number, float width, const caption_font& font)
+{
+	if (!has_event(year, month, day))
+		return;
+	float thick = font.h / 12 > 1 ? font.h / 12 : 1;
+	float top = number.y + font.height.descent / 3;
+	view->SetHighColor(red(item->event_color), green(item->event_color),
+		blue(item->event_color), 255);
+	view->FillRect(BRect(number.x, top, number.x + width - 1, top + thick - 1));
+}
+
+// As much of a text as fits in width, cut at a character with "…" after it.
+std::string fitted(BView* view, const std::string& text, float width)
+{
+	if (view->StringWidth(text.c_str()) <= width)
+		return text;
+	std::string cut = text;
+	while (!cut.empty()) {
+		// The last character: its continuation bytes, then its first.
+		while (!cut.empty() && ((uchar)cut.back() & 0xc0) == 0x80)
+			cut.pop_back();
+		if (!cut.empty())
+			cut.pop_back();
+		if (view->StringWidth((cut + "…").c_str()) <= width)
+			return cut + "…";
+	}
+	return "";
+}
+
 // The grid column of a month's first day, for the weekday its weeks start on.
 int first_column(const object* item, int year, int month)
 {
@@ -127,6 +168,34 @@ void draw_week_numbers(BView* view, const object* item, int year, int month, int
 	view->SetDrawingMode(B_OP_COPY);
 }
 
+// A single date with events: the date, then its holiday's name, then the events' summaries
+// in a smaller size, one a line, as many as the rectangle holds.
+void draw_day_with_events(BView* view, const object* item, const std::string& caption,
+	int code, const std::vector<std::string>& events, const caption_font& font)
+{
+	float L = item->bounds.left, T = item->bounds.top;
+	float W = item->bounds.Width(), H = item->bounds.Height();
+	float y = T + font.h;
+	view->DrawString(caption.c_str(),
+		BPoint(L + W / 2 - text_width(view, caption.c_str()) / 2, y - font.height.descent));
+	if (code % 100 != 0) {
+		y += font.h;
+		const char* name = holiday_name(code % 100);
+		view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
+			y - font.height.descent));
+	}
+	caption_font small = set_font(view, item->day_font, font.h * 0.6f);
+	set_color(view, item->day_color);
+	for (const std::string& summary : events) {
+		if (y + small.h > T + H)
+			break;
+		y += small.h;
+		std::string shown = fitted(view, summary, W - W / 10);
+		view->DrawString(shown.c_str(), BPoint(L + W / 2 - text_width(view, shown.c_str()) / 2,
+			y - small.height.descent));
+	}
+}
+
 // Returns false when the date is outside the supported years: drawing stops there.
 bool draw_day(BView* view, const object* item, int year, int month, int day)
 {
@@ -148,6 +217,12 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 		return false;
 	std::string caption = date_caption(year, month, day, weekday);
 	float x = L + W / 2 - text_width(view, caption.c_str()) / 2;
+	prepare_events(year, month, day, year, month, day);
+	std::vector<std::string> events = event_summaries(year, month, day);
+	if (!events.empty()) {
+		draw_day_with_events(view, item, caption, code, events, font);
+		return true;
+	}
 	if (code % 100 == 0) {
 		view->DrawString(caption.c_str(),
 			BPoint(x, T + H / 2 + font.h / 2 - font.height.descent));
@@ -198,6 +273,7 @@ void draw_month(BView* view, const object* item, int year, int month)
 	float size = item->day_size != 0 ? item->day_size : H / 10;
 	caption_font font = set_font(view, item->day_font, size);
 	int first = first_column(item, year, month);
+	prepare_events(year, month, 1, year, month, last_day(year, month));
 	// Week numbers take a narrow column on the left; the grid keeps its shape beside it.
 	float GL = L, GW = W;
 	if (item->week_numbers) {
@@ -248,8 +324,10 @@ void draw_month(BView* view, const object* item, int year, int month)
 		set_color(view, c);
 		char text[16];
 		snprintf(text, sizeof(text), "%d", day);
-		view->DrawString(text, BPoint(GL + (column + 1) * GW / 8 - text_width(view, text) / 2,
-			T + (row + 2) * H / 8 + font.h / 2 - font.height.descent));
+		BPoint at(GL + (column + 1) * GW / 8 - text_width(view, text) / 2,
+			T + (row + 2) * H / 8 + font.h / 2 - font.height.descent);
+		view->DrawString(text, at);
+		mark_events(view, item, year, month, day, at, text_width(view, text), font);
 	}
 }
 
@@ -293,6 +371,7 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 		int x0 = truncate_int(((m - 1) % 6) * W / 6);
 		int y0 = truncate_int(((m - 1) / 6) * H / 2);
 		int first = first_column(item, year, m);
+		prepare_events(year, m, 1, year, m, last_day(year, m));
 		// Where a column starts, counted in columns: with week numbers the month's grid is
 		// narrowed beside them.
 		auto x_of = [&](float column) {
@@ -332,9 +411,10 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			}
 			set_color(view, c);
 			snprintf(text, sizeof(text), "%d", d);
-			view->DrawString(text,
-				BPoint(x_of(column + 1) - text_width(view, text) / 2,
-					T + y0 + H / 16 * (row + 2.5f) + font.h / 2 - font.height.descent));
+			BPoint at(x_of(column + 1) - text_width(view, text) / 2,
+				T + y0 + H / 16 * (row + 2.5f) + font.h / 2 - font.height.descent);
+			view->DrawString(text, at);
+			mark_events(view, item, year, m, d, at, text_width(view, text), font);
 		}
 	}
 }

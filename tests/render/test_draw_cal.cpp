@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "model/events.h"
 #include "model/holidays.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -533,3 +535,37 @@ INSTANTIATE_TEST_SUITE_P(render, month_shift, testing::Values(
 	shift_case{"PlusTwelve_SameMonthNextYear", 2026, 5, 10, 12, 2027, 5},
 	shift_case{"JanMinusThirteen_DecemberTwoYearsBack", 2026, 1, 10, -13, 2024, 12}),
 	case_name<shift_case>);
+
+// --- Events: a bar of the events' colour under the number of a day that has one, and the
+// summaries listed under a single date.
+
+TEST_F(render_test, EventsMarkTheirDaysAndListUnderASingleDate)
+{
+	temp_dir dir;
+	dir.write("days.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\n"
+		"BEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20260114\r\nSUMMARY:Dentist\r\n"
+		"END:VEVENT\r\nEND:VCALENDAR\r\n");
+	event_sources = {dir.file("days.ics")};
+	load_events();
+	const uint32 kEvent = 0x00ff00ff;
+	object* month = add_object(kTypeMonth, kMonthBounds);
+	month->event_color = kEvent;
+	BRect day(600, 705, 1000, 760);
+	object* single = add_object(kTypeDay, day);
+	single->when = -6;
+	view->create_wallpaper();
+
+	BRect marked = cell_of(month, 2026, 1, 14), plain = cell_of(month, 2026, 1, 15);
+	EXPECT_GT(count(marked, kEvent), 3);
+	EXPECT_GT(count(marked, kDay), 10);
+	EXPECT_EQ(count(plain, kEvent), 0);
+	int withSummary = count_not_base(day);
+
+	event_sources.clear();
+	load_events();
+	view->create_wallpaper();
+	EXPECT_EQ(count(marked, kEvent), 0);
+	// The summary is a line of its own beside the date.
+	EXPECT_GT(withSummary, count_not_base(day) + 20);
+}
+
