@@ -4,7 +4,7 @@
 
 #include "looper_pump.h"
 
-void LooperPump::schedule()
+void BLooper::Pump::schedule()
 {
 	BLooper* looper = fLooper;
 	QMetaObject::invokeMethod(this, [looper]() { looper->_DispatchNext(); },
@@ -12,7 +12,7 @@ void LooperPump::schedule()
 }
 
 BLooper::BLooper(const char* name)
-	: BHandler(name), fCurrentMessage(nullptr), fPump(new LooperPump(this))
+	: BHandler(name), fCurrentMessage(nullptr), fPump(new Pump(this))
 {
 	AddHandler(this);
 }

@@ -9,7 +9,6 @@
 #include <Messenger.h>
 
 class BWindow;
-class FilePanelDialog;
 
 enum file_panel_mode {
 	B_OPEN_PANEL,
@@ -37,16 +36,19 @@ public:
 	void SetTarget(BMessenger target) { fTarget = target; }
 	void SetMessage(BMessage* message);
 
-	// The layer's own: what the dialog reports.
+private:
+	// The Qt dialog the panel shows.
+	class Dialog;
+
+	// What the dialog reports.
 	void _Chosen(const std::vector<std::string>& paths);
 	void _Cancelled();
 
-private:
 	file_panel_mode fMode;
 	BMessenger fTarget;
 	BMessage fMessage;
 	bool fHideWhenDone;
-	FilePanelDialog* fDialog;
+	Dialog* fDialog;
 	BWindow* fWindow;
 };
 

@@ -11,11 +11,6 @@
 class BBitmap;
 class BMessage;
 class BWindow;
-class QImage;
-class QPainter;
-class QPainterPath;
-class QRect;
-class QWidget;
 
 // Where the pointer went, for MouseMoved.
 enum {
@@ -115,36 +110,22 @@ public:
 	BView* FindView(const char* name) const;
 	bool RemoveSelf();
 
-	// The layer's own: attach the view to a bitmap's pixels, or leave it.
-	void _AttachToBitmap(BBitmap* bitmap);
-	void _DetachFromBitmap();
-	// The layer's own: the Qt widget that shows the view in a window. Plain views get a
-	// canvas widget; controls make their own Qt control.
-	virtual QWidget* _CreateWidget(QWidget* parent);
-	// Called once the widget exists, before AttachedToWindow: a control brings its Qt
-	// control in line with its state here.
-	virtual void _WidgetCreated();
-	// The view's font changed: a view with its own Qt control passes it on, in pixels.
-	virtual void _FontChanged();
-	QWidget* _Widget() const { return fWidget; }
-	void _AttachToWindow(BWindow* window, QWidget* parentWidget);
-	void _DetachFromWindow();
-	void _ParentResized(float dw, float dh);
-	// Runs the Draw hook for an area, clipped to it, as the window system would.
-	void _Redraw(BRect area);
-	void _CanvasResized();
-	void _Paint(QPainter* painter, const QRect& area);
-	void _MouseEvent(int kind, BPoint where, uint32 buttons);
-	void _SetMouseState(BPoint where, uint32 buttons);
-	void _FlushInvalid();
+	// The layer's own way in, for its other classes and its tests.
+	class Private;
 
 private:
-	QPainter* _BeginDrawing();
-	void _FillPath(const QPainterPath& path);
+	friend class Private;
+	// What the view holds of Qt: its widget, painter and canvas.
+	struct Data;
+
 	void _EndDrawing();
 	void _Drawn();
-	QImage* _Target() const;
-	QRect _DeviceClip(QPainter* painter) const;
+	void _FontChanged();
+	void _DetachFromWindow();
+	void _ParentResized(float dw, float dh);
+	void _Redraw(BRect area);
+	void _CanvasResized();
+	void _FlushInvalid();
 
 	BRect fFrame;
 	uint32 fResizingMode;
@@ -159,9 +140,7 @@ private:
 	BWindow* fWindow;
 	BList fChildren;
 	BBitmap* fBitmap;
-	QPainter* fPainter;
-	QWidget* fWidget;
-	QImage* fCanvas;
+	Data* fData;
 	BPoint fOrigin;
 	BRect fClip;
 	bool fClipping;
