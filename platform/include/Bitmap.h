@@ -25,7 +25,6 @@ public:
 
 	bool Lock() { fLocked++; return true; }
 	void Unlock() { if (fLocked > 0) fLocked--; }
-	bool IsLocked() const { return fLocked > 0; }
 
 	void AddChild(BView* view);
 	bool RemoveChild(BView* view);

@@ -30,7 +30,6 @@ public:
 
 	void Show();
 	void Hide();
-	bool IsShowing() const;
 	BWindow* Window() const { return fWindow; }
 	file_panel_mode PanelMode() const { return fMode; }
 	void SetTarget(BMessenger target) { fTarget = target; }

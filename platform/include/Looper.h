@@ -23,13 +23,9 @@ public:
 
 	void AddHandler(BHandler* handler);
 	bool RemoveHandler(BHandler* handler);
-	int32 CountHandlers() const { return fHandlers.CountItems(); }
-	BMessage* CurrentMessage() const { return fCurrentMessage; }
-	BHandler* PreferredHandler() const { return nullptr; }
 
 	bool Lock() { return true; }
 	void Unlock() {}
-	bool IsLocked() const { return true; }
 
 private:
 	// The Qt object that posts the looper's deliveries to the event loop.
@@ -45,7 +41,6 @@ private:
 
 	BList fHandlers;
 	std::deque<queued> fQueue;
-	BMessage* fCurrentMessage;
 	Pump* fPump;
 };
 

@@ -34,8 +34,6 @@ public:
 	void SetLabelFromMarked(bool on);
 	bool IsLabelFromMarked() const { return fLabelFromMarked; }
 	void SetTargetForItems(BHandler* target);
-	menu_layout Layout() const { return fLayout; }
-	BMenuItem* Superitem() const { return fSuperitem; }
 	void SetFont(const BFont* font, uint32 mask = B_FONT_ALL) override;
 
 	// The layer's own way in, for its other classes and its tests.
@@ -54,11 +52,9 @@ private:
 	void _LabelChanged();
 
 	BList fItems;
-	menu_layout fLayout;
 	bool fRadioMode;
 	bool fLabelFromMarked;
 	Data* fData;
-	BMenuItem* fSuperitem;
 	void (*fListener)(BMenu*, void*);
 	void* fListenerCookie;
 };

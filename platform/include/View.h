@@ -58,24 +58,19 @@ public:
 	void SetDrawingMode(drawing_mode mode) { fDrawingMode = mode; }
 	drawing_mode DrawingMode() const { return fDrawingMode; }
 	void SetPenSize(float size) { fPenSize = size; }
-	float PenSize() const { return fPenSize; }
 	virtual void SetFont(const BFont* font, uint32 mask = B_FONT_ALL);
 	void GetFont(BFont* font) const { *font = fFont; }
 	void SetFontSize(float size);
-	void GetFontHeight(font_height* height) const { fFont.GetHeight(height); }
 	float StringWidth(const char* string) const { return fFont.StringWidth(string); }
 
 	void FillRect(BRect rect, pattern p = B_SOLID_HIGH);
-	void StrokeRect(BRect rect, pattern p = B_SOLID_HIGH);
 	void FillRoundRect(BRect rect, float xRadius, float yRadius, pattern p = B_SOLID_HIGH);
 	void FillEllipse(BRect rect, pattern p = B_SOLID_HIGH);
 	void StrokeEllipse(BRect rect, pattern p = B_SOLID_HIGH);
-	void StrokeLine(BPoint start, BPoint end, pattern p = B_SOLID_HIGH);
 	void DrawString(const char* string, BPoint where);
 	void DrawBitmap(const BBitmap* bitmap, BRect destination);
 	void DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination);
 	void Sync();
-	void Flush() { Sync(); }
 	void Invalidate();
 	void Invalidate(BRect rect);
 
@@ -83,22 +78,16 @@ public:
 	BRect Frame() const { return fFrame; }
 	void MoveTo(float x, float y);
 	void MoveTo(BPoint where) { MoveTo(where.x, where.y); }
-	void MoveBy(float dx, float dy) { MoveTo(fFrame.left + dx, fFrame.top + dy); }
 	void ResizeTo(float width, float height);
-	void ResizeBy(float dw, float dh) { ResizeTo(fFrame.Width() + dw, fFrame.Height() + dh); }
 	void ScrollTo(float x, float y);
 	void ScrollTo(BPoint where) { ScrollTo(where.x, where.y); }
-	void ScrollBy(float dx, float dy) { ScrollTo(fOrigin.x + dx, fOrigin.y + dy); }
 	void GetMouse(BPoint* location, uint32* buttons, bool checkMessageQueue = true);
 	virtual void Hide();
 	virtual void Show();
 	bool IsHidden() const;
 	virtual void MakeFocus(bool focus = true);
-	bool IsFocus() const;
 	void SetFlags(uint32 flags) { fFlags = flags; }
 	void SetResizingMode(uint32 mode) { fResizingMode = mode; }
-	BPoint ConvertToParent(BPoint point) const;
-	BPoint ConvertFromParent(BPoint point) const;
 	BView* Parent() const { return fParent; }
 	BWindow* Window() const { return fWindow; }
 	uint32 ResizingMode() const { return fResizingMode; }
@@ -108,7 +97,6 @@ public:
 	int32 CountChildren() const { return fChildren.CountItems(); }
 	BView* ChildAt(int32 index) const { return (BView*)fChildren.ItemAt(index); }
 	BView* FindView(const char* name) const;
-	bool RemoveSelf();
 
 	// The layer's own way in, for its other classes and its tests.
 	class Private;

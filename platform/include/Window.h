@@ -70,9 +70,7 @@ public:
 	const char* Title() const;
 	window_type Type() const { return fType; }
 	uint32 Flags() const { return fFlags; }
-	uint32 Workspaces() const { return fWorkspaces; }
 
-	BView* CurrentFocus() const;
 
 	// The layer's own way in, for its other classes and its tests.
 	class Private;
@@ -91,7 +89,6 @@ private:
 	BView* fRoot;
 	window_type fType;
 	uint32 fFlags;
-	uint32 fWorkspaces;
 	BRect fMinMax;
 };
 

@@ -77,9 +77,9 @@ protected:
 
 }
 
-BMenu::BMenu(const char* name, menu_layout layout)
-	: BView(BRect(0, 0, 0, 0), name, B_FOLLOW_NONE, B_WILL_DRAW), fLayout(layout),
-	fRadioMode(false), fLabelFromMarked(false), fData(new Data{nullptr}), fSuperitem(nullptr),
+BMenu::BMenu(const char* name, menu_layout)
+	: BView(BRect(0, 0, 0, 0), name, B_FOLLOW_NONE, B_WILL_DRAW),
+	fRadioMode(false), fLabelFromMarked(false), fData(new Data{nullptr}),
 	fListener(nullptr), fListenerCookie(nullptr)
 {
 }

@@ -18,8 +18,6 @@ BMenuItem::BMenuItem(BMenu* submenu, BMessage* message)
 	fMarked(false), fEnabled(true), fMenu(nullptr), fSubmenu(submenu),
 	fData(new Data{nullptr})
 {
-	if (fSubmenu != nullptr)
-		fSubmenu->fSuperitem = this;
 }
 
 BMenuItem::~BMenuItem()

@@ -286,16 +286,6 @@ void BView::FillRect(BRect rect, pattern p)
 	_Drawn();
 }
 
-void BView::StrokeRect(BRect rect, pattern)
-{
-	QPainterPath outline;
-	outline.addRect(stroke_rect(rect));
-	QPainterPathStroker stroker;
-	stroker.setWidth(fPenSize);
-	stroker.setJoinStyle(Qt::MiterJoin);
-	Private::FillPath(this, stroker.createStroke(outline));
-}
-
 void BView::FillRoundRect(BRect rect, float xRadius, float yRadius, pattern)
 {
 	if (!rect.IsValid())
@@ -323,17 +313,6 @@ void BView::StrokeEllipse(BRect rect, pattern)
 	QPainterPathStroker stroker;
 	stroker.setWidth(fPenSize);
 	Private::FillPath(this, stroker.createStroke(outline));
-}
-
-void BView::StrokeLine(BPoint start, BPoint end, pattern)
-{
-	QPainterPath line;
-	line.moveTo(start.x + 0.5, start.y + 0.5);
-	line.lineTo(end.x + 0.5, end.y + 0.5);
-	QPainterPathStroker stroker;
-	stroker.setWidth(fPenSize);
-	stroker.setCapStyle(Qt::SquareCap);
-	Private::FillPath(this, stroker.createStroke(line));
 }
 
 void BView::DrawString(const char* string, BPoint where)
@@ -487,11 +466,6 @@ BView* BView::FindView(const char* name) const
 			return found;
 	}
 	return nullptr;
-}
-
-bool BView::RemoveSelf()
-{
-	return fParent != nullptr && fParent->RemoveChild(this);
 }
 
 void BView::Private::AttachToBitmap(BView* view, BBitmap* bitmap)
@@ -728,19 +702,4 @@ void BView::MakeFocus(bool focus)
 		fData->widget->setFocus(Qt::OtherFocusReason);
 	else
 		fData->widget->clearFocus();
-}
-
-bool BView::IsFocus() const
-{
-	return fData->widget != nullptr && fData->widget->hasFocus();
-}
-
-BPoint BView::ConvertToParent(BPoint point) const
-{
-	return BPoint(point.x - fOrigin.x + fFrame.left, point.y - fOrigin.y + fFrame.top);
-}
-
-BPoint BView::ConvertFromParent(BPoint point) const
-{
-	return BPoint(point.x - fFrame.left + fOrigin.x, point.y - fFrame.top + fOrigin.y);
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -164,9 +163,9 @@ void WindowWidget::changeEvent(QEvent* event)
 }
 
 BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-	uint32 workspace)
+	uint32)
 	: BLooper(title), fData(new Data{new WindowWidget(this)}), fAdopted(false), fRoot(nullptr),
-	fType(type), fFlags(flags), fWorkspaces(workspace), fMinMax(0, 0, 32768, 32768)
+	fType(type), fFlags(flags), fMinMax(0, 0, 32768, 32768)
 {
 	Qt::WindowFlags qtFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
 		| Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
@@ -185,7 +184,7 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 
 BWindow::BWindow(Data* adopted, const char* title)
 	: BLooper(title), fData(adopted), fAdopted(true), fRoot(nullptr),
-	fType(B_TITLED_WINDOW), fFlags(0), fWorkspaces(B_CURRENT_WORKSPACE),
+	fType(B_TITLED_WINDOW), fFlags(0),
 	fMinMax(0, 0, 32768, 32768)
 {
 }
@@ -353,14 +352,4 @@ void BWindow::SetTitle(const char* title)
 const char* BWindow::Title() const
 {
 	return Name();
-}
-
-BView* BWindow::CurrentFocus() const
-{
-	for (QWidget* widget = QApplication::focusWidget(); widget != nullptr;
-			widget = widget->parentWidget()) {
-		if (ViewWidget* view = dynamic_cast<ViewWidget*>(widget))
-			return view->View();
-	}
-	return nullptr;
 }

@@ -75,11 +75,6 @@ void BFilePanel::Hide()
 	fDialog->hide();
 }
 
-bool BFilePanel::IsShowing() const
-{
-	return fDialog->isVisible();
-}
-
 void BFilePanel::SetMessage(BMessage* message)
 {
 	if (message != nullptr)
