@@ -17,6 +17,7 @@
 
 #include "fuzz/fuzz_app.h"
 #include "model/globals.h"
+#include "platform/interface/BitmapPrivate.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
 	// A picture kept encoded is first drawn small, from its reduced decode.
 	QSize small(std::max<int64>(1, width / 16), std::max<int64>(1, height / 16));
-	if (const QImage* scaled = bitmap->_Scaled(small)) {
+	if (const QImage* scaled = BBitmap::Private::Scaled(bitmap, small)) {
 		if (scaled->size() != small)
 			fuzz_fail("a scaled picture has another size");
 		sum_rows(scaled->constBits(), scaled->bytesPerLine(), (int64)small.width() * 4,

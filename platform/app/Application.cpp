@@ -62,16 +62,20 @@ QTemporaryFile* choose_platform()
 
 }
 
+struct BApplication::Data {
+	QApplication* application;
+};
+
 BApplication::BApplication(const char* signature)
-	: BLooper(signature), fSignature(signature != nullptr ? signature : ""), fQtApp(nullptr),
-	fRunning(false)
+	: BLooper(signature), fSignature(signature != nullptr ? signature : ""),
+	fData(new Data{nullptr}), fRunning(false)
 {
 	be_app = this;
 	if (QApplication::instance() == nullptr) {
 		if (getenv("TEVRA_QT_DEBUG") == nullptr)
 			qInstallMessageHandler(quiet_messages);
 		QTemporaryFile* screenConfig = choose_platform();
-		fQtApp = new QApplication(qt_argc, qt_argv);
+		fData->application = new QApplication(qt_argc, qt_argv);
 		// The choice names a file that goes now; programs started from here choose their own.
 		if (screenConfig != nullptr)
 			unsetenv("QT_QPA_PLATFORM");
@@ -93,7 +97,8 @@ BApplication::~BApplication()
 	be_app = nullptr;
 	// Fonts and Qt objects made for this application go with it; another may follow (tests).
 	free_font_catalogue();
-	delete fQtApp;
+	delete fData->application;
+	delete fData;
 }
 
 void BApplication::AboutRequested()

@@ -33,15 +33,6 @@ void BHandler::MessageReceived(BMessage*)
 {
 }
 
-bool BHandler::LockLooper()
-{
-	return fLooper != nullptr;
-}
-
-void BHandler::UnlockLooper()
-{
-}
-
 BHandler* BHandler::HandlerForToken(int32 token)
 {
 	auto found = handler_tokens().find(token);

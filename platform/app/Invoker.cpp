@@ -3,6 +3,8 @@
 #include <Handler.h>
 #include <Looper.h>
 
+#include "InvokerPrivate.h"
+
 BInvoker::BInvoker()
 	: fMessage(nullptr), fHandlerToken(-1), fLooperToken(-1)
 {
@@ -45,9 +47,10 @@ status_t BInvoker::SetTarget(BMessenger messenger)
 	return B_OK;
 }
 
-bool BInvoker::_HasTarget() const
+bool BInvoker::Private::HasTarget(const BInvoker* invoker)
 {
-	return fHandlerToken >= 0 || fLooperToken >= 0 || fMessenger.IsValid();
+	return invoker->fHandlerToken >= 0 || invoker->fLooperToken >= 0
+		|| invoker->fMessenger.IsValid();
 }
 
 BMessenger BInvoker::Messenger() const

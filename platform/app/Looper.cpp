@@ -4,7 +4,7 @@
 
 #include "looper_pump.h"
 
-void LooperPump::schedule()
+void BLooper::Pump::schedule()
 {
 	BLooper* looper = fLooper;
 	QMetaObject::invokeMethod(this, [looper]() { looper->_DispatchNext(); },
@@ -12,7 +12,7 @@ void LooperPump::schedule()
 }
 
 BLooper::BLooper(const char* name)
-	: BHandler(name), fCurrentMessage(nullptr), fPump(new LooperPump(this))
+	: BHandler(name), fPump(new Pump(this))
 {
 	AddHandler(this);
 }
@@ -73,15 +73,8 @@ void BLooper::_DispatchNext()
 	fQueue.pop_front();
 	BHandler* handler = BHandler::HandlerForToken(entry.target);
 	// A handler deleted or moved since the message was sent no longer receives it.
-	if (handler != nullptr && handler->Looper() == this) {
-		BMessage* previous = fCurrentMessage;
-		fCurrentMessage = entry.message;
-		int32 self = Token();
+	if (handler != nullptr && handler->Looper() == this)
 		DispatchMessage(entry.message, handler);
-		// The handler may have quit this looper.
-		if (BHandler::HandlerForToken(self) == this)
-			fCurrentMessage = previous;
-	}
 	delete entry.message;
 }
 

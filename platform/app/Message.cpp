@@ -430,22 +430,6 @@ int32 BMessage::CountNames(type_code type) const
 	return count;
 }
 
-bool BMessage::HasData(const char* name, type_code type, int32 index) const
-{
-	return FindData(name, type, index, nullptr, nullptr) == B_OK;
-}
-
-status_t BMessage::RemoveName(const char* name)
-{
-	for (size_t i = 0; i < fFields.size(); i++) {
-		if (name != nullptr && fFields[i].name == name) {
-			fFields.erase(fFields.begin() + i);
-			return B_OK;
-		}
-	}
-	return B_NAME_NOT_FOUND;
-}
-
 status_t BMessage::MakeEmpty()
 {
 	fFields.clear();

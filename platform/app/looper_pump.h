@@ -3,13 +3,13 @@
 
 #include <QObject>
 
-class BLooper;
+#include <Looper.h>
 
 // The Qt object on whose behalf a looper's queued deliveries are posted; deleting it with
 // its looper drops deliveries still pending.
-class LooperPump : public QObject {
+class BLooper::Pump : public QObject {
 public:
-	explicit LooperPump(BLooper* looper) : fLooper(looper) {}
+	explicit Pump(BLooper* looper) : fLooper(looper) {}
 	void schedule();
 
 private:

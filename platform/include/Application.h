@@ -5,7 +5,6 @@
 #include <Messenger.h>
 
 class BWindow;
-class QApplication;
 
 class BApplication : public BLooper {
 public:
@@ -23,8 +22,11 @@ public:
 	const char* Signature() const { return fSignature.c_str(); }
 
 private:
+	// What the application holds of Qt: its application object, when it made one.
+	struct Data;
+
 	std::string fSignature;
-	QApplication* fQtApp;
+	Data* fData;
 	bool fRunning;
 };
 

@@ -21,11 +21,14 @@ public:
 	status_t SetSize(off_t size) override;
 
 	status_t DetachBitmap(BBitmap** bitmap);
-	// The layer's translators read and fill the bitmap directly.
-	BBitmap* _Bitmap() const { return fBitmap; }
-	void _SetBitmap(BBitmap* bitmap);
+
+	// The layer's own way in, for its translators, which read and fill the bitmap directly.
+	class Private;
 
 private:
+	friend class Private;
+
+	void _SetBitmap(BBitmap* bitmap);
 	void _MakeHeader();
 
 	BBitmap* fBitmap;

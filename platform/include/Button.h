@@ -9,9 +9,6 @@ public:
 		uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
 		uint32 flags = B_WILL_DRAW | B_NAVIGABLE | B_FULL_UPDATE_ON_RESIZE);
 	~BButton() override;
-
-	QWidget* _CreateWidget(QWidget* parent) override;
-	void _SyncWidget() override;
 };
 
 #endif

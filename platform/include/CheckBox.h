@@ -9,9 +9,6 @@ public:
 		uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
 		uint32 flags = B_WILL_DRAW | B_NAVIGABLE);
 	~BCheckBox() override;
-
-	QWidget* _CreateWidget(QWidget* parent) override;
-	void _SyncWidget() override;
 };
 
 #endif

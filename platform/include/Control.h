@@ -28,9 +28,8 @@ public:
 	bool IsEnabled() const { return fEnabled; }
 	status_t Invoke(BMessage* message = nullptr) override;
 
-	// The layer's own: bring the Qt widget in line with the control's state.
-	virtual void _SyncWidget();
-	void _WidgetCreated() override;
+	// The layer's own way in, for its other classes and its tests.
+	class Private;
 
 protected:
 	std::string fLabel;

@@ -15,10 +15,8 @@ public:
 
 	status_t SetTo(const char* path);
 	status_t SetTo(const entry_ref* ref);
-	status_t GetEntry(BEntry* entry) const;
 	// Creates (or, unless failIfExists, truncates) a file given relative to this folder.
 	status_t CreateFile(const char* path, BFile* file, bool failIfExists = false);
-	status_t CreateDirectory(const char* path, BDirectory* dir);
 	bool Contains(const char* path, int32 nodeFlags = B_ANY_NODE) const;
 };
 

@@ -42,10 +42,8 @@ public:
 	status_t InitCheck() const { return fStatus; }
 
 	bool Exists() const;
-	bool IsFile() const;
 	bool IsDirectory() const;
 	status_t GetName(char* buffer) const;
-	status_t GetPath(BPath* path) const;
 	status_t GetRef(entry_ref* ref) const;
 	status_t GetParent(BEntry* entry) const;
 	status_t GetParent(BDirectory* dir) const;

@@ -9,7 +9,6 @@
 #include <Messenger.h>
 
 class BWindow;
-class FilePanelDialog;
 
 enum file_panel_mode {
 	B_OPEN_PANEL,
@@ -31,22 +30,24 @@ public:
 
 	void Show();
 	void Hide();
-	bool IsShowing() const;
 	BWindow* Window() const { return fWindow; }
 	file_panel_mode PanelMode() const { return fMode; }
 	void SetTarget(BMessenger target) { fTarget = target; }
 	void SetMessage(BMessage* message);
 
-	// The layer's own: what the dialog reports.
+private:
+	// The Qt dialog the panel shows.
+	class Dialog;
+
+	// What the dialog reports.
 	void _Chosen(const std::vector<std::string>& paths);
 	void _Cancelled();
 
-private:
 	file_panel_mode fMode;
 	BMessenger fTarget;
 	BMessage fMessage;
 	bool fHideWhenDone;
-	FilePanelDialog* fDialog;
+	Dialog* fDialog;
 	BWindow* fWindow;
 };
 

@@ -18,8 +18,6 @@ public:
 	BLooper* Looper() const { return fLooper; }
 	const char* Name() const { return fName.c_str(); }
 	void SetName(const char* name) { fName = name != nullptr ? name : ""; }
-	bool LockLooper();
-	void UnlockLooper();
 
 	// Each handler has a token so that messengers notice when it is gone.
 	int32 Token() const { return fToken; }

@@ -23,10 +23,12 @@ public:
 	BMessenger Messenger() const;
 	virtual status_t Invoke(BMessage* message = nullptr);
 
-	// The layer's own: whether any target was given.
-	bool _HasTarget() const;
+	// The layer's own way in, for its other classes.
+	class Private;
 
 private:
+	friend class Private;
+
 	BMessage* fMessage;
 	// Kept as tokens and resolved when invoked: the handler may join a looper later, or go.
 	int32 fHandlerToken;

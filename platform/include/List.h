@@ -18,10 +18,8 @@ public:
 	void MakeEmpty();
 
 	void* ItemAt(int32 index) const;
-	void* FirstItem() const { return ItemAt(0); }
 	void* LastItem() const { return ItemAt(fCount - 1); }
 	int32 IndexOf(void* item) const;
-	bool HasItem(void* item) const { return IndexOf(item) >= 0; }
 	int32 CountItems() const { return fCount; }
 	bool IsEmpty() const { return fCount == 0; }
 

@@ -7,8 +7,6 @@
 #include <List.h>
 #include <Message.h>
 
-class LooperPump;
-
 // A message queue. Here every looper's queue is dispatched in order on the one GUI thread,
 // so a handler never runs inside the call that posted to it, and no two handlers run at once.
 class BLooper : public BHandler {
@@ -25,18 +23,17 @@ public:
 
 	void AddHandler(BHandler* handler);
 	bool RemoveHandler(BHandler* handler);
-	int32 CountHandlers() const { return fHandlers.CountItems(); }
-	BMessage* CurrentMessage() const { return fCurrentMessage; }
-	BHandler* PreferredHandler() const { return nullptr; }
 
 	bool Lock() { return true; }
 	void Unlock() {}
-	bool IsLocked() const { return true; }
+
+private:
+	// The Qt object that posts the looper's deliveries to the event loop.
+	class Pump;
 
 	// Delivers one queued message to the handler whose token it carries.
 	void _DispatchNext();
 
-private:
 	struct queued {
 		BMessage* message;
 		int32 target;
@@ -44,8 +41,7 @@ private:
 
 	BList fHandlers;
 	std::deque<queued> fQueue;
-	BMessage* fCurrentMessage;
-	LooperPump* fPump;
+	Pump* fPump;
 };
 
 #endif

@@ -7,8 +7,6 @@
 #include <View.h>
 
 class BMenuItem;
-class QAction;
-class QMenu;
 
 enum menu_layout {
 	B_ITEMS_IN_ROW = 0,
@@ -36,34 +34,27 @@ public:
 	void SetLabelFromMarked(bool on);
 	bool IsLabelFromMarked() const { return fLabelFromMarked; }
 	void SetTargetForItems(BHandler* target);
-	menu_layout Layout() const { return fLayout; }
-	BMenuItem* Superitem() const { return fSuperitem; }
+	void SetFont(const BFont* font, uint32 mask = B_FONT_ALL) override;
 
-	// The layer's own: the menu as Qt shows it, built on demand, and notices from items.
-	QMenu* _QMenu();
-	void _ItemMarked(BMenuItem* item);
-	void _ItemChanged(BMenuItem* item);
-	void _SetSuperitem(BMenuItem* item) { fSuperitem = item; }
-	// Whoever shows this menu's marked label (a menu field) hears of changes here.
-	void _SetLabelListener(void (*listener)(BMenu* menu, void* cookie), void* cookie);
-	// The Qt widget that holds the items' actions once it exists (the pop-up's QMenu, or a
-	// menu bar's QMenuBar), and what comes back from it.
-	virtual QWidget* _ActionHost() const;
-	void _InsertAction(BMenuItem* item, int32 index, QWidget* host);
-	void _ActionTriggered(QAction* action);
-	void _ActionGone(QAction* action);
-	void _FontChanged() override;
+	// The layer's own way in, for its other classes and its tests.
+	class Private;
 
 private:
+	friend class Private;
+	friend class BMenuItem;
+	// What the menu holds of Qt: the pop-up menu, built on demand.
+	struct Data;
+
+	// Notices from the menu's items.
+	void _ItemMarked(BMenuItem* item);
+	void _ItemChanged(BMenuItem* item);
 	void _SyncAction(BMenuItem* item);
 	void _LabelChanged();
 
 	BList fItems;
-	menu_layout fLayout;
 	bool fRadioMode;
 	bool fLabelFromMarked;
-	QMenu* fQMenu;
-	BMenuItem* fSuperitem;
+	Data* fData;
 	void (*fListener)(BMenu*, void*);
 	void* fListenerCookie;
 };

@@ -11,8 +11,6 @@ public:
 	~BMenuBar() override;
 
 	void AttachedToWindow() override;
-	QWidget* _CreateWidget(QWidget* parent) override;
-	QWidget* _ActionHost() const override;
 
 private:
 	bool fResizeToFit;

@@ -23,10 +23,6 @@ public:
 	void SetEnabled(bool enabled);
 	bool IsEnabled() const { return fEnabled; }
 
-	QWidget* _CreateWidget(QWidget* parent) override;
-	void _WidgetCreated() override;
-	void _SyncWidget();
-
 private:
 	std::string fLabel;
 	BMenu* fMenu;

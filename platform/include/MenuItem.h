@@ -6,7 +6,6 @@
 #include <Invoker.h>
 
 class BMenu;
-class QAction;
 
 class BMenuItem : public BInvoker {
 public:
@@ -25,19 +24,21 @@ public:
 	BMenu* Submenu() const { return fSubmenu; }
 	status_t Invoke(BMessage* message = nullptr) override;
 
-	// The layer's own.
-	void _SetMenu(BMenu* menu) { fMenu = menu; }
-	void _SetMarkedQuietly(bool marked) { fMarked = marked; }
-	QAction* _Action() const { return fAction; }
-	void _SetAction(QAction* action) { fAction = action; }
+	// The layer's own way in, for its other classes and its tests.
+	class Private;
 
 private:
+	friend class Private;
+	friend class BMenu;
+	// What the item holds of Qt: the action that shows it in its menu.
+	struct Data;
+
 	std::string fLabel;
 	bool fMarked;
 	bool fEnabled;
 	BMenu* fMenu;
 	BMenu* fSubmenu;
-	QAction* fAction;
+	Data* fData;
 };
 
 #endif

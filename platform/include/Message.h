@@ -70,9 +70,7 @@ public:
 	status_t GetInfo(type_code typeRequested, int32 index, const char** nameFound,
 		type_code* typeFound, int32* countFound = nullptr) const;
 	int32 CountNames(type_code type) const;
-	bool HasData(const char* name, type_code type, int32 index = 0) const;
 	bool IsEmpty() const { return fFields.empty(); }
-	status_t RemoveName(const char* name);
 	status_t MakeEmpty();
 
 	ssize_t FlattenedSize() const;

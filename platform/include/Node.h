@@ -36,13 +36,16 @@ public:
 	status_t Sync();
 
 protected:
-	friend class BNodeInfo;
-
-	status_t _Open(const char* path, int flags, mode_t mode = 0644);
-
 	int fFd;
 	status_t fStatus;
 	std::string fPath;
+
+private:
+	friend class BDirectory;
+	friend class BFile;
+	friend class BNodeInfo;
+
+	status_t _Open(const char* path, int flags, mode_t mode = 0644);
 };
 
 #endif

@@ -12,8 +12,6 @@ public:
 	~BRadioButton() override;
 
 	void SetValue(int32 value) override;
-	QWidget* _CreateWidget(QWidget* parent) override;
-	void _SyncWidget() override;
 };
 
 #endif

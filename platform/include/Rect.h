@@ -31,7 +31,6 @@ public:
 
 	bool Contains(BPoint p) const;
 	bool Contains(BRect r) const;
-	bool Intersects(BRect r) const;
 
 	BRect& OffsetBy(float dx, float dy);
 	BRect& OffsetTo(float x, float y);

@@ -6,8 +6,6 @@
 #define B_V_SCROLL_BAR_WIDTH 14.0f
 #define B_H_SCROLL_BAR_HEIGHT 14.0f
 
-class QScrollBar;
-
 // Scrolls its target view: the value is the target's scroll offset along the bar.
 class BScrollBar : public BView {
 public:
@@ -29,9 +27,12 @@ public:
 	BView* Target() const { return fTarget; }
 	orientation Orientation() const { return fOrientation; }
 
-	QWidget* _CreateWidget(QWidget* parent) override;
+	// The layer's own way in.
+	class Private;
 
 private:
+	friend class Private;
+
 	void _Sync();
 
 	BView* fTarget;
@@ -42,7 +43,6 @@ private:
 	float fProportion;
 	float fSmallStep;
 	float fLargeStep;
-	QScrollBar* fBar;
 };
 
 #endif

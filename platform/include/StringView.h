@@ -16,10 +16,6 @@ public:
 	void SetAlignment(alignment flag);
 	alignment Alignment() const { return fAlignment; }
 
-	QWidget* _CreateWidget(QWidget* parent) override;
-	void _WidgetCreated() override;
-	void _SyncWidget();
-
 private:
 	std::string fText;
 	alignment fAlignment;

@@ -18,16 +18,19 @@ public:
 	float Divider() const { return fDivider; }
 	void SetAlignment(alignment label, alignment text);
 
-	QWidget* _CreateWidget(QWidget* parent) override;
-	void _SyncWidget() override;
-	// The layer's own: the user changed the text (typing, before committing).
+	// The layer's own way in.
+	class Private;
+
+private:
+	friend class Private;
+
+	// The user changed the text (typing, before committing).
 	void _TextEdited(const char* text);
 	// Enter was pressed: always a commit.
 	void _Commit();
 	// The field lost the focus (or Enter was pressed): a commit if the text was edited.
 	void _EditingFinished();
 
-private:
 	std::string fText;
 	float fDivider;
 	bool fEdited;

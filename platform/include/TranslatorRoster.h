@@ -19,11 +19,6 @@ public:
 	// The roster owns the translator from here on; ids count from 1 in the order added.
 	status_t AddTranslator(BTranslator* translator);
 
-	status_t GetAllTranslators(translator_id** ids, int32* count);
-	status_t GetTranslatorInfo(translator_id id, const char** name, const char** info,
-		int32* version);
-	status_t GetInputFormats(translator_id id, const translation_format** formats,
-		int32* count);
 	status_t GetOutputFormats(translator_id id, const translation_format** formats,
 		int32* count);
 

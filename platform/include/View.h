@@ -11,11 +11,6 @@
 class BBitmap;
 class BMessage;
 class BWindow;
-class QImage;
-class QPainter;
-class QPainterPath;
-class QRect;
-class QWidget;
 
 // Where the pointer went, for MouseMoved.
 enum {
@@ -63,24 +58,19 @@ public:
 	void SetDrawingMode(drawing_mode mode) { fDrawingMode = mode; }
 	drawing_mode DrawingMode() const { return fDrawingMode; }
 	void SetPenSize(float size) { fPenSize = size; }
-	float PenSize() const { return fPenSize; }
 	virtual void SetFont(const BFont* font, uint32 mask = B_FONT_ALL);
 	void GetFont(BFont* font) const { *font = fFont; }
 	void SetFontSize(float size);
-	void GetFontHeight(font_height* height) const { fFont.GetHeight(height); }
 	float StringWidth(const char* string) const { return fFont.StringWidth(string); }
 
 	void FillRect(BRect rect, pattern p = B_SOLID_HIGH);
-	void StrokeRect(BRect rect, pattern p = B_SOLID_HIGH);
 	void FillRoundRect(BRect rect, float xRadius, float yRadius, pattern p = B_SOLID_HIGH);
 	void FillEllipse(BRect rect, pattern p = B_SOLID_HIGH);
 	void StrokeEllipse(BRect rect, pattern p = B_SOLID_HIGH);
-	void StrokeLine(BPoint start, BPoint end, pattern p = B_SOLID_HIGH);
 	void DrawString(const char* string, BPoint where);
 	void DrawBitmap(const BBitmap* bitmap, BRect destination);
 	void DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination);
 	void Sync();
-	void Flush() { Sync(); }
 	void Invalidate();
 	void Invalidate(BRect rect);
 
@@ -88,22 +78,16 @@ public:
 	BRect Frame() const { return fFrame; }
 	void MoveTo(float x, float y);
 	void MoveTo(BPoint where) { MoveTo(where.x, where.y); }
-	void MoveBy(float dx, float dy) { MoveTo(fFrame.left + dx, fFrame.top + dy); }
 	void ResizeTo(float width, float height);
-	void ResizeBy(float dw, float dh) { ResizeTo(fFrame.Width() + dw, fFrame.Height() + dh); }
 	void ScrollTo(float x, float y);
 	void ScrollTo(BPoint where) { ScrollTo(where.x, where.y); }
-	void ScrollBy(float dx, float dy) { ScrollTo(fOrigin.x + dx, fOrigin.y + dy); }
 	void GetMouse(BPoint* location, uint32* buttons, bool checkMessageQueue = true);
 	virtual void Hide();
 	virtual void Show();
 	bool IsHidden() const;
 	virtual void MakeFocus(bool focus = true);
-	bool IsFocus() const;
 	void SetFlags(uint32 flags) { fFlags = flags; }
 	void SetResizingMode(uint32 mode) { fResizingMode = mode; }
-	BPoint ConvertToParent(BPoint point) const;
-	BPoint ConvertFromParent(BPoint point) const;
 	BView* Parent() const { return fParent; }
 	BWindow* Window() const { return fWindow; }
 	uint32 ResizingMode() const { return fResizingMode; }
@@ -113,38 +97,23 @@ public:
 	int32 CountChildren() const { return fChildren.CountItems(); }
 	BView* ChildAt(int32 index) const { return (BView*)fChildren.ItemAt(index); }
 	BView* FindView(const char* name) const;
-	bool RemoveSelf();
 
-	// The layer's own: attach the view to a bitmap's pixels, or leave it.
-	void _AttachToBitmap(BBitmap* bitmap);
-	void _DetachFromBitmap();
-	// The layer's own: the Qt widget that shows the view in a window. Plain views get a
-	// canvas widget; controls make their own Qt control.
-	virtual QWidget* _CreateWidget(QWidget* parent);
-	// Called once the widget exists, before AttachedToWindow: a control brings its Qt
-	// control in line with its state here.
-	virtual void _WidgetCreated();
-	// The view's font changed: a view with its own Qt control passes it on, in pixels.
-	virtual void _FontChanged();
-	QWidget* _Widget() const { return fWidget; }
-	void _AttachToWindow(BWindow* window, QWidget* parentWidget);
-	void _DetachFromWindow();
-	void _ParentResized(float dw, float dh);
-	// Runs the Draw hook for an area, clipped to it, as the window system would.
-	void _Redraw(BRect area);
-	void _CanvasResized();
-	void _Paint(QPainter* painter, const QRect& area);
-	void _MouseEvent(int kind, BPoint where, uint32 buttons);
-	void _SetMouseState(BPoint where, uint32 buttons);
-	void _FlushInvalid();
+	// The layer's own way in, for its other classes and its tests.
+	class Private;
 
 private:
-	QPainter* _BeginDrawing();
-	void _FillPath(const QPainterPath& path);
+	friend class Private;
+	// What the view holds of Qt: its widget, painter and canvas.
+	struct Data;
+
 	void _EndDrawing();
 	void _Drawn();
-	QImage* _Target() const;
-	QRect _DeviceClip(QPainter* painter) const;
+	void _FontChanged();
+	void _DetachFromWindow();
+	void _ParentResized(float dw, float dh);
+	void _Redraw(BRect area);
+	void _CanvasResized();
+	void _FlushInvalid();
 
 	BRect fFrame;
 	uint32 fResizingMode;
@@ -159,9 +128,7 @@ private:
 	BWindow* fWindow;
 	BList fChildren;
 	BBitmap* fBitmap;
-	QPainter* fPainter;
-	QWidget* fWidget;
-	QImage* fCanvas;
+	Data* fData;
 	BPoint fOrigin;
 	BRect fClip;
 	bool fClipping;

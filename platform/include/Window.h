@@ -7,7 +7,6 @@
 #include <Rect.h>
 
 class BView;
-class QWidget;
 
 enum window_type {
 	B_UNTYPED_WINDOW = 0,
@@ -71,26 +70,25 @@ public:
 	const char* Title() const;
 	window_type Type() const { return fType; }
 	uint32 Flags() const { return fFlags; }
-	uint32 Workspaces() const { return fWorkspaces; }
 
-	BView* CurrentFocus() const;
 
-	// The layer's own.
-	QWidget* _Widget() const { return fWidget; }
-	BView* _Root() const { return fRoot; }
-
-protected:
-	// The layer's own: a window over a Qt top-level made elsewhere (a file dialog); it holds
-	// no views and is not one of the application's windows.
-	BWindow(QWidget* adopted, const char* title);
+	// The layer's own way in, for its other classes and its tests.
+	class Private;
 
 private:
-	QWidget* fWidget;
+	friend class Private;
+	// What the window holds of Qt: its top-level widget.
+	struct Data;
+
+	// A window over a Qt top-level made elsewhere (a file dialog); it holds no views and is
+	// not one of the application's windows.
+	BWindow(Data* adopted, const char* title);
+
+	Data* fData;
 	bool fAdopted;
 	BView* fRoot;
 	window_type fType;
 	uint32 fFlags;
-	uint32 fWorkspaces;
 	BRect fMinMax;
 };
 

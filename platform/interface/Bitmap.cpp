@@ -8,6 +8,8 @@
 
 #include <View.h>
 
+#include "BitmapPrivate.h"
+#include "ViewPrivate.h"
 #include "font_catalogue.h"
 
 namespace {
@@ -50,92 +52,103 @@ struct encoded_picture {
 	~encoded_picture() { delete part; }
 };
 
+BBitmap::Data::~Data()
+{
+	delete image;
+	delete encoded;
+	delete reduced;
+	delete scaled;
+}
+
 BBitmap::BBitmap(BRect bounds, color_space colorSpace, bool, bool)
-	: fBounds(bounds), fColorSpace(colorSpace), fImage(make_image(bounds, colorSpace)),
-	fEncoded(nullptr), fReduced(nullptr), fScaled(nullptr), fChild(nullptr), fLocked(0)
+	: fBounds(bounds), fColorSpace(colorSpace), fData(new Data{make_image(bounds, colorSpace)}),
+	fChild(nullptr), fLocked(0)
 {
 }
 
 BBitmap::BBitmap(const BBitmap* source, bool, bool)
-	: fBounds(), fColorSpace(B_NO_COLOR_SPACE), fImage(nullptr), fEncoded(nullptr),
-	fReduced(nullptr), fScaled(nullptr), fChild(nullptr), fLocked(0)
+	: fBounds(), fColorSpace(B_NO_COLOR_SPACE), fData(new Data), fChild(nullptr), fLocked(0)
 {
-	if (source != nullptr && source->_Image() != nullptr) {
+	if (source != nullptr && Private::Image(source) != nullptr) {
 		fBounds = source->fBounds;
 		fColorSpace = source->fColorSpace;
-		fImage = new QImage(source->fImage->copy());
+		fData->image = new QImage(source->fData->image->copy());
 	}
 }
 
-BBitmap::BBitmap(QImage* adopted)
-	: fBounds(0, 0, adopted->width() - 1, adopted->height() - 1),
-	fColorSpace(adopted->hasAlphaChannel() ? B_RGBA32 : B_RGB32), fImage(adopted),
-	fEncoded(nullptr), fReduced(nullptr), fScaled(nullptr), fChild(nullptr), fLocked(0)
+BBitmap::BBitmap(Data* data, BRect bounds, color_space colorSpace)
+	: fBounds(bounds), fColorSpace(colorSpace), fData(data), fChild(nullptr), fLocked(0)
 {
-	fImage->setDotsPerMeterX(kDotsPerMeter72);
-	fImage->setDotsPerMeterY(kDotsPerMeter72);
 }
 
-BBitmap::BBitmap(const QByteArray& encoded, const QByteArray& format, BRect bounds,
-	color_space colorSpace, QImage* reduced)
-	: fBounds(bounds), fColorSpace(colorSpace), fImage(nullptr),
-	fEncoded(new encoded_picture{encoded, format, nullptr, QRect()}), fReduced(reduced), fScaled(nullptr),
-	fChild(nullptr), fLocked(0)
+BBitmap* BBitmap::Private::Adopt(QImage* image)
 {
+	image->setDotsPerMeterX(kDotsPerMeter72);
+	image->setDotsPerMeterY(kDotsPerMeter72);
+	return new BBitmap(new Data{image}, BRect(0, 0, image->width() - 1, image->height() - 1),
+		image->hasAlphaChannel() ? B_RGBA32 : B_RGB32);
+}
+
+BBitmap* BBitmap::Private::Encoded(const QByteArray& encoded, const QByteArray& format,
+	BRect bounds, color_space colorSpace, QImage* reduced)
+{
+	Data* data = new Data;
+	data->encoded = new encoded_picture{encoded, format, nullptr, QRect()};
+	data->reduced = reduced;
+	return new BBitmap(data, bounds, colorSpace);
 }
 
 BBitmap::~BBitmap()
 {
 	if (fChild != nullptr)
 		RemoveChild(fChild);
-	delete fImage;
-	delete fEncoded;
-	delete fReduced;
-	delete fScaled;
+	delete fData;
 }
 
 // Decodes the kept bytes at full size; a picture that then fails to decode stays empty.
-QImage* BBitmap::_Image() const
+QImage* BBitmap::Private::Image(const BBitmap* bitmap)
 {
-	if (fImage != nullptr || fEncoded == nullptr)
-		return fImage;
-	QBuffer buffer(&fEncoded->data);
+	Data* d = bitmap->fData;
+	if (d->image != nullptr || d->encoded == nullptr)
+		return d->image;
+	QBuffer buffer(&d->encoded->data);
 	buffer.open(QIODevice::ReadOnly);
-	QImageReader reader(&buffer, fEncoded->format);
+	QImageReader reader(&buffer, d->encoded->format);
 	reader.setAutoTransform(true);
 	reader.setAllocationLimit(1024);
 	QImage image;
-	QImage::Format wanted = fColorSpace == B_RGBA32 ? QImage::Format_ARGB32
+	QImage::Format wanted = bitmap->fColorSpace == B_RGBA32 ? QImage::Format_ARGB32
 		: QImage::Format_RGB32;
 	if (reader.read(&image) && !image.isNull()) {
 		image = image.convertToFormat(wanted);
-		if (image.width() == fBounds.IntegerWidth() + 1
-			&& image.height() == fBounds.IntegerHeight() + 1) {
-			fImage = new QImage(image);
-			fImage->setDotsPerMeterX(kDotsPerMeter72);
-			fImage->setDotsPerMeterY(kDotsPerMeter72);
+		if (image.width() == bitmap->fBounds.IntegerWidth() + 1
+			&& image.height() == bitmap->fBounds.IntegerHeight() + 1) {
+			d->image = new QImage(image);
+			d->image->setDotsPerMeterX(kDotsPerMeter72);
+			d->image->setDotsPerMeterY(kDotsPerMeter72);
 		}
 	}
-	if (fImage == nullptr)
-		fImage = make_image(fBounds, fColorSpace);
-	delete fEncoded;
-	fEncoded = nullptr;
-	return fImage;
+	if (d->image == nullptr)
+		d->image = make_image(bitmap->fBounds, bitmap->fColorSpace);
+	delete d->encoded;
+	d->encoded = nullptr;
+	return d->image;
 }
 
 // Only the rows and columns of the part are decoded into memory, so a picture far larger
 // than the screen, drawn at its own size, costs what the screen shows of it.
-const QImage* BBitmap::_Part(const QRect& rect) const
+const QImage* BBitmap::Private::Part(const BBitmap* bitmap, const QRect& rect)
 {
-	if (fImage != nullptr || fEncoded == nullptr || rect.isEmpty())
+	Data* d = bitmap->fData;
+	if (d->image != nullptr || d->encoded == nullptr || rect.isEmpty())
 		return nullptr;
-	if (fEncoded->part != nullptr && fEncoded->partRect == rect)
-		return fEncoded->part;
-	delete fEncoded->part;
-	fEncoded->part = nullptr;
-	QBuffer buffer(&fEncoded->data);
+	if (d->encoded->part != nullptr && d->encoded->partRect == rect)
+		return d->encoded->part;
+	delete d->encoded->part;
+	d->encoded->part = nullptr;
+	QBuffer buffer(&d->encoded->data);
 	buffer.open(QIODevice::ReadOnly);
-	QImageReader reader(&buffer, fEncoded->format);
+	QImageReader reader(&buffer, d->encoded->format);
 	reader.setAutoTransform(true);
 	reader.setAllocationLimit(1024);
 	// The part is cut from the picture as stored; one shown turned is decoded whole instead.
@@ -146,81 +159,82 @@ const QImage* BBitmap::_Part(const QRect& rect) const
 	QImage image;
 	if (!reader.read(&image) || image.size() != rect.size())
 		return nullptr;
-	fEncoded->part = new QImage(image.convertToFormat(fColorSpace == B_RGBA32
+	d->encoded->part = new QImage(image.convertToFormat(bitmap->fColorSpace == B_RGBA32
 		? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
-	fEncoded->partRect = rect;
-	return fEncoded->part;
+	d->encoded->partRect = rect;
+	return d->encoded->part;
 }
 
-const QImage* BBitmap::_Scaled(const QSize& size) const
+const QImage* BBitmap::Private::Scaled(const BBitmap* bitmap, const QSize& size)
 {
-	if (fScaled != nullptr && fScaled->size() == size)
-		return fScaled;
-	delete fScaled;
-	fScaled = nullptr;
+	Data* d = bitmap->fData;
+	if (d->scaled != nullptr && d->scaled->size() == size)
+		return d->scaled;
+	delete d->scaled;
+	d->scaled = nullptr;
 	// The reduced decode serves any size it covers; a larger one needs the whole picture.
-	const QImage* from = fImage;
-	if (from == nullptr && fReduced != nullptr && fReduced->width() >= size.width()
-		&& fReduced->height() >= size.height())
-		from = fReduced;
+	const QImage* from = d->image;
+	if (from == nullptr && d->reduced != nullptr && d->reduced->width() >= size.width()
+		&& d->reduced->height() >= size.height())
+		from = d->reduced;
 	if (from == nullptr)
-		from = _Image();
+		from = Image(bitmap);
 	if (from == nullptr)
 		return nullptr;
 	QImage scaled = from->size() == size ? *from
 		: from->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 	if (scaled.isNull())
 		return nullptr;
-	fScaled = new QImage(scaled.convertToFormat(fColorSpace == B_RGBA32
+	d->scaled = new QImage(scaled.convertToFormat(bitmap->fColorSpace == B_RGBA32
 		? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
-	return fScaled;
+	return d->scaled;
 }
 
 status_t BBitmap::InitCheck() const
 {
-	return fImage != nullptr || fEncoded != nullptr ? B_OK : B_NO_MEMORY;
+	return fData->image != nullptr || fData->encoded != nullptr ? B_OK : B_NO_MEMORY;
 }
 
 void* BBitmap::Bits() const
 {
 	// Whoever writes the pixels makes any scaled copy stale.
-	delete fScaled;
-	fScaled = nullptr;
-	return _Image() != nullptr ? fImage->bits() : nullptr;
+	delete fData->scaled;
+	fData->scaled = nullptr;
+	return Private::Image(this) != nullptr ? fData->image->bits() : nullptr;
 }
 
 // Both are known from the bounds, so asking does not decode a picture still kept encoded.
 int32 BBitmap::BitsLength() const
 {
-	if (fImage == nullptr && fEncoded != nullptr)
+	if (fData->image == nullptr && fData->encoded != nullptr)
 		return BytesPerRow() * (fBounds.IntegerHeight() + 1);
-	return fImage != nullptr ? (int32)fImage->sizeInBytes() : 0;
+	return fData->image != nullptr ? (int32)fData->image->sizeInBytes() : 0;
 }
 
 int32 BBitmap::BytesPerRow() const
 {
-	if (fImage == nullptr && fEncoded != nullptr)
+	if (fData->image == nullptr && fData->encoded != nullptr)
 		return (fBounds.IntegerWidth() + 1) * 4;
-	return fImage != nullptr ? fImage->bytesPerLine() : 0;
+	return fData->image != nullptr ? fData->image->bytesPerLine() : 0;
 }
 
 void BBitmap::AddChild(BView* view)
 {
-	if (view == nullptr || _Image() == nullptr)
+	if (view == nullptr || Private::Image(this) == nullptr)
 		return;
-	delete fScaled;
-	fScaled = nullptr;
+	delete fData->scaled;
+	fData->scaled = nullptr;
 	if (fChild != nullptr)
 		RemoveChild(fChild);
 	fChild = view;
-	view->_AttachToBitmap(this);
+	BView::Private::AttachToBitmap(view, this);
 }
 
 bool BBitmap::RemoveChild(BView* view)
 {
 	if (view == nullptr || view != fChild)
 		return false;
-	view->_DetachFromBitmap();
+	BView::Private::DetachFromBitmap(view);
 	fChild = nullptr;
 	return true;
 }

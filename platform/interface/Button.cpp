@@ -2,21 +2,16 @@
 
 #include <QPushButton>
 
-BButton::BButton(BRect frame, const char* name, const char* label, BMessage* message,
-	uint32 resizingMode, uint32 flags)
-	: BControl(frame, name, label, message, resizingMode, flags)
-{
-}
+#include "ControlPrivate.h"
+#include "ViewPrivate.h"
 
-BButton::~BButton()
-{
-}
+namespace {
 
-QWidget* BButton::_CreateWidget(QWidget* parent)
+QWidget* create_button(BView* view, QWidget* parent)
 {
 	QPushButton* button = new QPushButton(parent);
 	button->setAutoDefault(false);
-	int32 token = Token();
+	int32 token = view->Token();
 	QObject::connect(button, &QPushButton::clicked, button, [token]() {
 		BButton* control = dynamic_cast<BButton*>(BHandler::HandlerForToken(token));
 		if (control != nullptr && control->IsEnabled())
@@ -25,12 +20,25 @@ QWidget* BButton::_CreateWidget(QWidget* parent)
 	return button;
 }
 
-void BButton::_SyncWidget()
+void sync_button(BView* view)
 {
-	BControl::_SyncWidget();
-	QPushButton* button = static_cast<QPushButton*>(_Widget());
-	if (button == nullptr)
-		return;
+	BControl::Private::SyncEnabled(view);
+	QPushButton* button = static_cast<QPushButton*>(BView::Private::Widget(view));
 	// Qt would read '&' as a shortcut mark.
-	button->setText(QString::fromUtf8(Label()).replace('&', "&&"));
+	button->setText(QString::fromUtf8(static_cast<BButton*>(view)->Label()).replace('&', "&&"));
+}
+
+const view_kind kButtonKind = {create_button, sync_button};
+
+}
+
+BButton::BButton(BRect frame, const char* name, const char* label, BMessage* message,
+	uint32 resizingMode, uint32 flags)
+	: BControl(frame, name, label, message, resizingMode, flags)
+{
+	BView::Private::SetKind(this, &kButtonKind);
+}
+
+BButton::~BButton()
+{
 }

@@ -2,22 +2,16 @@
 
 #include <QSignalBlocker>
 
+#include "ControlPrivate.h"
+#include "ViewPrivate.h"
 #include "control_widgets.h"
 
-BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage* message,
-	uint32 resizingMode, uint32 flags)
-	: BControl(frame, name, label, message, resizingMode, flags)
-{
-}
+namespace {
 
-BCheckBox::~BCheckBox()
-{
-}
-
-QWidget* BCheckBox::_CreateWidget(QWidget* parent)
+QWidget* create_check_box(BView* view, QWidget* parent)
 {
 	CaptionCheckBox* box = new CaptionCheckBox(parent);
-	int32 token = Token();
+	int32 token = view->Token();
 	QObject::connect(box, &QAbstractButton::clicked, box, [token]() {
 		BCheckBox* control = dynamic_cast<BCheckBox*>(BHandler::HandlerForToken(token));
 		if (control == nullptr || !control->IsEnabled())
@@ -28,13 +22,27 @@ QWidget* BCheckBox::_CreateWidget(QWidget* parent)
 	return box;
 }
 
-void BCheckBox::_SyncWidget()
+void sync_check_box(BView* view)
 {
-	BControl::_SyncWidget();
-	CaptionCheckBox* box = static_cast<CaptionCheckBox*>(_Widget());
-	if (box == nullptr)
-		return;
+	BControl::Private::SyncEnabled(view);
+	BCheckBox* control = static_cast<BCheckBox*>(view);
+	CaptionCheckBox* box = static_cast<CaptionCheckBox*>(BView::Private::Widget(view));
 	QSignalBlocker block(box);
-	box->setCaption(QString::fromUtf8(Label()));
-	box->setChecked(Value() != B_CONTROL_OFF);
+	box->setCaption(QString::fromUtf8(control->Label()));
+	box->setChecked(control->Value() != B_CONTROL_OFF);
+}
+
+const view_kind kCheckBoxKind = {create_check_box, sync_check_box};
+
+}
+
+BCheckBox::BCheckBox(BRect frame, const char* name, const char* label, BMessage* message,
+	uint32 resizingMode, uint32 flags)
+	: BControl(frame, name, label, message, resizingMode, flags)
+{
+	BView::Private::SetKind(this, &kCheckBoxKind);
+}
+
+BCheckBox::~BCheckBox()
+{
 }

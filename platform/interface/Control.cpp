@@ -4,13 +4,23 @@
 
 #include <Window.h>
 
+#include "../app/InvokerPrivate.h"
+#include "ControlPrivate.h"
+#include "ViewPrivate.h"
 #include "clock.h"
+
+namespace {
+
+const view_kind kControlKind = {BView::Private::CreateCanvas, BControl::Private::SyncEnabled};
+
+}
 
 BControl::BControl(BRect frame, const char* name, const char* label, BMessage* message,
 	uint32 resizingMode, uint32 flags)
 	: BView(frame, name, resizingMode, flags), BInvoker(message, nullptr),
 	fLabel(label != nullptr ? label : ""), fValue(B_CONTROL_OFF), fEnabled(true)
 {
+	BView::Private::SetKind(this, &kControlKind);
 }
 
 BControl::~BControl()
@@ -20,14 +30,14 @@ BControl::~BControl()
 void BControl::AttachedToWindow()
 {
 	// As on Haiku, a control nobody aimed elsewhere reports to its window.
-	if (!_HasTarget())
+	if (!BInvoker::Private::HasTarget(this))
 		SetTarget(Window());
 }
 
 void BControl::SetLabel(const char* label)
 {
 	fLabel = label != nullptr ? label : "";
-	_SyncWidget();
+	BView::Private::SyncWidget(this);
 }
 
 void BControl::SetValue(int32 value)
@@ -35,7 +45,7 @@ void BControl::SetValue(int32 value)
 	if (value == fValue)
 		return;
 	fValue = value;
-	_SyncWidget();
+	BView::Private::SyncWidget(this);
 }
 
 void BControl::SetEnabled(bool enabled)
@@ -43,7 +53,7 @@ void BControl::SetEnabled(bool enabled)
 	if (enabled == fEnabled)
 		return;
 	fEnabled = enabled;
-	_SyncWidget();
+	BView::Private::SyncWidget(this);
 }
 
 status_t BControl::Invoke(BMessage* message)
@@ -59,14 +69,9 @@ status_t BControl::Invoke(BMessage* message)
 	return BInvoker::Invoke(&copy);
 }
 
-void BControl::_SyncWidget()
+void BControl::Private::SyncEnabled(BView* view)
 {
-	if (_Widget() != nullptr)
-		_Widget()->setEnabled(fEnabled);
-}
-
-void BControl::_WidgetCreated()
-{
-	BView::_WidgetCreated();
-	_SyncWidget();
+	BControl* control = static_cast<BControl*>(view);
+	if (QWidget* widget = BView::Private::Widget(view))
+		widget->setEnabled(control->IsEnabled());
 }

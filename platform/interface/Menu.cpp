@@ -9,8 +9,12 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 
+#include <MenuBar.h>
 #include <MenuItem.h>
 
+#include "MenuItemPrivate.h"
+#include "MenuPrivate.h"
+#include "ViewPrivate.h"
 #include "font_catalogue.h"
 #include "view_widget.h"
 
@@ -73,9 +77,9 @@ protected:
 
 }
 
-BMenu::BMenu(const char* name, menu_layout layout)
-	: BView(BRect(0, 0, 0, 0), name, B_FOLLOW_NONE, B_WILL_DRAW), fLayout(layout),
-	fRadioMode(false), fLabelFromMarked(false), fQMenu(nullptr), fSuperitem(nullptr),
+BMenu::BMenu(const char* name, menu_layout)
+	: BView(BRect(0, 0, 0, 0), name, B_FOLLOW_NONE, B_WILL_DRAW),
+	fRadioMode(false), fLabelFromMarked(false), fData(new Data{nullptr}),
 	fListener(nullptr), fListenerCookie(nullptr)
 {
 }
@@ -85,12 +89,12 @@ BMenu::~BMenu()
 	fListener = nullptr;
 	for (int32 i = 0; i < fItems.CountItems(); i++) {
 		BMenuItem* item = (BMenuItem*)fItems.ItemAt(i);
-		item->_SetMenu(nullptr);
+		item->fMenu = nullptr;
 		delete item;
 	}
 	fItems.MakeEmpty();
-	retire_widget(fQMenu);
-	fQMenu = nullptr;
+	retire_widget(fData->menu);
+	delete fData;
 }
 
 bool BMenu::AddItem(BMenuItem* item)
@@ -103,9 +107,9 @@ bool BMenu::AddItem(BMenuItem* item, int32 index)
 	if (item == nullptr || item->Menu() != nullptr || index < 0 || index > CountItems())
 		return false;
 	fItems.AddItem(item, index);
-	item->_SetMenu(this);
-	if (QWidget* host = _ActionHost())
-		_InsertAction(item, index, host);
+	item->fMenu = this;
+	if (QWidget* host = Private::ActionHost(this))
+		Private::InsertAction(this, item, index, host);
 	if (item->IsMarked())
 		_ItemMarked(item);
 	return true;
@@ -128,14 +132,14 @@ BMenuItem* BMenu::RemoveItem(int32 index)
 	BMenuItem* item = (BMenuItem*)fItems.RemoveItem(index);
 	if (item == nullptr)
 		return nullptr;
-	item->_SetMenu(nullptr);
-	if (QAction* action = item->_Action()) {
-		if (QWidget* host = _ActionHost())
+	item->fMenu = nullptr;
+	if (QAction* action = BMenuItem::Private::Action(item)) {
+		if (QWidget* host = Private::ActionHost(this))
 			host->removeAction(action);
 		// A submenu's action belongs to the submenu's QMenu, which the submenu keeps.
 		if (item->Submenu() == nullptr)
 			action->deleteLater();
-		item->_SetAction(nullptr);
+		BMenuItem::Private::SetAction(item, nullptr);
 	}
 	if (item->IsMarked())
 		_LabelChanged();
@@ -207,65 +211,73 @@ void BMenu::SetTargetForItems(BHandler* target)
 		ItemAt(i)->SetTarget(target);
 }
 
-QMenu* BMenu::_QMenu()
+static void set_menu_font(BMenu* menu, QMenu* qmenu)
 {
-	if (fQMenu == nullptr) {
-		fQMenu = new scrolling_menu(QString::fromUtf8(Name()));
-		_FontChanged();
-		for (int32 i = 0; i < CountItems(); i++)
-			_InsertAction(ItemAt(i), i, fQMenu);
+	BFont font;
+	menu->GetFont(&font);
+	qmenu->setFont(to_qfont(font, qmenu));
+}
+
+QMenu* BMenu::Private::Menu(BMenu* menu)
+{
+	QMenu*& qmenu = menu->fData->menu;
+	if (qmenu == nullptr) {
+		qmenu = new scrolling_menu(QString::fromUtf8(menu->Name()));
+		set_menu_font(menu, qmenu);
+		for (int32 i = 0; i < menu->CountItems(); i++)
+			InsertAction(menu, menu->ItemAt(i), i, qmenu);
 	}
-	return fQMenu;
+	return qmenu;
 }
 
-QWidget* BMenu::_ActionHost() const
+// A menu bar holds its actions in its own widget.
+QWidget* BMenu::Private::ActionHost(const BMenu* menu)
 {
-	return fQMenu;
+	if (dynamic_cast<const BMenuBar*>(menu) != nullptr)
+		return BView::Private::Widget(menu);
+	return menu->fData->menu;
 }
 
-void BMenu::_FontChanged()
+void BMenu::SetFont(const BFont* font, uint32 mask)
 {
-	BView::_FontChanged();
-	if (fQMenu != nullptr) {
-		BFont font;
-		GetFont(&font);
-		fQMenu->setFont(to_qfont(font, fQMenu));
-	}
+	BView::SetFont(font, mask);
+	if (fData->menu != nullptr)
+		set_menu_font(this, fData->menu);
 }
 
-void BMenu::_InsertAction(BMenuItem* item, int32 index, QWidget* host)
+void BMenu::Private::InsertAction(BMenu* menu, BMenuItem* item, int32 index, QWidget* host)
 {
 	QAction* action;
 	if (BMenu* submenu = item->Submenu()) {
-		action = submenu->_QMenu()->menuAction();
+		action = Menu(submenu)->menuAction();
 	} else {
 		action = new QAction(host);
-		int32 token = Token();
+		int32 token = menu->Token();
 		QObject::connect(action, &QAction::triggered, action, [token, action]() {
 			if (BMenu* menu = dynamic_cast<BMenu*>(BHandler::HandlerForToken(token)))
-				menu->_ActionTriggered(action);
+				ActionTriggered(menu, action);
 		});
 		// The host may go first (a menu bar leaving its window) and take its actions along.
 		QObject::connect(action, &QObject::destroyed, [token, action]() {
 			if (BMenu* menu = dynamic_cast<BMenu*>(BHandler::HandlerForToken(token)))
-				menu->_ActionGone(action);
+				ActionGone(menu, action);
 		});
 	}
-	item->_SetAction(action);
-	_SyncAction(item);
+	BMenuItem::Private::SetAction(item, action);
+	menu->_SyncAction(item);
 	QList<QAction*> actions = host->actions();
 	host->insertAction(index < actions.size() ? actions[index] : nullptr, action);
 }
 
 void BMenu::_SyncAction(BMenuItem* item)
 {
-	QAction* action = item->_Action();
+	QAction* action = BMenuItem::Private::Action(item);
 	if (action == nullptr)
 		return;
 	action->setText(action_text(item->Label()));
 	action->setEnabled(item->IsEnabled());
 	if (item->Submenu() != nullptr) {
-		item->Submenu()->_QMenu()->setTitle(action->text());
+		Private::Menu(item->Submenu())->setTitle(action->text());
 		return;
 	}
 	// Only a marked item shows a mark: an unmarked checkable action shows an empty box.
@@ -273,29 +285,29 @@ void BMenu::_SyncAction(BMenuItem* item)
 	action->setChecked(item->IsMarked());
 }
 
-void BMenu::_ActionTriggered(QAction* action)
+void BMenu::Private::ActionTriggered(BMenu* menu, QAction* action)
 {
-	for (int32 i = 0; i < CountItems(); i++) {
-		BMenuItem* item = ItemAt(i);
-		if (item->_Action() != action)
+	for (int32 i = 0; i < menu->CountItems(); i++) {
+		BMenuItem* item = menu->ItemAt(i);
+		if (BMenuItem::Private::Action(item) != action)
 			continue;
 		if (!item->IsEnabled())
 			return;
 		// Qt has toggled the check mark; the item's mark is what counts.
-		if (fRadioMode)
+		if (menu->fRadioMode)
 			item->SetMarked(true);
 		else
-			_SyncAction(item);
+			menu->_SyncAction(item);
 		item->Invoke();
 		return;
 	}
 }
 
-void BMenu::_ActionGone(QAction* action)
+void BMenu::Private::ActionGone(BMenu* menu, QAction* action)
 {
-	for (int32 i = 0; i < CountItems(); i++) {
-		if (ItemAt(i)->_Action() == action)
-			ItemAt(i)->_SetAction(nullptr);
+	for (int32 i = 0; i < menu->CountItems(); i++) {
+		if (BMenuItem::Private::Action(menu->ItemAt(i)) == action)
+			BMenuItem::Private::SetAction(menu->ItemAt(i), nullptr);
 	}
 }
 
@@ -305,7 +317,7 @@ void BMenu::_ItemMarked(BMenuItem* item)
 		for (int32 i = 0; i < CountItems(); i++) {
 			BMenuItem* other = ItemAt(i);
 			if (other != item && other->IsMarked()) {
-				other->_SetMarkedQuietly(false);
+				other->fMarked = false;
 				_SyncAction(other);
 			}
 		}
@@ -321,10 +333,11 @@ void BMenu::_ItemChanged(BMenuItem* item)
 		_LabelChanged();
 }
 
-void BMenu::_SetLabelListener(void (*listener)(BMenu*, void*), void* cookie)
+void BMenu::Private::SetLabelListener(BMenu* menu, void (*listener)(BMenu*, void*),
+	void* cookie)
 {
-	fListener = listener;
-	fListenerCookie = cookie;
+	menu->fListener = listener;
+	menu->fListenerCookie = cookie;
 }
 
 void BMenu::_LabelChanged()

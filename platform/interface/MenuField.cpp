@@ -6,6 +6,8 @@
 #include <Menu.h>
 #include <MenuItem.h>
 
+#include "MenuPrivate.h"
+#include "ViewPrivate.h"
 #include "control_widgets.h"
 
 namespace {
@@ -16,8 +18,38 @@ void menu_label_changed(BMenu*, void* cookie)
 {
 	int32 token = (int32)(intptr_t)cookie;
 	if (BMenuField* field = dynamic_cast<BMenuField*>(BHandler::HandlerForToken(token)))
-		field->_SyncWidget();
+		BView::Private::SyncWidget(field);
 }
+
+QWidget* create_menu_field(BView* view, QWidget* parent)
+{
+	BMenu* menu = static_cast<BMenuField*>(view)->Menu();
+	MenuButton* button = new MenuButton(nullptr);
+	DividedWidget* widget = new DividedWidget(parent, button);
+	if (menu != nullptr)
+		button->setMenu(BMenu::Private::Menu(menu));
+	return widget;
+}
+
+void sync_menu_field(BView* view)
+{
+	BMenuField* field = static_cast<BMenuField*>(view);
+	BMenu* menu = field->Menu();
+	DividedWidget* widget = static_cast<DividedWidget*>(BView::Private::Widget(view));
+	widget->setEnabled(field->IsEnabled());
+	widget->label()->setCaption(QString::fromUtf8(field->Label()));
+	widget->setDivider((int)field->Divider());
+	// The button shows the marked item when the menu takes its label from it, else the
+	// menu's name.
+	const char* shown = "";
+	if (menu != nullptr) {
+		BMenuItem* marked = menu->IsLabelFromMarked() ? menu->FindMarked() : nullptr;
+		shown = marked != nullptr ? marked->Label() : menu->Name();
+	}
+	static_cast<MenuButton*>(widget->field())->setCaption(QString::fromUtf8(shown));
+}
+
+const view_kind kMenuFieldKind = {create_menu_field, sync_menu_field};
 
 }
 
@@ -28,14 +60,15 @@ BMenuField::BMenuField(BRect frame, const char* name, const char* label, BMenu* 
 	// Haiku's default: with a label, the menu takes the right half.
 	fDivider(label != nullptr ? std::floor(frame.Width() / 2) : 0), fEnabled(true)
 {
+	BView::Private::SetKind(this, &kMenuFieldKind);
 	if (fMenu != nullptr)
-		fMenu->_SetLabelListener(&menu_label_changed, (void*)(intptr_t)Token());
+		BMenu::Private::SetLabelListener(fMenu, &menu_label_changed, (void*)(intptr_t)Token());
 }
 
 BMenuField::~BMenuField()
 {
 	if (fMenu != nullptr) {
-		fMenu->_SetLabelListener(nullptr, nullptr);
+		BMenu::Private::SetLabelListener(fMenu, nullptr, nullptr);
 		delete fMenu;
 	}
 }
@@ -43,44 +76,11 @@ BMenuField::~BMenuField()
 void BMenuField::SetDivider(float position)
 {
 	fDivider = position;
-	_SyncWidget();
+	BView::Private::SyncWidget(this);
 }
 
 void BMenuField::SetEnabled(bool enabled)
 {
 	fEnabled = enabled;
-	_SyncWidget();
-}
-
-QWidget* BMenuField::_CreateWidget(QWidget* parent)
-{
-	MenuButton* button = new MenuButton(nullptr);
-	DividedWidget* widget = new DividedWidget(parent, button);
-	if (fMenu != nullptr)
-		button->setMenu(fMenu->_QMenu());
-	return widget;
-}
-
-void BMenuField::_WidgetCreated()
-{
-	BView::_WidgetCreated();
-	_SyncWidget();
-}
-
-void BMenuField::_SyncWidget()
-{
-	DividedWidget* widget = static_cast<DividedWidget*>(_Widget());
-	if (widget == nullptr)
-		return;
-	widget->setEnabled(fEnabled);
-	widget->label()->setCaption(QString::fromUtf8(fLabel.c_str()));
-	widget->setDivider((int)fDivider);
-	// The button shows the marked item when the menu takes its label from it, else the
-	// menu's name.
-	const char* shown = "";
-	if (fMenu != nullptr) {
-		BMenuItem* marked = fMenu->IsLabelFromMarked() ? fMenu->FindMarked() : nullptr;
-		shown = marked != nullptr ? marked->Label() : fMenu->Name();
-	}
-	static_cast<MenuButton*>(widget->field())->setCaption(QString::fromUtf8(shown));
+	BView::Private::SyncWidget(this);
 }

@@ -4,29 +4,30 @@
 
 #include <Menu.h>
 
+#include "MenuItemPrivate.h"
 #include "clock.h"
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char, uint32)
 	: BInvoker(message, nullptr), fLabel(label != nullptr ? label : ""), fMarked(false),
-	fEnabled(true), fMenu(nullptr), fSubmenu(nullptr), fAction(nullptr)
+	fEnabled(true), fMenu(nullptr), fSubmenu(nullptr), fData(new Data{nullptr})
 {
 }
 
 BMenuItem::BMenuItem(BMenu* submenu, BMessage* message)
 	: BInvoker(message, nullptr), fLabel(submenu != nullptr ? submenu->Name() : ""),
-	fMarked(false), fEnabled(true), fMenu(nullptr), fSubmenu(submenu), fAction(nullptr)
+	fMarked(false), fEnabled(true), fMenu(nullptr), fSubmenu(submenu),
+	fData(new Data{nullptr})
 {
-	if (fSubmenu != nullptr)
-		fSubmenu->_SetSuperitem(this);
 }
 
 BMenuItem::~BMenuItem()
 {
 	if (fMenu != nullptr)
 		fMenu->RemoveItem(fMenu->IndexOf(this));
-	if (fAction != nullptr && fSubmenu == nullptr)
-		fAction->deleteLater();
+	if (fData->action != nullptr && fSubmenu == nullptr)
+		fData->action->deleteLater();
 	delete fSubmenu;
+	delete fData;
 }
 
 void BMenuItem::SetLabel(const char* label)

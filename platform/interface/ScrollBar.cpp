@@ -5,6 +5,15 @@
 
 #include <QScrollBar>
 
+#include "ViewPrivate.h"
+
+// Makes the bar's Qt scroll bar and keeps it in line with the bar.
+class BScrollBar::Private {
+public:
+	static QWidget* CreateWidget(BView* view, QWidget* parent);
+	static void Sync(const BScrollBar* bar, QScrollBar* shown);
+};
+
 namespace {
 
 // Haiku's bars follow the edge they stand on when the window is resized.
@@ -14,38 +23,38 @@ uint32 resizing_for(orientation direction)
 		: (B_FOLLOW_LEFT_RIGHT | B_FOLLOW_BOTTOM);
 }
 
+const view_kind kScrollBarKind = {BScrollBar::Private::CreateWidget, nullptr};
+
 }
 
 BScrollBar::BScrollBar(BRect frame, const char* name, BView* target, float min, float max,
 	orientation direction)
 	: BView(frame, name, resizing_for(direction), B_WILL_DRAW), fTarget(target),
 	fOrientation(direction), fMin(min), fMax(std::max(min, max)), fValue(min),
-	fProportion(0), fSmallStep(1), fLargeStep(10), fBar(nullptr)
+	fProportion(0), fSmallStep(1), fLargeStep(10)
 {
+	BView::Private::SetKind(this, &kScrollBarKind);
 }
 
 BScrollBar::~BScrollBar()
 {
 }
 
-QWidget* BScrollBar::_CreateWidget(QWidget* parent)
+QWidget* BScrollBar::Private::CreateWidget(BView* view, QWidget* parent)
 {
-	fBar = new QScrollBar(fOrientation == B_VERTICAL ? Qt::Vertical : Qt::Horizontal, parent);
-	int32 token = Token();
-	QObject::connect(fBar, &QScrollBar::valueChanged, fBar, [token](int value) {
+	BScrollBar* bar = static_cast<BScrollBar*>(view);
+	QScrollBar* shown = new QScrollBar(
+		bar->fOrientation == B_VERTICAL ? Qt::Vertical : Qt::Horizontal, parent);
+	int32 token = bar->Token();
+	QObject::connect(shown, &QScrollBar::valueChanged, shown, [token](int value) {
 		BScrollBar* bar = dynamic_cast<BScrollBar*>(BHandler::HandlerForToken(token));
 		if (bar != nullptr && value != (int)bar->fValue) {
 			bar->fValue = value;
 			bar->ValueChanged(value);
 		}
 	});
-	QObject::connect(fBar, &QObject::destroyed, [token]() {
-		BScrollBar* bar = dynamic_cast<BScrollBar*>(BHandler::HandlerForToken(token));
-		if (bar != nullptr)
-			bar->fBar = nullptr;
-	});
-	_Sync();
-	return fBar;
+	Sync(bar, shown);
+	return shown;
 }
 
 void BScrollBar::ValueChanged(float newValue)
@@ -117,16 +126,20 @@ void BScrollBar::SetTarget(BView* target)
 
 void BScrollBar::_Sync()
 {
-	if (fBar == nullptr)
-		return;
-	QSignalBlocker block(fBar);
-	fBar->setRange((int)fMin, (int)fMax);
-	fBar->setSingleStep(std::max(1, (int)fSmallStep));
+	if (QWidget* shown = BView::Private::Widget(this))
+		Private::Sync(this, static_cast<QScrollBar*>(shown));
+}
+
+void BScrollBar::Private::Sync(const BScrollBar* bar, QScrollBar* shown)
+{
+	QSignalBlocker block(shown);
+	shown->setRange((int)bar->fMin, (int)bar->fMax);
+	shown->setSingleStep(std::max(1, (int)bar->fSmallStep));
 	// Qt draws the knob from the page step: pick the one that gives Haiku's proportion.
-	float range = fMax - fMin;
-	int page = (int)fLargeStep;
-	if (fProportion > 0 && fProportion < 1 && range > 0)
-		page = (int)std::lround(fProportion * range / (1 - fProportion));
-	fBar->setPageStep(std::max(1, page));
-	fBar->setValue((int)fValue);
+	float range = bar->fMax - bar->fMin;
+	int page = (int)bar->fLargeStep;
+	if (bar->fProportion > 0 && bar->fProportion < 1 && range > 0)
+		page = (int)std::lround(bar->fProportion * range / (1 - bar->fProportion));
+	shown->setPageStep(std::max(1, page));
+	shown->setValue((int)bar->fValue);
 }

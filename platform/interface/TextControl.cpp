@@ -5,7 +5,16 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include "ControlPrivate.h"
+#include "ViewPrivate.h"
 #include "control_widgets.h"
+
+// Makes and updates the control's Qt widgets.
+class BTextControl::Private {
+public:
+	static QWidget* CreateWidget(BView* view, QWidget* parent);
+	static void SyncWidget(BView* view);
+};
 
 namespace {
 
@@ -21,6 +30,9 @@ BTextControl* text_control(int32 token)
 	return dynamic_cast<BTextControl*>(BHandler::HandlerForToken(token));
 }
 
+const view_kind kTextControlKind = {BTextControl::Private::CreateWidget,
+	BTextControl::Private::SyncWidget};
+
 }
 
 BTextControl::BTextControl(BRect frame, const char* name, const char* label,
@@ -31,6 +43,7 @@ BTextControl::BTextControl(BRect frame, const char* name, const char* label,
 	fDivider(label != nullptr ? std::floor(frame.Width() / 2) : 0), fEdited(false),
 	fLabelAlignment(B_ALIGN_LEFT), fTextAlignment(B_ALIGN_LEFT)
 {
+	BView::Private::SetKind(this, &kTextControlKind);
 }
 
 BTextControl::~BTextControl()
@@ -42,27 +55,27 @@ void BTextControl::SetText(const char* text)
 	fText = text != nullptr ? text : "";
 	// Text set by the program replaces the user's uncommitted edit and is no edit itself.
 	fEdited = false;
-	_SyncWidget();
+	BView::Private::SyncWidget(this);
 }
 
 void BTextControl::SetDivider(float position)
 {
 	fDivider = position;
-	_SyncWidget();
+	BView::Private::SyncWidget(this);
 }
 
 void BTextControl::SetAlignment(alignment label, alignment text)
 {
 	fLabelAlignment = label;
 	fTextAlignment = text;
-	_SyncWidget();
+	BView::Private::SyncWidget(this);
 }
 
-QWidget* BTextControl::_CreateWidget(QWidget* parent)
+QWidget* BTextControl::Private::CreateWidget(BView* view, QWidget* parent)
 {
 	QLineEdit* edit = new QLineEdit();
 	DividedWidget* widget = new DividedWidget(parent, edit);
-	int32 token = Token();
+	int32 token = view->Token();
 	QObject::connect(edit, &QLineEdit::textEdited, edit, [token](const QString& text) {
 		if (BTextControl* control = text_control(token))
 			control->_TextEdited(text.toUtf8().constData());
@@ -80,18 +93,17 @@ QWidget* BTextControl::_CreateWidget(QWidget* parent)
 	return widget;
 }
 
-void BTextControl::_SyncWidget()
+void BTextControl::Private::SyncWidget(BView* view)
 {
-	BControl::_SyncWidget();
-	DividedWidget* widget = static_cast<DividedWidget*>(_Widget());
-	if (widget == nullptr)
-		return;
-	widget->label()->setCaption(QString::fromUtf8(Label()));
-	widget->label()->setAlignment(qt_alignment(fLabelAlignment));
-	widget->setDivider((int)fDivider);
+	BControl::Private::SyncEnabled(view);
+	BTextControl* control = static_cast<BTextControl*>(view);
+	DividedWidget* widget = static_cast<DividedWidget*>(BView::Private::Widget(view));
+	widget->label()->setCaption(QString::fromUtf8(control->Label()));
+	widget->label()->setAlignment(qt_alignment(control->fLabelAlignment));
+	widget->setDivider((int)control->fDivider);
 	QLineEdit* edit = static_cast<QLineEdit*>(widget->field());
-	edit->setAlignment(qt_alignment(fTextAlignment));
-	QString text = QString::fromUtf8(fText.c_str());
+	edit->setAlignment(qt_alignment(control->fTextAlignment));
+	QString text = QString::fromUtf8(control->fText.c_str());
 	// Setting the same text again would move the cursor under the user's hands.
 	if (edit->text() != text) {
 		QSignalBlocker block(edit);

@@ -14,6 +14,8 @@
 #include <Window.h>
 
 #include "../support/qt_convert.h"
+#include "BitmapPrivate.h"
+#include "ViewPrivate.h"
 #include "font_catalogue.h"
 #include "view_widget.h"
 
@@ -53,6 +55,8 @@ void invert_rect(QImage* image, const QRect& area)
 	}
 }
 
+const view_kind kCanvasKind = {BView::Private::CreateCanvas, nullptr};
+
 }
 
 BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
@@ -60,8 +64,8 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	fHighColor(make_color(0, 0, 0)), fLowColor(make_color(255, 255, 255)),
 	fViewColor(make_color(255, 255, 255)), fDrawingMode(B_OP_COPY), fPenSize(1.0f),
 	fFont(be_plain_font), fParent(nullptr), fWindow(nullptr), fBitmap(nullptr),
-	fPainter(nullptr), fWidget(nullptr), fCanvas(nullptr), fClipping(false), fHidden(false),
-	fInvalidPending(false), fMouseButtons(0)
+	fData(new Data{&kCanvasKind, nullptr, nullptr, nullptr}), fClipping(false),
+	fHidden(false), fInvalidPending(false), fMouseButtons(0)
 {
 }
 
@@ -79,6 +83,7 @@ BView::~BView()
 	_EndDrawing();
 	if (fWindow != nullptr)
 		_DetachFromWindow();
+	delete fData;
 }
 
 void BView::AttachedToWindow()
@@ -161,75 +166,85 @@ void BView::SetFont(const BFont* font, uint32 mask)
 
 void BView::SetFontSize(float size)
 {
-	fFont.SetSize(size);
-	_FontChanged();
+	BFont font;
+	font.SetSize(size);
+	SetFont(&font, B_FONT_SIZE);
 }
 
 void BView::_FontChanged()
 {
 	// A canvas draws text itself with the view's font; a Qt control must be told.
-	if (fWidget != nullptr && dynamic_cast<ViewWidget*>(fWidget) == nullptr)
-		fWidget->setFont(to_qfont(fFont, fWidget));
+	QWidget* widget = fData->widget;
+	if (widget != nullptr && dynamic_cast<ViewWidget*>(widget) == nullptr)
+		widget->setFont(to_qfont(fFont, widget));
 }
 
-void BView::_WidgetCreated()
+QWidget* BView::Private::CreateCanvas(BView* view, QWidget* parent)
 {
-	_FontChanged();
+	return new ViewWidget(view, parent);
 }
 
-QImage* BView::_Target() const
+void BView::Private::SyncWidget(BView* view)
 {
-	if (fBitmap != nullptr)
-		return fBitmap->_Image();
-	return fCanvas;
+	if (view->fData->widget != nullptr && view->fData->kind->syncWidget != nullptr)
+		view->fData->kind->syncWidget(view);
 }
 
-QPainter* BView::_BeginDrawing()
+QImage* BView::Private::Target(const BView* view)
 {
-	if (fPainter != nullptr)
-		return fPainter;
-	QImage* target = _Target();
+	if (view->fBitmap != nullptr)
+		return BBitmap::Private::Image(view->fBitmap);
+	return view->fData->canvas;
+}
+
+QPainter* BView::Private::BeginDrawing(BView* view)
+{
+	Data* data = view->fData;
+	if (data->painter != nullptr)
+		return data->painter;
+	QImage* target = Target(view);
 	if (target == nullptr || target->isNull())
 		return nullptr;
-	fPainter = new QPainter(target);
-	fPainter->setRenderHint(QPainter::Antialiasing);
-	fPainter->setRenderHint(QPainter::TextAntialiasing);
-	fPainter->setRenderHint(QPainter::SmoothPixmapTransform);
-	if (fBitmap != nullptr) {
-		BRect bounds = fBitmap->Bounds();
-		fPainter->translate(-bounds.left, -bounds.top);
+	QPainter* painter = new QPainter(target);
+	data->painter = painter;
+	painter->setRenderHint(QPainter::Antialiasing);
+	painter->setRenderHint(QPainter::TextAntialiasing);
+	painter->setRenderHint(QPainter::SmoothPixmapTransform);
+	if (view->fBitmap != nullptr) {
+		BRect bounds = view->fBitmap->Bounds();
+		painter->translate(-bounds.left, -bounds.top);
 	} else {
-		fPainter->translate(-fOrigin.x, -fOrigin.y);
+		painter->translate(-view->fOrigin.x, -view->fOrigin.y);
 	}
-	if (fClipping)
-		fPainter->setClipRect(fill_rect(fClip));
-	return fPainter;
+	if (view->fClipping)
+		painter->setClipRect(fill_rect(view->fClip));
+	return painter;
 }
 
 // Drawing in a window shows at once: the canvas is handed to the screen after every call.
 void BView::_Drawn()
 {
-	if (fBitmap != nullptr || fWidget == nullptr)
+	if (fBitmap != nullptr || fData->widget == nullptr)
 		return;
 	_EndDrawing();
-	fWidget->update();
+	fData->widget->update();
 }
 
 void BView::_EndDrawing()
 {
-	if (fPainter == nullptr)
+	if (fData->painter == nullptr)
 		return;
-	fPainter->end();
-	delete fPainter;
-	fPainter = nullptr;
+	fData->painter->end();
+	delete fData->painter;
+	fData->painter = nullptr;
 }
 
-QRect BView::_DeviceClip(QPainter* painter) const
+QRect BView::Private::DeviceClip(const BView* view, QPainter* painter)
 {
-	QRect all = _Target()->rect();
-	if (!fClipping)
+	QRect all = Target(view)->rect();
+	if (!view->fClipping)
 		return all;
-	return painter->transform().mapRect(fill_rect(fClip)) & all;
+	return painter->transform().mapRect(fill_rect(view->fClip)) & all;
 }
 
 static QColor paint_color(rgb_color color, drawing_mode mode)
@@ -240,44 +255,35 @@ static QColor paint_color(rgb_color color, drawing_mode mode)
 	return to_qcolor(color);
 }
 
-void BView::_FillPath(const QPainterPath& path)
+void BView::Private::FillPath(BView* view, const QPainterPath& path)
 {
-	QPainter* painter = _BeginDrawing();
+	QPainter* painter = BeginDrawing(view);
 	if (painter == nullptr)
 		return;
-	if (fDrawingMode == B_OP_INVERT) {
-		invert_path(_Target(), painter->transform().map(path), _DeviceClip(painter));
+	if (view->fDrawingMode == B_OP_INVERT) {
+		invert_path(Target(view), painter->transform().map(path), DeviceClip(view, painter));
 	} else {
-		painter->fillPath(path, paint_color(fHighColor, fDrawingMode));
+		painter->fillPath(path, paint_color(view->fHighColor, view->fDrawingMode));
 	}
-	_Drawn();
+	view->_Drawn();
 }
 
 void BView::FillRect(BRect rect, pattern p)
 {
-	QPainter* painter = _BeginDrawing();
+	QPainter* painter = Private::BeginDrawing(this);
 	if (painter == nullptr)
 		return;
 	QRect area = fill_rect(rect);
 	if (area.isEmpty())
 		return;
 	if (fDrawingMode == B_OP_INVERT) {
-		invert_rect(_Target(), painter->transform().mapRect(area) & _DeviceClip(painter));
+		invert_rect(Private::Target(this),
+			painter->transform().mapRect(area) & Private::DeviceClip(this, painter));
 	} else {
 		rgb_color color = memcmp(&p, &B_SOLID_LOW, sizeof(p)) == 0 ? fLowColor : fHighColor;
 		painter->fillRect(area, paint_color(color, fDrawingMode));
 	}
 	_Drawn();
-}
-
-void BView::StrokeRect(BRect rect, pattern)
-{
-	QPainterPath outline;
-	outline.addRect(stroke_rect(rect));
-	QPainterPathStroker stroker;
-	stroker.setWidth(fPenSize);
-	stroker.setJoinStyle(Qt::MiterJoin);
-	_FillPath(stroker.createStroke(outline));
 }
 
 void BView::FillRoundRect(BRect rect, float xRadius, float yRadius, pattern)
@@ -286,7 +292,7 @@ void BView::FillRoundRect(BRect rect, float xRadius, float yRadius, pattern)
 		return;
 	QPainterPath path;
 	path.addRoundedRect(shape_rect(rect), std::max(xRadius, 0.0f), std::max(yRadius, 0.0f));
-	_FillPath(path);
+	Private::FillPath(this, path);
 }
 
 void BView::FillEllipse(BRect rect, pattern)
@@ -295,7 +301,7 @@ void BView::FillEllipse(BRect rect, pattern)
 		return;
 	QPainterPath path;
 	path.addEllipse(shape_rect(rect));
-	_FillPath(path);
+	Private::FillPath(this, path);
 }
 
 void BView::StrokeEllipse(BRect rect, pattern)
@@ -306,32 +312,21 @@ void BView::StrokeEllipse(BRect rect, pattern)
 	outline.addEllipse(stroke_rect(rect));
 	QPainterPathStroker stroker;
 	stroker.setWidth(fPenSize);
-	_FillPath(stroker.createStroke(outline));
-}
-
-void BView::StrokeLine(BPoint start, BPoint end, pattern)
-{
-	QPainterPath line;
-	line.moveTo(start.x + 0.5, start.y + 0.5);
-	line.lineTo(end.x + 0.5, end.y + 0.5);
-	QPainterPathStroker stroker;
-	stroker.setWidth(fPenSize);
-	stroker.setCapStyle(Qt::SquareCap);
-	_FillPath(stroker.createStroke(line));
+	Private::FillPath(this, stroker.createStroke(outline));
 }
 
 void BView::DrawString(const char* string, BPoint where)
 {
-	QPainter* painter = _BeginDrawing();
+	QPainter* painter = Private::BeginDrawing(this);
 	if (painter == nullptr || string == nullptr || string[0] == '\0')
 		return;
-	QFont font = to_qfont(fFont, _Target());
+	QFont font = to_qfont(fFont, Private::Target(this));
 	QString text = QString::fromUtf8(string);
 	QPointF at = to_qpoint(where);
 	if (fDrawingMode == B_OP_INVERT) {
 		QPainterPath path;
 		path.addText(at, font, text);
-		_FillPath(path);
+		Private::FillPath(this, path);
 		return;
 	}
 	// A picture drawn into a bitmap keeps unhinted outlines, whose proportions follow the size
@@ -364,7 +359,7 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 {
 	if (bitmap == nullptr || !bitmap->IsValid() || !destination.IsValid() || !source.IsValid())
 		return;
-	QPainter* painter = _BeginDrawing();
+	QPainter* painter = Private::BeginDrawing(this);
 	if (painter == nullptr)
 		return;
 	BRect bounds = bitmap->Bounds();
@@ -377,7 +372,7 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 	QSize size = cacheable ? QSize(qRound(target.width()), qRound(target.height())) : QSize();
 	if (source == bounds && cacheable
 		&& size != QSize(bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1)) {
-		if (const QImage* scaled = bitmap->_Scaled(size)) {
+		if (const QImage* scaled = BBitmap::Private::Scaled(bitmap, size)) {
 			painter->drawImage(target.topLeft(), *scaled);
 			_Drawn();
 			return;
@@ -388,8 +383,8 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 	// the same pixels): a huge photograph drawn large, centred or into a big rectangle, costs
 	// what the screen shows of it instead of all of it.
 	if (source == bounds) {
-		QRectF shown = painter->transform().inverted().mapRect(QRectF(_DeviceClip(painter)))
-			& target;
+		QRectF clip(Private::DeviceClip(this, painter));
+		QRectF shown = painter->transform().inverted().mapRect(clip) & target;
 		if (shown.isEmpty())
 			return;
 		QSize own(bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1);
@@ -400,7 +395,7 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 			.toAlignedRect().adjusted(-kMargin, -kMargin, kMargin, kMargin)
 			& QRect(QPoint(0, 0), own);
 		if (part.size() != own) {
-			if (const QImage* cut = bitmap->_Part(part)) {
+			if (const QImage* cut = BBitmap::Private::Part(bitmap, part)) {
 				QRectF to(target.left() + part.left() / sx, target.top() + part.top() / sy,
 					part.width() / sx, part.height() / sy);
 				painter->save();
@@ -412,7 +407,7 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 			}
 		}
 	}
-	const QImage* image = bitmap->_Image();
+	const QImage* image = BBitmap::Private::Image(bitmap);
 	if (image == nullptr)
 		return;
 	QRectF from(source.left - bounds.left, source.top - bounds.top, source.Width() + 1,
@@ -445,7 +440,7 @@ void BView::AddChild(BView* child, BView* before)
 	child->fParent = this;
 	// A view added to a view already in a window is at once in that window.
 	if (fWindow != nullptr)
-		child->_AttachToWindow(fWindow, fWidget);
+		Private::AttachToWindow(child, fWindow, fData->widget);
 }
 
 bool BView::RemoveChild(BView* child)
@@ -473,21 +468,16 @@ BView* BView::FindView(const char* name) const
 	return nullptr;
 }
 
-bool BView::RemoveSelf()
+void BView::Private::AttachToBitmap(BView* view, BBitmap* bitmap)
 {
-	return fParent != nullptr && fParent->RemoveChild(this);
+	view->_EndDrawing();
+	view->fBitmap = bitmap;
 }
 
-void BView::_AttachToBitmap(BBitmap* bitmap)
+void BView::Private::DetachFromBitmap(BView* view)
 {
-	_EndDrawing();
-	fBitmap = bitmap;
-}
-
-void BView::_DetachFromBitmap()
-{
-	_EndDrawing();
-	fBitmap = nullptr;
+	view->_EndDrawing();
+	view->fBitmap = nullptr;
 }
 
 void BView::Invalidate()
@@ -498,14 +488,14 @@ void BView::Invalidate()
 // Draw runs later, once for everything invalidated meanwhile, as the window system would.
 void BView::Invalidate(BRect rect)
 {
-	if (fWidget == nullptr || fCanvas == nullptr || !rect.IsValid())
+	if (fData->widget == nullptr || fData->canvas == nullptr || !rect.IsValid())
 		return;
 	fInvalid = fInvalidPending ? (fInvalid | rect) : rect;
 	if (fInvalidPending)
 		return;
 	fInvalidPending = true;
 	int32 token = Token();
-	QMetaObject::invokeMethod(fWidget, [token]() {
+	QMetaObject::invokeMethod(fData->widget, [token]() {
 		BView* view = dynamic_cast<BView*>(BHandler::HandlerForToken(token));
 		if (view != nullptr)
 			view->_FlushInvalid();
@@ -522,14 +512,14 @@ void BView::_FlushInvalid()
 
 void BView::_Redraw(BRect area)
 {
-	if (fCanvas == nullptr)
+	if (fData->canvas == nullptr)
 		return;
 	area = area & Bounds();
 	if (!area.IsValid())
 		return;
 	_EndDrawing();
 	{
-		QPainter painter(fCanvas);
+		QPainter painter(fData->canvas);
 		painter.translate(-fOrigin.x, -fOrigin.y);
 		painter.fillRect(fill_rect(area), to_qcolor(fViewColor));
 	}
@@ -538,51 +528,50 @@ void BView::_Redraw(BRect area)
 	Draw(area);
 	fClipping = false;
 	_EndDrawing();
-	if (fWidget != nullptr)
-		fWidget->update();
+	if (fData->widget != nullptr)
+		fData->widget->update();
 }
 
 void BView::_CanvasResized()
 {
-	if (fWidget == nullptr || dynamic_cast<ViewWidget*>(fWidget) == nullptr)
+	QWidget* widget = fData->widget;
+	if (widget == nullptr || dynamic_cast<ViewWidget*>(widget) == nullptr)
 		return;
 	_EndDrawing();
-	QSize size = fWidget->size();
-	if (fCanvas != nullptr && fCanvas->size() == size)
+	QSize size = widget->size();
+	QImage*& canvas = fData->canvas;
+	if (canvas != nullptr && canvas->size() == size)
 		return;
-	delete fCanvas;
-	fCanvas = new QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-	fCanvas->setDotsPerMeterX(kDotsPerMeter72);
-	fCanvas->setDotsPerMeterY(kDotsPerMeter72);
-	fCanvas->fill(to_qcolor(fViewColor));
+	delete canvas;
+	canvas = new QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+	canvas->setDotsPerMeterX(kDotsPerMeter72);
+	canvas->setDotsPerMeterY(kDotsPerMeter72);
+	canvas->fill(to_qcolor(fViewColor));
 	Invalidate();
 }
 
-void BView::_Paint(QPainter* painter, const QRect& area)
+void BView::Private::Paint(const BView* view, QPainter* painter, const QRect& area)
 {
-	if (fCanvas != nullptr)
-		painter->drawImage(area, *fCanvas, area);
+	if (view->fData->canvas != nullptr)
+		painter->drawImage(area, *view->fData->canvas, area);
 }
 
-QWidget* BView::_CreateWidget(QWidget* parent)
+void BView::Private::AttachToWindow(BView* view, BWindow* window, QWidget* parentWidget)
 {
-	return new ViewWidget(this, parent);
-}
-
-void BView::_AttachToWindow(BWindow* window, QWidget* parentWidget)
-{
-	fWindow = window;
-	window->AddHandler(this);
-	fWidget = _CreateWidget(parentWidget);
-	fWidget->setGeometry(fill_rect(fFrame));
-	fWidget->setVisible(!fHidden);
-	_CanvasResized();
-	_WidgetCreated();
-	AttachedToWindow();
-	for (int32 i = 0; i < CountChildren(); i++) {
-		BView* child = ChildAt(i);
+	view->fWindow = window;
+	window->AddHandler(view);
+	QWidget* widget = view->fData->kind->createWidget(view, parentWidget);
+	view->fData->widget = widget;
+	widget->setGeometry(fill_rect(view->fFrame));
+	widget->setVisible(!view->fHidden);
+	view->_CanvasResized();
+	view->_FontChanged();
+	SyncWidget(view);
+	view->AttachedToWindow();
+	for (int32 i = 0; i < view->CountChildren(); i++) {
+		BView* child = view->ChildAt(i);
 		if (child->fWindow == nullptr)
-			child->_AttachToWindow(window, fWidget);
+			AttachToWindow(child, window, widget);
 	}
 }
 
@@ -597,10 +586,10 @@ void BView::_DetachFromWindow()
 	if (fWindow != nullptr)
 		fWindow->RemoveHandler(this);
 	fWindow = nullptr;
-	retire_widget(fWidget);
-	fWidget = nullptr;
-	delete fCanvas;
-	fCanvas = nullptr;
+	retire_widget(fData->widget);
+	fData->widget = nullptr;
+	delete fData->canvas;
+	fData->canvas = nullptr;
 	fInvalidPending = false;
 }
 
@@ -624,8 +613,8 @@ void BView::_ParentResized(float dw, float dh)
 void BView::MoveTo(float x, float y)
 {
 	fFrame.OffsetTo(x, y);
-	if (fWidget != nullptr)
-		fWidget->setGeometry(fill_rect(fFrame));
+	if (fData->widget != nullptr)
+		fData->widget->setGeometry(fill_rect(fFrame));
 }
 
 void BView::ResizeTo(float width, float height)
@@ -638,8 +627,8 @@ void BView::ResizeTo(float width, float height)
 	fFrame.bottom = fFrame.top + height;
 	for (int32 i = 0; i < CountChildren(); i++)
 		ChildAt(i)->_ParentResized(dw, dh);
-	if (fWidget != nullptr) {
-		fWidget->setGeometry(fill_rect(fFrame));
+	if (fData->widget != nullptr) {
+		fData->widget->setGeometry(fill_rect(fFrame));
 		_CanvasResized();
 	}
 	if (fFlags & B_FRAME_EVENTS)
@@ -663,25 +652,25 @@ void BView::GetMouse(BPoint* location, uint32* buttons, bool)
 		*buttons = fMouseButtons;
 }
 
-void BView::_SetMouseState(BPoint where, uint32 buttons)
+void BView::Private::SetMouseState(BView* view, BPoint where, uint32 buttons)
 {
-	fMouseWhere = where;
-	fMouseButtons = buttons;
+	view->fMouseWhere = where;
+	view->fMouseButtons = buttons;
 }
 
-void BView::_MouseEvent(int kind, BPoint where, uint32 buttons)
+void BView::Private::MouseEvent(BView* view, int kind, BPoint where, uint32 buttons)
 {
-	_SetMouseState(where, buttons);
+	SetMouseState(view, where, buttons);
 	switch (kind) {
 		case kMouseDown:
-			MouseDown(where);
+			view->MouseDown(where);
 			break;
 		case kMouseMoved:
-			MouseMoved(where, Bounds().Contains(where) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW,
-				nullptr);
+			view->MouseMoved(where,
+				view->Bounds().Contains(where) ? B_INSIDE_VIEW : B_OUTSIDE_VIEW, nullptr);
 			break;
 		case kMouseUp:
-			MouseUp(where);
+			view->MouseUp(where);
 			break;
 	}
 }
@@ -689,15 +678,15 @@ void BView::_MouseEvent(int kind, BPoint where, uint32 buttons)
 void BView::Hide()
 {
 	fHidden = true;
-	if (fWidget != nullptr)
-		fWidget->hide();
+	if (fData->widget != nullptr)
+		fData->widget->hide();
 }
 
 void BView::Show()
 {
 	fHidden = false;
-	if (fWidget != nullptr)
-		fWidget->show();
+	if (fData->widget != nullptr)
+		fData->widget->show();
 }
 
 bool BView::IsHidden() const
@@ -707,25 +696,10 @@ bool BView::IsHidden() const
 
 void BView::MakeFocus(bool focus)
 {
-	if (fWidget == nullptr)
+	if (fData->widget == nullptr)
 		return;
 	if (focus)
-		fWidget->setFocus(Qt::OtherFocusReason);
+		fData->widget->setFocus(Qt::OtherFocusReason);
 	else
-		fWidget->clearFocus();
-}
-
-bool BView::IsFocus() const
-{
-	return fWidget != nullptr && fWidget->hasFocus();
-}
-
-BPoint BView::ConvertToParent(BPoint point) const
-{
-	return BPoint(point.x - fOrigin.x + fFrame.left, point.y - fOrigin.y + fFrame.top);
-}
-
-BPoint BView::ConvertFromParent(BPoint point) const
-{
-	return BPoint(point.x - fFrame.left + fOrigin.x, point.y - fFrame.top + fOrigin.y);
+		fData->widget->clearFocus();
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -14,6 +13,8 @@
 #include <View.h>
 
 #include "../support/qt_convert.h"
+#include "ViewPrivate.h"
+#include "WindowPrivate.h"
 #include "view_widget.h"
 #include "window_widget.h"
 
@@ -130,8 +131,8 @@ void WindowWidget::resizeEvent(QResizeEvent*)
 	if (fWindow == nullptr)
 		return;
 	BRect bounds = fWindow->Bounds();
-	if (fWindow->_Root() != nullptr)
-		fWindow->_Root()->ResizeTo(bounds.Width(), bounds.Height());
+	if (BWindow::Private::Root(fWindow) != nullptr)
+		BWindow::Private::Root(fWindow)->ResizeTo(bounds.Width(), bounds.Height());
 	fWindow->FrameResized(bounds.Width(), bounds.Height());
 }
 
@@ -162,41 +163,42 @@ void WindowWidget::changeEvent(QEvent* event)
 }
 
 BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
-	uint32 workspace)
-	: BLooper(title), fWidget(new WindowWidget(this)), fAdopted(false), fRoot(nullptr),
-	fType(type), fFlags(flags), fWorkspaces(workspace), fMinMax(0, 0, 32768, 32768)
+	uint32)
+	: BLooper(title), fData(new Data{new WindowWidget(this)}), fAdopted(false), fRoot(nullptr),
+	fType(type), fFlags(flags), fMinMax(0, 0, 32768, 32768)
 {
 	Qt::WindowFlags qtFlags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
 		| Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint;
 	if (!(flags & B_NOT_ZOOMABLE) && !(flags & B_NOT_RESIZABLE))
 		qtFlags |= Qt::WindowMaximizeButtonHint;
-	fWidget->setWindowFlags(qtFlags);
-	fWidget->setWindowTitle(shown_title(title));
-	fWidget->setGeometry(fill_rect(frame));
+	fData->widget->setWindowFlags(qtFlags);
+	fData->widget->setWindowTitle(shown_title(title));
+	fData->widget->setGeometry(fill_rect(frame));
 	if (flags & B_NOT_RESIZABLE)
-		fWidget->setFixedSize(fWidget->size());
+		fData->widget->setFixedSize(fData->widget->size());
 
 	fRoot = new BView(Bounds(), "_root_", B_FOLLOW_ALL_SIDES, 0);
-	fRoot->_AttachToWindow(this, fWidget);
+	BView::Private::AttachToWindow(fRoot, this, fData->widget);
 	register_window(this);
 }
 
-BWindow::BWindow(QWidget* adopted, const char* title)
-	: BLooper(title), fWidget(adopted), fAdopted(true), fRoot(nullptr),
-	fType(B_TITLED_WINDOW), fFlags(0), fWorkspaces(B_CURRENT_WORKSPACE),
+BWindow::BWindow(Data* adopted, const char* title)
+	: BLooper(title), fData(adopted), fAdopted(true), fRoot(nullptr),
+	fType(B_TITLED_WINDOW), fFlags(0),
 	fMinMax(0, 0, 32768, 32768)
 {
 }
 
 BWindow::~BWindow()
 {
-	if (fAdopted)
-		return;
-	unregister_window(this);
-	static_cast<WindowWidget*>(fWidget)->Detach();
-	delete fRoot;
-	fRoot = nullptr;
-	retire_widget(fWidget);
+	if (!fAdopted) {
+		unregister_window(this);
+		static_cast<WindowWidget*>(fData->widget)->Detach();
+		delete fRoot;
+		fRoot = nullptr;
+		retire_widget(fData->widget);
+	}
+	delete fData;
 }
 
 void BWindow::FrameResized(float, float)
@@ -231,7 +233,7 @@ bool BWindow::QuitRequested()
 
 void BWindow::Quit()
 {
-	fWidget->hide();
+	fData->widget->hide();
 	if (!fAdopted)
 		delete this;
 }
@@ -239,26 +241,26 @@ void BWindow::Quit()
 void BWindow::Show()
 {
 	if (fAdopted)
-		fWidget->show();
+		fData->widget->show();
 	else
-		static_cast<WindowWidget*>(fWidget)->ShowInWorkArea();
+		static_cast<WindowWidget*>(fData->widget)->ShowInWorkArea();
 }
 
 void BWindow::Hide()
 {
-	fWidget->hide();
+	fData->widget->hide();
 }
 
 bool BWindow::IsHidden() const
 {
-	return fWidget->isHidden();
+	return fData->widget->isHidden();
 }
 
 void BWindow::Activate(bool active)
 {
 	if (active) {
-		fWidget->raise();
-		fWidget->activateWindow();
+		fData->widget->raise();
+		fData->widget->activateWindow();
 	}
 }
 
@@ -290,12 +292,12 @@ BView* BWindow::FindView(const char* name) const
 
 BRect BWindow::Frame() const
 {
-	return to_brect(fWidget->geometry());
+	return to_brect(fData->widget->geometry());
 }
 
 BRect BWindow::Bounds() const
 {
-	QSize size = fWidget->size();
+	QSize size = fData->widget->size();
 	return BRect(0, 0, size.width() - 1, size.height() - 1);
 }
 
@@ -306,16 +308,16 @@ void BWindow::MoveTo(BPoint where)
 
 void BWindow::MoveTo(float x, float y)
 {
-	QRect geometry = fWidget->geometry();
+	QRect geometry = fData->widget->geometry();
 	geometry.moveTo((int)x, (int)y);
-	fWidget->setGeometry(geometry);
+	fData->widget->setGeometry(geometry);
 }
 
 void BWindow::ResizeTo(float width, float height)
 {
 	width = std::min(std::max(width, fMinMax.left), fMinMax.right);
 	height = std::min(std::max(height, fMinMax.top), fMinMax.bottom);
-	fWidget->resize((int)width + 1, (int)height + 1);
+	fData->widget->resize((int)width + 1, (int)height + 1);
 }
 
 void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, float maxHeight)
@@ -324,8 +326,8 @@ void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, flo
 	auto pixels = [](float value) {
 		return (int)std::min(std::max(value + 1, 1.0f), (float)QWIDGETSIZE_MAX);
 	};
-	fWidget->setMinimumSize(pixels(minWidth), pixels(minHeight));
-	fWidget->setMaximumSize(pixels(maxWidth), pixels(maxHeight));
+	fData->widget->setMinimumSize(pixels(minWidth), pixels(minHeight));
+	fData->widget->setMaximumSize(pixels(maxWidth), pixels(maxHeight));
 }
 
 void BWindow::GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight,
@@ -343,21 +345,11 @@ void BWindow::GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight,
 
 void BWindow::SetTitle(const char* title)
 {
-	fWidget->setWindowTitle(shown_title(title));
+	fData->widget->setWindowTitle(shown_title(title));
 	SetName(title);
 }
 
 const char* BWindow::Title() const
 {
 	return Name();
-}
-
-BView* BWindow::CurrentFocus() const
-{
-	for (QWidget* widget = QApplication::focusWidget(); widget != nullptr;
-			widget = widget->parentWidget()) {
-		if (ViewWidget* view = dynamic_cast<ViewWidget*>(widget))
-			return view->View();
-	}
-	return nullptr;
 }

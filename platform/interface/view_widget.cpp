@@ -11,6 +11,9 @@
 #include <View.h>
 #include <Window.h>
 
+#include "ViewPrivate.h"
+#include "WindowPrivate.h"
+
 unsigned qt_buttons(Qt::MouseButtons buttons)
 {
 	unsigned result = 0;
@@ -55,13 +58,13 @@ void ViewWidget::paintEvent(QPaintEvent* event)
 	if (fView == nullptr)
 		return;
 	QPainter painter(this);
-	fView->_Paint(&painter, event->rect());
+	BView::Private::Paint(fView, &painter, event->rect());
 }
 
 void ViewWidget::resizeEvent(QResizeEvent*)
 {
 	if (fView != nullptr)
-		fView->_CanvasResized();
+		BView::Private::CanvasResized(fView);
 }
 
 static BPoint view_point(BView* view, const QPointF& position)
@@ -73,21 +76,21 @@ static BPoint view_point(BView* view, const QPointF& position)
 void ViewWidget::mousePressEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		fView->_MouseEvent(kMouseDown, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseDown, view_point(fView, event->position()),
 			qt_buttons(event->buttons()));
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		fView->_MouseEvent(kMouseMoved, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseMoved, view_point(fView, event->position()),
 			qt_buttons(event->buttons()));
 }
 
 void ViewWidget::mouseReleaseEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		fView->_MouseEvent(kMouseUp, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseUp, view_point(fView, event->position()),
 			qt_buttons(event->buttons()));
 }
 
@@ -114,7 +117,7 @@ static BScrollBar* scroll_bar_of(BView* view, orientation direction, BView* with
 void ViewWidget::wheelEvent(QWheelEvent* event)
 {
 	BWindow* window = fView != nullptr ? fView->Window() : nullptr;
-	BView* root = window != nullptr ? window->_Root() : nullptr;
+	BView* root = window != nullptr ? BWindow::Private::Root(window) : nullptr;
 	BScrollBar* horizontal = scroll_bar_of(fView, B_HORIZONTAL, root);
 	BScrollBar* vertical = scroll_bar_of(fView, B_VERTICAL, root);
 	if (horizontal == nullptr && vertical == nullptr) {

@@ -15,7 +15,6 @@ enum {
 class ViewWidget : public QWidget {
 public:
 	ViewWidget(BView* view, QWidget* parent);
-	BView* View() const { return fView; }
 	void Detach() { fView = nullptr; }
 
 protected:

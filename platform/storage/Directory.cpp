@@ -41,13 +41,6 @@ status_t BDirectory::SetTo(const entry_ref* ref)
 	return SetTo(ref->Path());
 }
 
-status_t BDirectory::GetEntry(BEntry* entry) const
-{
-	if (fStatus != B_OK)
-		return fStatus;
-	return entry->SetTo(fPath.c_str());
-}
-
 status_t BDirectory::CreateFile(const char* path, BFile* file, bool failIfExists)
 {
 	if (fStatus != B_OK)
@@ -61,19 +54,6 @@ status_t BDirectory::CreateFile(const char* path, BFile* file, bool failIfExists
 	if (failIfExists)
 		mode |= B_FAIL_IF_EXISTS;
 	return target->SetTo(full.c_str(), mode);
-}
-
-status_t BDirectory::CreateDirectory(const char* path, BDirectory* dir)
-{
-	if (fStatus != B_OK)
-		return fStatus;
-	if (path == nullptr || path[0] == '\0')
-		return B_BAD_VALUE;
-	std::string full = path[0] == '/' ? std::string(path) : fPath + "/" + path;
-	status_t status = create_directory(full.c_str(), 0755);
-	if (status != B_OK)
-		return status;
-	return dir != nullptr ? dir->SetTo(full.c_str()) : B_OK;
 }
 
 bool BDirectory::Contains(const char* path, int32 nodeFlags) const

@@ -138,12 +138,6 @@ bool BEntry::Exists() const
 	return fStatus == B_OK && lstat(fPath.c_str(), &st) == 0;
 }
 
-bool BEntry::IsFile() const
-{
-	struct stat st;
-	return fStatus == B_OK && stat(fPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool BEntry::IsDirectory() const
 {
 	struct stat st;
@@ -163,13 +157,6 @@ status_t BEntry::GetName(char* buffer) const
 		return B_NAME_TOO_LONG;
 	strcpy(buffer, leaf);
 	return B_OK;
-}
-
-status_t BEntry::GetPath(BPath* path) const
-{
-	if (fStatus != B_OK)
-		return fStatus;
-	return path->SetTo(fPath.c_str());
 }
 
 status_t BEntry::GetRef(entry_ref* ref) const

@@ -4,10 +4,12 @@
 
 #include <Window.h>
 
-// The dialog and the window the panel shows it through; the window's title is the dialog's.
-class FilePanelDialog : public QFileDialog {
+#include "../interface/WindowPrivate.h"
+
+// The dialog, shown through a window whose title is the dialog's.
+class BFilePanel::Dialog : public QFileDialog {
 public:
-	explicit FilePanelDialog(BFilePanel* panel) : fPanel(panel) {}
+	explicit Dialog(BFilePanel* panel) : fPanel(panel) {}
 	void Detach() { fPanel = nullptr; }
 	BFilePanel* Panel() const { return fPanel; }
 
@@ -15,20 +17,11 @@ private:
 	BFilePanel* fPanel;
 };
 
-namespace {
-
-class FilePanelWindow : public BWindow {
-public:
-	FilePanelWindow(QWidget* dialog) : BWindow(dialog, "") {}
-};
-
-}
-
 BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref* directory,
 	uint32, bool allowMultipleSelection, BMessage* message, BRefFilter*, bool modal,
 	bool hideWhenDone)
 	: fMode(mode), fMessage(mode == B_OPEN_PANEL ? B_REFS_RECEIVED : B_SAVE_REQUESTED),
-	fHideWhenDone(hideWhenDone), fDialog(new FilePanelDialog(this)), fWindow(nullptr)
+	fHideWhenDone(hideWhenDone), fDialog(new Dialog(this)), fWindow(nullptr)
 {
 	if (target != nullptr)
 		fTarget = *target;
@@ -47,7 +40,7 @@ BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref
 	}
 	if (directory != nullptr && directory->Path() != nullptr)
 		fDialog->setDirectory(QString::fromUtf8(directory->Path()));
-	fWindow = new FilePanelWindow(fDialog);
+	fWindow = BWindow::Private::Adopt(fDialog, "");
 
 	QObject::connect(fDialog, &QFileDialog::filesSelected, fDialog,
 		[dialog = fDialog](const QStringList& files) {
@@ -80,11 +73,6 @@ void BFilePanel::Show()
 void BFilePanel::Hide()
 {
 	fDialog->hide();
-}
-
-bool BFilePanel::IsShowing() const
-{
-	return fDialog->isVisible();
 }
 
 void BFilePanel::SetMessage(BMessage* message)

@@ -25,14 +25,6 @@ bool BRect::Contains(BRect r) const
 	return r.left >= left && r.right <= right && r.top >= top && r.bottom <= bottom;
 }
 
-bool BRect::Intersects(BRect r) const
-{
-	if (!IsValid() || !r.IsValid())
-		return false;
-	return std::max(left, r.left) <= std::min(right, r.right)
-		&& std::max(top, r.top) <= std::min(bottom, r.bottom);
-}
-
 BRect& BRect::OffsetBy(float dx, float dy)
 {
 	left += dx;

@@ -62,43 +62,6 @@ BTranslator* BTranslatorRoster::_Find(translator_id id)
 	return fTranslators[id - 1];
 }
 
-status_t BTranslatorRoster::GetAllTranslators(translator_id** ids, int32* count)
-{
-	if (ids == nullptr || count == nullptr)
-		return B_BAD_VALUE;
-	_LoadDefault();
-	*count = fTranslators.size();
-	*ids = new translator_id[fTranslators.size() + 1];
-	for (size_t i = 0; i < fTranslators.size(); i++)
-		(*ids)[i] = i + 1;
-	return B_OK;
-}
-
-status_t BTranslatorRoster::GetTranslatorInfo(translator_id id, const char** name,
-	const char** info, int32* version)
-{
-	BTranslator* translator = _Find(id);
-	if (translator == nullptr)
-		return B_NO_TRANSLATOR;
-	if (name != nullptr)
-		*name = translator->TranslatorName();
-	if (info != nullptr)
-		*info = translator->TranslatorInfo();
-	if (version != nullptr)
-		*version = translator->TranslatorVersion();
-	return B_OK;
-}
-
-status_t BTranslatorRoster::GetInputFormats(translator_id id,
-	const translation_format** formats, int32* count)
-{
-	BTranslator* translator = _Find(id);
-	if (translator == nullptr || formats == nullptr || count == nullptr)
-		return translator == nullptr ? B_NO_TRANSLATOR : B_BAD_VALUE;
-	*formats = translator->InputFormats(count);
-	return B_OK;
-}
-
 status_t BTranslatorRoster::GetOutputFormats(translator_id id,
 	const translation_format** formats, int32* count)
 {

@@ -21,6 +21,8 @@
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
+#include "../interface/BitmapPrivate.h"
+#include "BitmapStreamPrivate.h"
 #include "png_writer.h"
 #include "position_io_device.h"
 
@@ -423,7 +425,7 @@ status_t QtImageTranslator::_Decode(BPositionIO* source, BPositionIO* destinatio
 		delete pixels;
 		return B_NO_MEMORY;
 	}
-	stream->_SetBitmap(new BBitmap(pixels));
+	BBitmapStream::Private::SetBitmap(stream, BBitmap::Private::Adopt(pixels));
 	return B_OK;
 }
 
@@ -470,19 +472,20 @@ status_t QtImageTranslator::_DecodeLater(BPositionIO* source, BBitmapStream* str
 	BRect bounds(0, 0, full.width() - 1, full.height() - 1);
 	if (fraction == 1) {
 		delete reduced;
-		stream->_SetBitmap(new BBitmap(new QImage(decoded.convertToFormat(
-			QImage::Format_RGB32))));
+		BBitmapStream::Private::SetBitmap(stream, BBitmap::Private::Adopt(
+			new QImage(decoded.convertToFormat(QImage::Format_RGB32))));
 		return B_OK;
 	}
-	stream->_SetBitmap(new BBitmap(encoded, "jpeg", bounds, B_RGB32, reduced));
+	BBitmapStream::Private::SetBitmap(stream,
+		BBitmap::Private::Encoded(encoded, "jpeg", bounds, B_RGB32, reduced));
 	return B_OK;
 }
 status_t QtImageTranslator::_Encode(BPositionIO* source, BPositionIO* destination)
 {
 	BBitmapStream* stream = dynamic_cast<BBitmapStream*>(source);
-	if (stream == nullptr || stream->_Bitmap() == nullptr || !stream->_Bitmap()->IsValid())
+	BBitmap* bitmap = stream != nullptr ? BBitmapStream::Private::Bitmap(stream) : nullptr;
+	if (bitmap == nullptr || !bitmap->IsValid())
 		return B_BAD_VALUE;
-	BBitmap* bitmap = stream->_Bitmap();
 	BRect bounds = bitmap->Bounds();
 	QImage image((const uchar*)bitmap->Bits(), bounds.IntegerWidth() + 1,
 		bounds.IntegerHeight() + 1, bitmap->BytesPerRow(),

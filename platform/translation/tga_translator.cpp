@@ -6,6 +6,7 @@
 #include <BitmapStream.h>
 #include <TranslatorFormats.h>
 
+#include "BitmapStreamPrivate.h"
 #include "qt_translator.h"
 
 namespace {
@@ -268,6 +269,6 @@ status_t TgaTranslator::Translate(BPositionIO* source, const translator_info*, B
 				row[x] |= 0xff000000;
 		}
 	}
-	stream->_SetBitmap(bitmap);
+	BBitmapStream::Private::SetBitmap(stream, bitmap);
 	return B_OK;
 }

@@ -37,6 +37,10 @@
 #include <TextControl.h>
 #include <Window.h>
 
+#include "platform/interface/MenuItemPrivate.h"
+#include "platform/interface/MenuPrivate.h"
+#include "platform/interface/ViewPrivate.h"
+#include "platform/interface/WindowPrivate.h"
 #include "platform/interface/clock.h"
 #include "tests/support/shown_alert.h"
 
@@ -77,7 +81,7 @@ void settle(int milliseconds = 30)
 // and check boxes, whose labels may be shorter than the widget.
 void click(BView* view)
 {
-	QWidget* widget = view->_Widget();
+	QWidget* widget = BView::Private::Widget(view);
 	QPoint where = widget->rect().center();
 	if (qobject_cast<QRadioButton*>(widget) != nullptr
 		|| qobject_cast<QCheckBox*>(widget) != nullptr) {
@@ -103,12 +107,12 @@ QString shown_caption(QWidget* widget)
 
 QLineEdit* line_edit(BTextControl* control)
 {
-	return control->_Widget()->findChild<QLineEdit*>();
+	return BView::Private::Widget(control)->findChild<QLineEdit*>();
 }
 
 QPushButton* menu_button(BMenuField* field)
 {
-	return field->_Widget()->findChild<QPushButton*>();
+	return BView::Private::Widget(field)->findChild<QPushButton*>();
 }
 
 class controls : public testing::Test {
@@ -214,7 +218,8 @@ TEST_F(controls, RadioButtonsAreExclusiveWithinTheirParentOnly)
 	auto values = [](BRadioButton** buttons, int count) {
 		std::string result;
 		for (int i = 0; i < count; i++) {
-			bool checked = static_cast<QAbstractButton*>(buttons[i]->_Widget())->isChecked();
+			QWidget* widget = BView::Private::Widget(buttons[i]);
+			bool checked = static_cast<QAbstractButton*>(widget)->isChecked();
 			EXPECT_EQ(checked, buttons[i]->Value() == B_CONTROL_ON) << "widget out of step";
 			result += buttons[i]->Value() == B_CONTROL_ON ? '1' : '0';
 		}
@@ -250,7 +255,7 @@ TEST_F(controls, CheckBoxTogglesAndReportsItsValue)
 	BCheckBox* box = add(new BCheckBox(BRect(10, 10, 110, 30), "auto", "autoset",
 		new BMessage('Vchg')));
 	box->SetTarget(target);
-	QAbstractButton* widget = static_cast<QAbstractButton*>(box->_Widget());
+	QAbstractButton* widget = static_cast<QAbstractButton*>(BView::Private::Widget(box));
 
 	click(box);
 	settle();
@@ -279,12 +284,12 @@ TEST_F(controls, TextControlCommitsOnEnterAndOnLeavingAfterAnEdit)
 	BTextControl* other = add(new BTextControl(BRect(10, 40, 170, 60), "when", "when", "",
 		nullptr));
 	window->Activate();
-	ASSERT_TRUE(QTest::qWaitForWindowActive(window->_Widget()));
+	ASSERT_TRUE(QTest::qWaitForWindowActive(BWindow::Private::Widget(window)));
 	QLineEdit* edit = line_edit(field);
 
 	// The field runs from the divider to the right edge, the label up to the divider.
 	EXPECT_EQ(edit->geometry(), QRect(50, 0, 111, 21));
-	EXPECT_EQ(field->_Widget()->findChild<QLabel*>()->geometry(), QRect(0, 0, 50, 21));
+	EXPECT_EQ(BView::Private::Widget(field)->findChild<QLabel*>()->geometry(), QRect(0, 0, 50, 21));
 
 	field->MakeFocus(true);
 	QTest::keyClicks(edit, "1,2,3,4");
@@ -323,7 +328,7 @@ TEST_F(controls, TextControlWithoutDividerShowsNoLabel)
 	BTextControl* field = add(new BTextControl(BRect(10, 10, 110, 30), "bg", "", "0,0,1,1",
 		nullptr));
 	field->SetDivider(0);
-	EXPECT_FALSE(field->_Widget()->findChild<QLabel*>()->isVisible());
+	EXPECT_FALSE(BView::Private::Widget(field)->findChild<QLabel*>()->isVisible());
 	EXPECT_EQ(line_edit(field)->geometry(), QRect(0, 0, 101, 21));
 	EXPECT_EQ(line_edit(field)->text(), "0,0,1,1");
 }
@@ -344,7 +349,7 @@ TEST_F(controls, PopUpMenuInRadioModeDrivesItsMenuField)
 		menu));
 	field->SetDivider(50);
 	QPushButton* button = menu_button(field);
-	ASSERT_EQ(button->menu(), menu->_QMenu());
+	ASSERT_EQ(button->menu(), BMenu::Private::Menu(menu));
 	ASSERT_EQ(button->menu()->actions().size(), 3);
 	EXPECT_EQ(button->menu()->actions()[1]->text(), "Serif(Bold)");
 
@@ -357,11 +362,11 @@ TEST_F(controls, PopUpMenuInRadioModeDrivesItsMenuField)
 	EXPECT_EQ(button->text(), "Serif(Regular)");
 
 	// The user's choice through Qt's menu marks the item and sends its message.
-	items[2]->_Action()->trigger();
+	BMenuItem::Private::Action(items[2])->trigger();
 	EXPECT_EQ(menu->FindMarked(), items[2]);
 	EXPECT_FALSE(items[0]->IsMarked());
-	EXPECT_TRUE(items[2]->_Action()->isChecked());
-	EXPECT_FALSE(items[0]->_Action()->isChecked());
+	EXPECT_TRUE(BMenuItem::Private::Action(items[2])->isChecked());
+	EXPECT_FALSE(BMenuItem::Private::Action(items[0])->isChecked());
 	EXPECT_EQ(button->text(), "Mono(Regular)");
 	settle();
 	ASSERT_EQ(target->messages.size(), 1u) << "marking from code sends nothing";
@@ -389,7 +394,7 @@ TEST_F(controls, MenuBarSpansTheWindowAndSendsItsItems)
 	bar->AddItem(file);
 	add(bar);
 
-	QMenuBar* widget = qobject_cast<QMenuBar*>(bar->_Widget());
+	QMenuBar* widget = qobject_cast<QMenuBar*>(BView::Private::Widget(bar));
 	ASSERT_NE(widget, nullptr);
 	EXPECT_EQ(bar->Frame().Width(), window->Bounds().Width());
 	EXPECT_EQ(bar->Frame().Height() + 1, widget->sizeHint().height());
@@ -405,7 +410,7 @@ TEST_F(controls, MenuBarSpansTheWindowAndSendsItsItems)
 		texts << action->text();
 	EXPECT_EQ(texts, QStringList({"New", "Extra", "Open", "Save as", "About", "Quit"}));
 
-	file->FindItem("Save as")->_Action()->trigger();
+	BMenuItem::Private::Action(file->FindItem("Save as"))->trigger();
 	settle();
 	ASSERT_EQ(target->messages.size(), 1u);
 	EXPECT_EQ(target->messages[0].what, (uint32)'fiwr');
@@ -445,18 +450,18 @@ TEST_F(controls, SetEnabledGreysTheWidgetAndStopsInput)
 
 	for (auto& c : cases) {
 		c.enable(false);
-		EXPECT_FALSE(c.view->_Widget()->isEnabled()) << c.kind;
+		EXPECT_FALSE(BView::Private::Widget(c.view)->isEnabled()) << c.kind;
 		click(c.view);
 	}
 	item->SetEnabled(false);
-	EXPECT_FALSE(item->_Action()->isEnabled());
-	item->_Action()->trigger();
+	EXPECT_FALSE(BMenuItem::Private::Action(item)->isEnabled());
+	BMenuItem::Private::Action(item)->trigger();
 	settle();
 	EXPECT_TRUE(target->messages.empty()) << "a disabled control sends nothing";
 
 	for (auto& c : cases) {
 		c.enable(true);
-		EXPECT_TRUE(c.view->_Widget()->isEnabled()) << c.kind;
+		EXPECT_TRUE(BView::Private::Widget(c.view)->isEnabled()) << c.kind;
 	}
 }
 
@@ -488,7 +493,7 @@ TEST_F(controls, CaptionsWiderThanTheirFrameAreCut)
 	for (auto& row : rows) {
 		SCOPED_TRACE(row.view->Name());
 		add(row.view);
-		QWidget* widget = row.view->_Widget();
+		QWidget* widget = BView::Private::Widget(row.view);
 		QWidget* holder = qobject_cast<QAbstractButton*>(widget) != nullptr
 			|| qobject_cast<QLabel*>(widget) != nullptr ? widget : widget->findChild<QLabel*>();
 		ASSERT_NE(holder, nullptr);
@@ -509,26 +514,26 @@ TEST_F(controls, CaptionsWiderThanTheirFrameAreCut)
 		EXPECT_EQ(holder->toolTip(), caption);
 	}
 	EXPECT_STREQ(static_cast<BControl*>(rows[1].view)->Label(), words);
-	EXPECT_LT(QFontMetrics(rows[6].view->_Widget()->font()).horizontalAdvance("year_color"),
-		plain);
+	QFont yearColorFont = BView::Private::Widget(rows[6].view)->font();
+	EXPECT_LT(QFontMetrics(yearColorFont).horizontalAdvance("year_color"), plain);
 }
 
 TEST_F(controls, FontSizeReachesTheWidgetInPixels)
 {
 	BButton* button = add(new BButton(BRect(10, 10, 30, 25), "back", "<", nullptr));
 	button->SetFontSize(8);
-	EXPECT_EQ(QFontInfo(button->_Widget()->font()).pixelSize(), 8);
+	EXPECT_EQ(QFontInfo(BView::Private::Widget(button)->font()).pixelSize(), 8);
 
 	// A caption that fits at one size is cut when the font grows, at most a few pixels
 	// smaller than asked.
 	BStringView* caption = add(new BStringView(BRect(10, 40, 80, 58), "s", "base_type"));
 	caption->SetFontSize(10);
-	EXPECT_EQ(QFontInfo(caption->_Widget()->font()).pixelSize(), 10);
-	EXPECT_EQ(shown_caption(caption->_Widget()), "base_type");
+	EXPECT_EQ(QFontInfo(BView::Private::Widget(caption)->font()).pixelSize(), 10);
+	EXPECT_EQ(shown_caption(BView::Private::Widget(caption)), "base_type");
 	caption->SetFontSize(30);
-	EXPECT_GE(QFontInfo(caption->_Widget()->font()).pixelSize(), 25);
-	EXPECT_NE(shown_caption(caption->_Widget()), "base_type");
-	EXPECT_EQ(caption->_Widget()->toolTip(), "base_type");
+	EXPECT_GE(QFontInfo(BView::Private::Widget(caption)->font()).pixelSize(), 25);
+	EXPECT_NE(shown_caption(BView::Private::Widget(caption)), "base_type");
+	EXPECT_EQ(BView::Private::Widget(caption)->toolTip(), "base_type");
 }
 
 // A view taken out of its window and put back (as the panel does to bring its selector row
@@ -553,13 +558,13 @@ TEST_F(controls, ControlsKeepTheirStateWhenPutBackIntoTheWindow)
 		window->AddChild(view);
 	}
 	settle();
-	EXPECT_TRUE(static_cast<QAbstractButton*>(radio->_Widget())->isChecked());
-	EXPECT_EQ(QFontInfo(radio->_Widget()->font()).pixelSize(), 8);
+	EXPECT_TRUE(static_cast<QAbstractButton*>(BView::Private::Widget(radio))->isChecked());
+	EXPECT_EQ(QFontInfo(BView::Private::Widget(radio)->font()).pixelSize(), 8);
 	EXPECT_EQ(line_edit(field)->text(), "-3");
-	EXPECT_FALSE(field->_Widget()->isEnabled());
+	EXPECT_FALSE(BView::Private::Widget(field)->isEnabled());
 	EXPECT_EQ(line_edit(field)->geometry().left(), 50);
 	menu->ItemAt(0)->SetMarked(true);
-	EXPECT_EQ(menu_button(menuField)->menu(), menu->_QMenu());
+	EXPECT_EQ(menu_button(menuField)->menu(), BMenu::Private::Menu(menu));
 	EXPECT_EQ(menu_button(menuField)->text(), "image/png");
 
 	click(radio);
@@ -575,7 +580,7 @@ TEST_F(controls, ControlsShowTheirParentsViewColour)
 	add(new BStringView(BRect(0, 25, 199, 41), "s", "x"), parent);
 	add(new BRadioButton(BRect(0, 45, 199, 65), "r", "x", nullptr), parent);
 	settle();
-	QImage picture = window->_Widget()->grab().toImage();
+	QImage picture = BWindow::Private::Widget(window)->grab().toImage();
 	// Right of the short captions, inside both controls' frames.
 	EXPECT_EQ(picture.pixelColor(10 + 150, 10 + 10), QColor(200, 255, 255));
 	EXPECT_EQ(picture.pixelColor(10 + 150, 10 + 33), QColor(200, 255, 255));

@@ -18,6 +18,10 @@
 #include <PopUpMenu.h>
 #include <Window.h>
 
+#include "platform/interface/MenuItemPrivate.h"
+#include "platform/interface/MenuPrivate.h"
+#include "platform/interface/ViewPrivate.h"
+
 // A font menu as the configuration panel builds it, on a laptop's 1366 x 768 screen (this
 // test's screen, set where it is registered): far more items than the screen is tall.
 
@@ -58,13 +62,13 @@ protected:
 		settle(5);
 	}
 
-	QPushButton* button() const { return field->_Widget()->findChild<QPushButton*>(); }
+	QPushButton* button() const { return BView::Private::Widget(field)->findChild<QPushButton*>(); }
 
 	// Opens the menu as a click on the field does and runs the check while it is open;
 	// Qt's menu runs its own event loop until it closes.
 	void with_open_menu(const std::function<void(QMenu*)>& check)
 	{
-		QMenu* qmenu = menu->_QMenu();
+		QMenu* qmenu = BMenu::Private::Menu(menu);
 		QTimer::singleShot(0, qmenu, [qmenu, check]() {
 			check(qmenu);
 			if (qmenu->isVisible())
@@ -74,7 +78,7 @@ protected:
 		settle();
 	}
 
-	QAction* last_action() const { return menu->ItemAt(kItems - 1)->_Action(); }
+	QAction* last_action() const { return BMenuItem::Private::Action(menu->ItemAt(kItems - 1)); }
 
 	BWindow* window;
 	BPopUpMenu* menu;
@@ -105,7 +109,7 @@ TEST_F(long_menu, LastItemIsReachedByKeyboardAndChosen)
 		EXPECT_EQ(qmenu->activeAction(), last_action()) << "Up from the top wraps to the end";
 		EXPECT_TRUE(qmenu->rect().contains(qmenu->actionGeometry(last_action())));
 		QTest::keyClick(qmenu, Qt::Key_Up);
-		QAction* before = menu->ItemAt(kItems - 2)->_Action();
+		QAction* before = BMenuItem::Private::Action(menu->ItemAt(kItems - 2));
 		EXPECT_EQ(qmenu->activeAction(), before);
 		EXPECT_TRUE(qmenu->rect().contains(qmenu->actionGeometry(before)));
 		QTest::keyClick(qmenu, Qt::Key_Down);
@@ -140,18 +144,18 @@ TEST_F(long_menu, OnlyTheMarkedItemCarriesACheckMark)
 	menu->ItemAt(7)->SetMarked(true);
 	int checkable = 0;
 	for (int i = 0; i < kItems; i++) {
-		QAction* action = menu->ItemAt(i)->_Action();
+		QAction* action = BMenuItem::Private::Action(menu->ItemAt(i));
 		checkable += action->isCheckable() ? 1 : 0;
 		EXPECT_EQ(action->isChecked(), i == 7) << i;
 	}
 	EXPECT_EQ(checkable, 1);
-	EXPECT_TRUE(menu->ItemAt(7)->_Action()->isCheckable());
+	EXPECT_TRUE(BMenuItem::Private::Action(menu->ItemAt(7))->isCheckable());
 	EXPECT_EQ(button()->text(), "Family 7(Regular)");
 
 	// Choosing the marked item again keeps it marked.
-	menu->ItemAt(7)->_Action()->trigger();
+	BMenuItem::Private::Action(menu->ItemAt(7))->trigger();
 	EXPECT_TRUE(menu->ItemAt(7)->IsMarked());
-	EXPECT_TRUE(menu->ItemAt(7)->_Action()->isChecked());
+	EXPECT_TRUE(BMenuItem::Private::Action(menu->ItemAt(7))->isChecked());
 }
 
 }

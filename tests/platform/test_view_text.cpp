@@ -8,6 +8,8 @@
 #include <View.h>
 #include <Window.h>
 
+#include "platform/interface/ViewPrivate.h"
+
 // Small text, such as the digits beside the panel's colour sliders (6 to 8 pixels), is drawn
 // on screen fitted to whole pixels so that it reads; drawn into a bitmap (a wallpaper) it
 // keeps its unhinted outlines.
@@ -25,7 +27,7 @@ QImage drawn(BView* view, BPoint where)
 	view->SetHighColor(0, 0, 0);
 	view->DrawString(kDigits, where);
 	view->Sync();
-	return view->_Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+	return BView::Private::Widget(view)->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 QImage drawn_in_bitmap(float size, BPoint where)

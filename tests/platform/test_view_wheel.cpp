@@ -11,6 +11,8 @@
 #include <View.h>
 #include <Window.h>
 
+#include "platform/interface/ViewPrivate.h"
+
 namespace {
 
 struct wheel_case {
@@ -47,7 +49,7 @@ protected:
 	// Whether the view took the event; one not taken goes on to the widget's parent.
 	bool turn_wheel(BView* view, int angleX, int angleY, bool shift)
 	{
-		QWidget* widget = view->_Widget();
+		QWidget* widget = BView::Private::Widget(view);
 		QPointF where(20, 20);
 		QWheelEvent event(where, widget->mapToGlobal(where), QPoint(), QPoint(angleX, angleY),
 			Qt::NoButton, shift ? Qt::ShiftModifier : Qt::NoModifier, Qt::NoScrollPhase,

@@ -20,6 +20,7 @@
 #include <View.h>
 #include <Window.h>
 
+#include "platform/interface/WindowPrivate.h"
 #include "tests/platform/desktop_support.h"
 #include "tests/support/shown_alert.h"
 #include "tests/support/x_session.h"
@@ -66,7 +67,7 @@ protected:
 		BWindow* window = new BWindow(frame, "window", B_TITLED_WINDOW, B_NOT_RESIZABLE);
 		window->AddChild(new click_counter(window->Bounds()));
 		window->Show();
-		EXPECT_TRUE(QTest::qWaitForWindowExposed(window->_Widget()));
+		EXPECT_TRUE(QTest::qWaitForWindowExposed(BWindow::Private::Widget(window)));
 		QTest::qWait(100);
 		return window;
 	}
@@ -110,7 +111,7 @@ TEST_F(openbox, WindowUnderThePanelIsShownInsideTheWorkArea)
 
 	BRect frame = BottomRight();
 	BWindow* window = Shown(frame);
-	QWidget* widget = window->_Widget();
+	QWidget* widget = BWindow::Private::Widget(window);
 	QRect outer = widget->frameGeometry();
 	// Border and all, moved no further than needed, the size kept.
 	EXPECT_TRUE(work.contains(outer)) << outer.x() << ", " << outer.y() << " "
@@ -130,9 +131,9 @@ TEST_F(openbox, ResizableWindowLargerThanTheWorkAreaIsMadeToFit)
 	QRect work = QGuiApplication::primaryScreen()->availableGeometry();
 	BWindow* window = new BWindow(BRect(10, 30, 900, 760), "large", B_DOCUMENT_WINDOW, 0);
 	window->Show();
-	ASSERT_TRUE(QTest::qWaitForWindowExposed(window->_Widget()));
+	ASSERT_TRUE(QTest::qWaitForWindowExposed(BWindow::Private::Widget(window)));
 	QTest::qWait(100);
-	QRect outer = window->_Widget()->frameGeometry();
+	QRect outer = BWindow::Private::Widget(window)->frameGeometry();
 	EXPECT_TRUE(work.contains(outer)) << outer.x() << ", " << outer.y() << " "
 		<< outer.width() << " x " << outer.height();
 	EXPECT_EQ(outer.bottom(), work.bottom());
@@ -152,7 +153,7 @@ TEST_F(openbox, AlertLeavesOtherWindowsWorkingAndHasNoTitle)
 {
 	BWindow* window = Shown(BRect(50, 50, 349, 249));
 	click_counter* counter = static_cast<click_counter*>(window->ChildAt(0));
-	QWindow* handle = window->_Widget()->windowHandle();
+	QWindow* handle = BWindow::Private::Widget(window)->windowHandle();
 
 	int clicksMeanwhile = -1;
 	std::string shownTitle = "(no alert)";

@@ -32,17 +32,17 @@ protected:
 	// The hooks called as the window would, but with points Qt cannot deliver.
 	void hook_down(BPoint where)
 	{
-		view->_SetMouseState(where, B_PRIMARY_MOUSE_BUTTON);
+		set_mouse_state(view, where, B_PRIMARY_MOUSE_BUTTON);
 		view->MouseDown(where);
 	}
 	void hook_moved(BPoint where)
 	{
-		view->_SetMouseState(where, B_PRIMARY_MOUSE_BUTTON);
+		set_mouse_state(view, where, B_PRIMARY_MOUSE_BUTTON);
 		view->MouseMoved(where, B_INSIDE_VIEW, nullptr);
 	}
 	void hook_up(BPoint where)
 	{
-		view->_SetMouseState(where, 0);
+		set_mouse_state(view, where, 0);
 		view->MouseUp(where);
 	}
 };

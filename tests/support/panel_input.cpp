@@ -23,14 +23,17 @@
 #include <View.h>
 #include <Window.h>
 
+#include "platform/interface/MenuItemPrivate.h"
+#include "platform/interface/ViewPrivate.h"
+#include "platform/interface/WindowPrivate.h"
 #include "tests/support/shown_alert.h"
 
 namespace {
 
 QLineEdit* line_edit(BTextControl* control)
 {
-	return control->_Widget() != nullptr ? control->_Widget()->findChild<QLineEdit*>()
-		: nullptr;
+	QWidget* widget = BView::Private::Widget(control);
+	return widget != nullptr ? widget->findChild<QLineEdit*>() : nullptr;
 }
 
 // What Qt shows for a caption: '&&' is a literal '&'.
@@ -64,7 +67,8 @@ QFileDialog* the_shown_file_dialog()
 
 bool visible_on_screen(BView* view)
 {
-	return view->_Widget() != nullptr && view->_Widget()->isVisible();
+	QWidget* widget = BView::Private::Widget(view);
+	return widget != nullptr && widget->isVisible();
 }
 
 void type_text(BTextControl* control, const std::string& text)
@@ -86,18 +90,19 @@ std::string shown_text(BTextControl* control)
 
 void click_in_window(BWindow* window, BPoint where)
 {
-	QWidget* top = window->_Widget();
+	QWidget* top = BWindow::Private::Widget(window);
 	QWidget* content = top;
 	// The content area may sit below a frame of Qt's own; the window's frame is its content.
-	if (window->_Root() != nullptr && window->_Root()->_Widget() != nullptr)
-		content = window->_Root()->_Widget();
+	BView* root = BWindow::Private::Root(window);
+	if (root != nullptr && BView::Private::Widget(root) != nullptr)
+		content = BView::Private::Widget(root);
 	QPoint point = content->mapTo(top->window(), QPoint((int)where.x, (int)where.y));
 	QTest::mouseClick(top->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier, point);
 }
 
 void click_control(BView* control)
 {
-	QWidget* widget = control->_Widget();
+	QWidget* widget = BView::Private::Widget(control);
 	if (widget == nullptr)
 		return;
 	QPoint where = widget->rect().center();
@@ -115,13 +120,13 @@ void click_control(BView* control)
 
 void choose_menu_item(BMenuItem* item)
 {
-	if (item->_Action() != nullptr)
-		item->_Action()->trigger();
+	if (QAction* action = BMenuItem::Private::Action(item))
+		action->trigger();
 }
 
 std::string shown_menu_label(BMenuField* field)
 {
-	QWidget* widget = field->_Widget();
+	QWidget* widget = BView::Private::Widget(field);
 	QPushButton* button = widget != nullptr ? widget->findChild<QPushButton*>() : nullptr;
 	if (button == nullptr)
 		return std::string();
@@ -133,7 +138,7 @@ std::string shown_menu_label(BMenuField* field)
 shown_caption_info shown_caption(BView* control)
 {
 	shown_caption_info info;
-	QWidget* widget = control->_Widget();
+	QWidget* widget = BView::Private::Widget(control);
 	if (widget == nullptr)
 		return info;
 	QString text;

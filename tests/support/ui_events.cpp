@@ -14,6 +14,9 @@
 #include <View.h>
 #include <Window.h>
 
+#include "platform/interface/ViewPrivate.h"
+#include "platform/interface/WindowPrivate.h"
+
 namespace {
 
 Qt::MouseButton qt_button(uint32 button)
@@ -34,7 +37,7 @@ Qt::MouseButton qt_button(uint32 button)
 
 void send_mouse(BView* view, mouse_kind kind, BPoint where, uint32 button)
 {
-	QWidget* widget = view->_Widget();
+	QWidget* widget = BView::Private::Widget(view);
 	if (widget == nullptr)
 		return;
 	BRect bounds = view->Bounds();
@@ -72,6 +75,11 @@ void click(BView* view, BPoint where, uint32 button)
 	send_mouse(view, mouse_up, where, button);
 }
 
+void set_mouse_state(BView* view, BPoint where, uint32 buttons)
+{
+	BView::Private::SetMouseState(view, where, buttons);
+}
+
 void process_events(int ms)
 {
 	QElapsedTimer timer;
@@ -87,7 +95,7 @@ void process_events(int ms)
 shown_picture grab_view(BView* view)
 {
 	shown_picture shown;
-	QWidget* widget = view->_Widget();
+	QWidget* widget = BView::Private::Widget(view);
 	if (widget == nullptr)
 		return shown;
 	QImage image = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -105,30 +113,31 @@ shown_picture grab_view(BView* view)
 
 void close_window(BWindow* window)
 {
-	window->_Widget()->close();
+	BWindow::Private::Widget(window)->close();
 }
 
 void maximise_window(BWindow* window)
 {
-	window->_Widget()->setWindowState(window->_Widget()->windowState() | Qt::WindowMaximized);
+	QWidget* widget = BWindow::Private::Widget(window);
+	widget->setWindowState(widget->windowState() | Qt::WindowMaximized);
 }
 
 void move_scroll_knob(BScrollBar* bar, int value)
 {
-	if (QScrollBar* shown = dynamic_cast<QScrollBar*>(bar->_Widget()))
+	if (QScrollBar* shown = dynamic_cast<QScrollBar*>(BView::Private::Widget(bar)))
 		shown->setSliderPosition(value);
 }
 
 void click_scroll_arrow(BScrollBar* bar, bool forward)
 {
-	if (QScrollBar* shown = dynamic_cast<QScrollBar*>(bar->_Widget()))
+	if (QScrollBar* shown = dynamic_cast<QScrollBar*>(BView::Private::Widget(bar)))
 		shown->triggerAction(forward ? QAbstractSlider::SliderSingleStepAdd
 			: QAbstractSlider::SliderSingleStepSub);
 }
 
 void shown_scroll_range(BScrollBar* bar, int* min, int* max, int* singleStep)
 {
-	QScrollBar* shown = dynamic_cast<QScrollBar*>(bar->_Widget());
+	QScrollBar* shown = dynamic_cast<QScrollBar*>(BView::Private::Widget(bar));
 	*min = shown != nullptr ? shown->minimum() : -1;
 	*max = shown != nullptr ? shown->maximum() : -1;
 	*singleStep = shown != nullptr ? shown->singleStep() : -1;
@@ -136,7 +145,8 @@ void shown_scroll_range(BScrollBar* bar, int* min, int* max, int* singleStep)
 
 bool choose_in_file_panel(BFilePanel* panel, const std::string& path)
 {
-	QFileDialog* dialog = dynamic_cast<QFileDialog*>(panel->Window()->_Widget());
+	QFileDialog* dialog
+		= dynamic_cast<QFileDialog*>(BWindow::Private::Widget(panel->Window()));
 	if (dialog == nullptr)
 		return false;
 	dialog->selectFile(QString::fromStdString(path));
@@ -147,6 +157,7 @@ bool choose_in_file_panel(BFilePanel* panel, const std::string& path)
 
 void cancel_file_panel(BFilePanel* panel)
 {
-	if (QFileDialog* dialog = dynamic_cast<QFileDialog*>(panel->Window()->_Widget()))
+	QWidget* widget = BWindow::Private::Widget(panel->Window());
+	if (QFileDialog* dialog = dynamic_cast<QFileDialog*>(widget))
 		dialog->reject();
 }

@@ -29,6 +29,9 @@ void send_mouse(BView* view, mouse_kind kind, BPoint where, uint32 button);
 void drag(BView* view, BPoint from, BPoint to, uint32 button = B_PRIMARY_MOUSE_BUTTON);
 // Press and release without moving.
 void click(BView* view, BPoint where, uint32 button = B_PRIMARY_MOUSE_BUTTON);
+// What GetMouse reports, for a test that calls a view's mouse hooks itself with points Qt
+// cannot deliver.
+void set_mouse_state(BView* view, BPoint where, uint32 buttons);
 
 // Runs what is queued (messages between loopers, deferred drawing, deletions), round after
 // round, for about ms milliseconds.
