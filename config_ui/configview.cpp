@@ -174,6 +174,11 @@ void configview::_BuildBasePage()
 	scrn_col_sl = colors(config_base, BRect(140, 325, 370, 345), "scrn_col", this);
 	law_cb = check(config_base, BRect(30, 355, 370, 375), "holiday_law",
 		"holiday law of each date", this);
+	// The design's calendar files and feeds: typed in to add one, chosen in the list to
+	// remove it.
+	events_tc = text(config_base, BRect(30, 125, 280, 145), "events", "events", this);
+	events_mf = menu(config_base, BRect(285, 125, 370, 145), "event_list", nullptr,
+		new BPopUpMenu("remove…", false, false, B_ITEMS_IN_COLUMN), 0);
 }
 
 void configview::_BuildItemPage()

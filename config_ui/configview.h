@@ -52,8 +52,11 @@ public:
 	BTextControl* screen_col;
 	BCheckBox* auto_cb;
 	BCheckBox* textback_cb;
-	// Beyond the first panel: Japan's holidays and era as the law of each date has them.
+	// Beyond the first panel: Japan's holidays and era as the law of each date has them,
+	// and the calendar files and feeds whose events are drawn.
 	BCheckBox* law_cb;
+	BTextControl* events_tc;
+	BMenuField* events_mf;
 	rgbslider* base_col_sl;
 	rgbslider* scrn_col_sl;
 	BStringView* sel_label;
@@ -149,6 +152,7 @@ private:
 	void _BuildBasePage();
 	void _BuildItemPage();
 	const std::vector<item_group>& _ItemGroups();
+	void _FillEventList();
 
 	std::vector<color_row> fColorRows;
 	std::vector<size_row> fSizeRows;

@@ -18,6 +18,7 @@
 #include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/scan.h"
@@ -102,6 +103,20 @@ void configview::_ValueChanged(BMessage* message)
 		return;
 	object* item = _Edited();
 
+	if (source == events_tc) {
+		// A source is added once, whole; the field is left empty for the next.
+		std::string typed = events_tc->Text();
+		size_t start = typed.find_first_not_of(" \t");
+		size_t end = typed.find_last_not_of(" \t");
+		if (start == std::string::npos)
+			return;
+		event_sources.push_back(typed.substr(start, end - start + 1));
+		events_tc->SetText("");
+		load_events();
+		_FillEventList();
+		_SendToPreview(kMsgRedraw);
+		return;
+	}
 	if (source == law_cb) {
 		int32 value = 0;
 		message->FindInt32("be:value", &value);
@@ -292,8 +307,17 @@ void configview::_MenuSelected(BMessage* message)
 	message->FindInt16("format_no", &formatNumber);
 	int8 weekStart = -1;
 	message->FindInt8("week_start", &weekStart);
+	int32 eventNumber = -1;
+	message->FindInt32("event_no", &eventNumber);
 
-	if (weekStart >= 0 && weekStart < 7) {
+	if (eventNumber >= 0) {
+		if ((size_t)eventNumber >= event_sources.size())
+			return;
+		event_sources.erase(event_sources.begin() + eventNumber);
+		load_events();
+		_FillEventList();
+		_SendToPreview(kMsgRedraw);
+	} else if (weekStart >= 0 && weekStart < 7) {
 		object* item = _Edited();
 		if (item == nullptr)
 			return;

@@ -15,6 +15,7 @@
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/catalogue_items.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/labels.h"
@@ -206,9 +207,11 @@ void configview::redraw(int which)
 	auto_cb->SetValue(autoset ? 1 : 0);
 	textback_cb->SetValue(::textback ? 1 : 0);
 	law_cb->SetValue(holiday_rules == 1 ? 1 : 0);
+	_FillEventList();
 	set_color(screen_col, scrn_col_sl, "%06x", scrn_color);
 	for (BView* control : std::initializer_list<BView*>{mono, img_c, img_f, img_p, bg_bounds_tc,
-			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col, law_cb})
+			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col, law_cb,
+			events_tc, events_mf})
 		set_enabled(control, true);
 }
 
@@ -258,4 +261,19 @@ BPopUpMenu* configview::setupweekmenu()
 	}
 	menu->SetRadioMode(true);
 	return menu;
+}
+
+// The list of calendar files and feeds, one item each; choosing one removes it.
+void configview::_FillEventList()
+{
+	BMenu* list = events_mf->Menu();
+	while (BMenuItem* item = list->RemoveItem((int32)0))
+		delete item;
+	for (size_t i = 0; i < event_sources.size(); i++) {
+		BMessage* message = new BMessage(kMsgMenuSelected);
+		message->AddInt32("event_no", (int32)i);
+		BMenuItem* item = new BMenuItem(event_sources[i].c_str(), message, 0, 0);
+		item->SetTarget(this, nullptr);
+		list->AddItem(item);
+	}
 }

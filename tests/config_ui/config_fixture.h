@@ -26,6 +26,7 @@
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/catalogue_items.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/object.h"

@@ -722,6 +722,25 @@ TEST_F(panel_messages, WeekAndEventControlsChangeTheCalendar)
 	EXPECT_TRUE(panel->event_col->IsEnabled());
 }
 
+// Calendar files and feeds are added by typing them and removed by choosing them in the list.
+TEST_F(panel_messages, EventSourcesAreAddedAndRemoved)
+{
+	for (const char* typed : {"  /nowhere/a.ics ", "webcal://127.0.0.1:9/b.ics", "   "}) {
+		type_text(panel->events_tc, typed);
+		settle();
+	}
+	EXPECT_EQ(event_sources, (vector<string>{"/nowhere/a.ics", "webcal://127.0.0.1:9/b.ics"}));
+	EXPECT_EQ(shown_text(panel->events_tc), "   ");
+	BMenu* list = panel->events_mf->Menu();
+	ASSERT_EQ(list->CountItems(), 2);
+	choose_menu_item(list->ItemAt(0));
+	settle();
+	EXPECT_EQ(event_sources, vector<string>{"webcal://127.0.0.1:9/b.ics"});
+	EXPECT_EQ(list->CountItems(), 1);
+	EXPECT_STREQ(list->ItemAt(0)->Label(), "webcal://127.0.0.1:9/b.ics");
+	event_sources.clear();
+}
+
 // --- File panels ----------------------------------------------------------------------------
 
 // Writes a small PNG of one colour.
