@@ -177,6 +177,7 @@ void configview::_BuildBasePage()
 	// The design's calendar files and feeds: typed in to add one, chosen in the list to
 	// remove it.
 	events_tc = text(config_base, BRect(30, 125, 280, 145), "events", "events", this);
+	events_tc->SetDivider(50);
 	events_mf = menu(config_base, BRect(285, 125, 370, 145), "event_list", nullptr,
 		new BPopUpMenu("remove…", false, false, B_ITEMS_IN_COLUMN), 0);
 }
