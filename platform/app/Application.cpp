@@ -1,6 +1,7 @@
 #include <Application.h>
 #include <Window.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,10 +28,23 @@ char* qt_argv[] = {qt_arg0, nullptr};
 // the common 1920 x 1080, so create mode still knows the size of the picture to make.
 // Qt's chatter (a missing runtime folder, font fallbacks) would break the silence that
 // scripts and timers rely on; only real failures get through.
+bool g_trying_platforms = false;
+
 void quiet_messages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
+	// A platform that fails while Qt tries the list it was given (no Wayland socket) is said
+	// once, in our own words, when the list ends at the offscreen platform.
+	if (g_trying_platforms && type != QtFatalMsg)
+		return;
 	if (type == QtCriticalMsg || type == QtFatalMsg)
 		fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+bool display_named()
+{
+	const char* display = getenv("DISPLAY");
+	const char* wayland = getenv("WAYLAND_DISPLAY");
+	return (display != nullptr && display[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
 }
 
 QTemporaryFile* choose_platform()
@@ -38,10 +52,8 @@ QTemporaryFile* choose_platform()
 	const char* chosen = getenv("QT_QPA_PLATFORM");
 	if (chosen != nullptr && chosen[0] != '\0')
 		return nullptr;
-	const char* display = getenv("DISPLAY");
 	const char* wayland = getenv("WAYLAND_DISPLAY");
-	bool hasDisplay = (display != nullptr && display[0] != '\0')
-		|| (wayland != nullptr && wayland[0] != '\0');
+	bool hasDisplay = display_named();
 
 	// The screen configuration is read once, while Qt starts.
 	QTemporaryFile* file = new QTemporaryFile(QDir::tempPath() + "/tevra-screen-XXXXXX.json");
@@ -75,10 +87,17 @@ BApplication::BApplication(const char* signature)
 		if (getenv("TEVRA_QT_DEBUG") == nullptr)
 			qInstallMessageHandler(quiet_messages);
 		QTemporaryFile* screenConfig = choose_platform();
+		g_trying_platforms = screenConfig != nullptr;
 		fData->application = new QApplication(qt_argc, qt_argv);
+		g_trying_platforms = false;
 		// The choice names a file that goes now; programs started from here choose their own.
-		if (screenConfig != nullptr)
+		if (screenConfig != nullptr) {
 			unsetenv("QT_QPA_PLATFORM");
+			// A session whose screen could not be asked gets a picture of a guessed size.
+			if (display_named() && QGuiApplication::platformName() == "offscreen")
+				fprintf(stderr, "%s: the display could not be reached; composing for 1920 x 1080\n",
+					program_invocation_short_name);
+		}
 		delete screenConfig;
 	}
 	init_font_catalogue();

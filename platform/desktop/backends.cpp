@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -153,7 +154,7 @@ public:
 		if (fPath.empty())
 			return;
 		if (run.why().empty())
-			remove_other_fresh_pictures(fPath);
+			remove_older_fresh_pictures(fPath);
 		else
 			unlink(fPath.c_str());
 	}
@@ -178,6 +179,40 @@ const gsettings_schema kSchemas[] = {
 	{k_mate, "org.mate.background", "picture-filename", false, nullptr},
 };
 
+// What `gsettings get` prints for a string or an enum: a GVariant text literal, in single or
+// double quotes with backslash escapes.
+std::string gvariant_text(const std::string& printed)
+{
+	std::string text = printed.substr(0, printed.find_last_not_of(" \n") + 1);
+	if (text.size() < 2 || (text[0] != '\'' && text[0] != '"') || text.back() != text[0])
+		return text;
+	std::string value;
+	for (size_t i = 1; i + 1 < text.size(); i++) {
+		if (text[i] == '\\' && i + 2 < text.size())
+			i++;
+		value += text[i];
+	}
+	return value;
+}
+
+// The words of GLib's first warning, without the process and the time it prefixes:
+// "(gsettings:12): dconf-WARNING **: 10:20:30.456: failed to commit changes to dconf: ...".
+std::string glib_warning(const std::string& err)
+{
+	size_t start = err.find_first_not_of(" \n");
+	if (start == std::string::npos)
+		return "";
+	std::string line = err.substr(start, err.find('\n', start) - start);
+	size_t stars = line.find("**: ");
+	if (stars != std::string::npos) {
+		line = line.substr(stars + 4);
+		size_t clock = line.find_first_not_of("0123456789:.");
+		if (clock > 1 && clock != std::string::npos && line.compare(clock - 1, 2, ": ") == 0)
+			line = line.substr(clock + 1);
+	}
+	return line;
+}
+
 std::string apply_gsettings(const gsettings_schema& schema, const background& what)
 {
 	commands run;
@@ -188,25 +223,44 @@ std::string apply_gsettings(const gsettings_schema& schema, const background& wh
 	std::istringstream lines(listed.out);
 	for (std::string key; std::getline(lines, key);)
 		keys.insert(key);
-	auto set = [&](const char* key, const std::string& value) {
-		if (keys.count(key) != 0 && run.why().empty())
-			run.run({"gsettings", "set", schema.schema, key, value});
+	std::vector<std::pair<std::string, std::string>> wanted;
+	std::string warning;
+	auto set = [&](const char* key, const std::string& value, bool isString) {
+		if (keys.count(key) == 0 || !run.why().empty())
+			return;
+		command_result result;
+		run.run({"gsettings", "set", schema.schema, key, isString ? gvariant_string(value)
+			: "'" + value + "'"}, &result);
+		if (warning.empty())
+			warning = glib_warning(result.err);
+		wanted.push_back({key, value});
 	};
 
 	fresh_picture picture(what, &run);
 	if (picture.failed(what))
 		return run.why();
 	if (!picture.path().empty()) {
-		std::string value = gvariant_string(schema.picture_is_uri ? file_uri(picture.path())
-			: picture.path());
-		set("picture-options", "'centered'");
-		set(schema.picture_key, value);
+		std::string value = schema.picture_is_uri ? file_uri(picture.path()) : picture.path();
+		set("picture-options", "centered", false);
+		set(schema.picture_key, value, true);
 		if (schema.dark_key != nullptr)
-			set(schema.dark_key, value);
+			set(schema.dark_key, value, true);
 	}
 	if (what.has_color) {
-		set("color-shading-type", "'solid'");
-		set("primary-color", gvariant_string(color_hex(what.color)));
+		set("color-shading-type", "solid", false);
+		set("primary-color", color_hex(what.color), true);
+	}
+	// gsettings says all is well even when the settings store could not be reached (dconf
+	// without a session bus): only reading the values back tells.
+	for (const auto& key : wanted) {
+		command_result got;
+		if (!run.why().empty() || !run.run({"gsettings", "get", schema.schema, key.first}, &got))
+			break;
+		if (gvariant_text(got.out) != key.second) {
+			run.fail(std::string("gsettings did not keep ") + schema.schema + " " + key.first
+				+ (warning.empty() ? std::string(" (is the session bus reachable?)")
+					: " (" + warning + ")"));
+		}
 	}
 	picture.settle(run);
 	return run.why();
@@ -299,6 +353,58 @@ std::string apply_xfce(const background& what)
 				"-t", "double", "-s", unit_fraction(what.color.blue),
 				"-t", "double", "-s", "1.000000"});
 		}
+	}
+	picture.settle(run);
+	return run.why();
+}
+
+// --- LXQt and LXDE: the file manager that draws the desktop takes the picture; the colour
+// around it is the desktop's own, which neither lets another program set.
+
+// Whether a desktop profile's settings name the picture: the file manager hands the picture
+// to its running desktop and ends with status 0 even when no desktop of its runs.
+bool pcmanfm_recorded(bool qt, const std::string& picture)
+{
+	std::string folder = env_or("XDG_CONFIG_HOME", home() + "/.config")
+		+ (qt ? "/pcmanfm-qt" : "/pcmanfm");
+	// The settings writer may escape the folder's name; the file's own name is plain and new.
+	std::string leaf = "/" + std::filesystem::path(picture).filename().string();
+	std::string key = qt ? "Wallpaper=" : "wallpaper=";
+	std::error_code error;
+	for (const auto& profile : std::filesystem::directory_iterator(folder, error)) {
+		for (const auto& file : std::filesystem::directory_iterator(profile.path(), error)) {
+			std::string name = file.path().filename().string();
+			if (qt ? name != "settings.conf" : name.rfind("desktop-items-", 0) != 0)
+				continue;
+			std::ifstream in(file.path());
+			for (std::string line; std::getline(in, line);) {
+				if (line.rfind(key, 0) == 0 && line.size() >= key.size() + leaf.size()
+					&& line.compare(line.size() - leaf.size(), leaf.size(), leaf) == 0)
+					return true;
+			}
+		}
+	}
+	return false;
+}
+
+std::string apply_pcmanfm(const background& what, bool qt)
+{
+	commands run;
+	fresh_picture picture(what, &run);
+	if (picture.failed(what) || picture.path().empty())
+		return run.why();
+	if (qt)
+		run.run({"pcmanfm-qt", "--set-wallpaper", picture.path(), "--wallpaper-mode=center"});
+	else
+		run.run({"pcmanfm", "--set-wallpaper=" + picture.path(), "--wallpaper-mode=center"});
+	if (run.why().empty()) {
+		// The desktop saves its settings a moment after it shows the picture.
+		long long deadline = now_ms() + g_limits.command_ms;
+		while (!pcmanfm_recorded(qt, picture.path()) && now_ms() < deadline)
+			usleep(20000);
+		if (!pcmanfm_recorded(qt, picture.path()))
+			run.fail(std::string(qt ? "pcmanfm-qt" : "pcmanfm")
+				+ " did not take the picture (is its desktop running?)");
 	}
 	picture.settle(run);
 	return run.why();
@@ -404,10 +510,46 @@ std::string file_uri(const std::string& path)
 	return uri;
 }
 
+namespace {
+
+const int kKeptPictures = 3;
+
+// The number that ends a fresh picture's name ("wall-20260101-000000-17.png"), 0 if none.
+long long sequence_of(const std::string& name)
+{
+	size_t dot = name.rfind('.');
+	std::string stem = name.substr(0, dot == std::string::npos || dot == 0 ? name.size() : dot);
+	size_t dash = stem.rfind('-');
+	if (dash == std::string::npos || dash + 1 == stem.size()
+		|| stem.find_first_not_of("0123456789", dash + 1) != std::string::npos
+		|| stem.size() - dash > 18)
+		return 0;
+	return atoll(stem.c_str() + dash + 1);
+}
+
+// Every fresh picture by its number, newest first.
+std::vector<std::pair<long long, std::string>> fresh_pictures(const std::string& folder)
+{
+	std::vector<std::pair<long long, std::string>> found;
+	if (DIR* dir = opendir(folder.c_str())) {
+		while (struct dirent* entry = readdir(dir)) {
+			if (entry->d_name[0] != '.')
+				found.push_back({sequence_of(entry->d_name), entry->d_name});
+		}
+		closedir(dir);
+	}
+	std::sort(found.rbegin(), found.rend());
+	return found;
+}
+
+}
+
 // Desktops keep what they loaded keyed by its path, and the same output path is written every
 // day, so a desktop told the same path again shows yesterday's picture. A hard link under a
-// new dated name gives each day its own path for no space, without the flash and the race of
+// new name gives each run its own path for no space, without the flash and the race of
 // setting an empty value first and then the path; a copy stands in where links cannot be made.
+// The name carries the time for people and a number that only grows, so that no name comes
+// back while a desktop may still remember it, not even within one second.
 std::string fresh_picture_path(const std::string& picture, std::string* error)
 {
 	std::string folder = fresh_folder();
@@ -431,9 +573,19 @@ std::string fresh_picture_path(const std::string& picture, std::string* error)
 	char stamp[32];
 	strftime(stamp, sizeof(stamp), "%Y%m%d-%H%M%S", &local);
 
-	for (int n = 1; n < 1000; n++) {
-		std::string path = folder + "/" + stem + "-" + stamp
-			+ (n > 1 ? "-" + std::to_string(n) : std::string()) + extension;
+	// The last number given is kept apart as well, for when every picture was removed.
+	std::string counterFile = folder + "/.last";
+	long long last = 0;
+	std::ifstream(counterFile) >> last;
+	std::vector<std::pair<long long, std::string>> earlier = fresh_pictures(folder);
+	if (!earlier.empty() && earlier[0].first > last)
+		last = earlier[0].first;
+
+	for (int tries = 0; tries < 1000; tries++) {
+		long long number = last + 1 + tries;
+		std::string path = folder + "/" + stem + "-" + stamp + "-" + std::to_string(number)
+			+ extension;
+		std::ofstream(counterFile) << number << "\n";
 		if (link(picture.c_str(), path.c_str()) == 0)
 			return path;
 		if (errno == EEXIST)
@@ -456,20 +608,22 @@ std::string fresh_picture_path(const std::string& picture, std::string* error)
 	return "";
 }
 
-void remove_other_fresh_pictures(const std::string& keep)
+// A few earlier pictures stay, for a desktop that is still loading one when the next comes.
+void remove_older_fresh_pictures(const std::string& newest)
 {
 	std::string folder = fresh_folder();
-	DIR* dir = opendir(folder.c_str());
-	if (dir == nullptr)
-		return;
-	std::string keepName = std::filesystem::path(keep).filename().string();
-	while (struct dirent* entry = readdir(dir)) {
-		std::string name = entry->d_name;
-		if (name == "." || name == ".." || name == keepName)
+	std::string keepName = std::filesystem::path(newest).filename().string();
+	long long keepNumber = sequence_of(keepName);
+	int kept = 1;
+	for (const auto& picture : fresh_pictures(folder)) {
+		// A later run's picture is that run's to keep.
+		if (picture.second == keepName || picture.first > keepNumber)
 			continue;
-		unlinkat(dirfd(dir), name.c_str(), 0);
+		if (kept < kKeptPictures)
+			kept++;
+		else
+			unlink((folder + "/" + picture.second).c_str());
 	}
-	closedir(dir);
 }
 
 std::string apply_background(desktop_kind kind, const background& what)
@@ -489,6 +643,9 @@ std::string apply_background(desktop_kind kind, const background& what)
 			return apply_plasma(what);
 		case k_xfce:
 			return apply_xfce(what);
+		case k_lxqt:
+		case k_lxde:
+			return apply_pcmanfm(what, kind == k_lxqt);
 		case k_sway:
 			return apply_sway(what);
 		case k_wayland:

@@ -22,6 +22,8 @@ enum desktop_kind {
 	k_mate,
 	k_kde,      // Plasma
 	k_xfce,
+	k_lxqt,     // pcmanfm-qt draws the desktop
+	k_lxde,     // pcmanfm draws the desktop
 	k_sway,
 	k_wayland,  // another compositor with layer-shell: swaybg
 	k_x11,      // a bare X server: the root window
@@ -31,7 +33,8 @@ typedef std::map<std::string, std::string> environment;
 
 environment current_environment();
 // XDG_CURRENT_DESKTOP first; then sway's socket and Wayland; then the X window manager's name,
-// asked of wm_name only when the X server decides.
+// asked of wm_name only when the X server decides. LXQt and LXDE run window managers of
+// other desktops (Openbox, xfwm4, KWin), so only their session name tells them.
 desktop_kind detect_desktop(const environment& env, const std::function<std::string()>& wm_name);
 const char* desktop_name(desktop_kind kind);
 
@@ -53,11 +56,11 @@ std::string x11_set_root_background(const char* display, const background& what)
 
 // --- Helpers the backends share, exposed for tests.
 
-// A link (or copy) of the picture under a new dated name in $XDG_CACHE_HOME/tevra/backgrounds:
-// the path to hand to a desktop, or "" with *error set.
+// A link (or copy) of the picture under a new name, never given before, in
+// $XDG_CACHE_HOME/tevra/backgrounds: the path to hand to a desktop, or "" with *error set.
 std::string fresh_picture_path(const std::string& picture, std::string* error);
-// Removes every earlier fresh picture but keep.
-void remove_other_fresh_pictures(const std::string& keep);
+// Removes the fresh pictures older than newest, but the latest few.
+void remove_older_fresh_pictures(const std::string& newest);
 std::string file_uri(const std::string& path);
 std::string color_hex(rgb_color color); // "#rrggbb"
 

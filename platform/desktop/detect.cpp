@@ -35,6 +35,8 @@ const name_row kSessionNames[] = {
 	{"mate", k_mate},
 	{"kde", k_kde},
 	{"xfce", k_xfce},
+	{"lxqt", k_lxqt},
+	{"lxde", k_lxde},
 	{"sway", k_sway},
 };
 
@@ -101,6 +103,8 @@ const char* desktop_name(desktop_kind kind)
 		case k_mate: return "MATE";
 		case k_kde: return "KDE Plasma";
 		case k_xfce: return "Xfce";
+		case k_lxqt: return "LXQt";
+		case k_lxde: return "LXDE";
 		case k_sway: return "sway";
 		case k_wayland: return "Wayland";
 		case k_x11: return "X11";

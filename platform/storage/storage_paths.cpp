@@ -1,9 +1,11 @@
 #include "storage_paths.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -14,9 +16,27 @@ std::string without_trailing_slashes(std::string path)
 	return path;
 }
 
+bool is_folder(const std::string& path)
+{
+	struct stat info;
+	return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Makes the folder and its missing parents, private to the user as XDG's folders are.
+void make_folders(const std::string& path)
+{
+	for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+		std::string part = path.substr(0, slash);
+		if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+			return;
+		if (slash == std::string::npos)
+			return;
+	}
+}
+
 // The desktop folder that the user's desktop and file manager show: the one user-dirs.dirs
 // names (often translated, "Schreibtisch", "Bureau"), or $HOME/Desktop.
-std::string desktop_folder(const std::string& home)
+std::string xdg_desktop_folder(const std::string& home)
 {
 	const char* config = getenv("XDG_CONFIG_HOME");
 	std::string file = (config != nullptr && config[0] == '/' ? std::string(config)
@@ -47,6 +67,21 @@ std::string desktop_folder(const std::string& home)
 			folder = without_trailing_slashes(value);
 	}
 	fclose(in);
+	return folder;
+}
+
+// Haiku's Desktop folder always exists, and the background is recorded on it. Many set-ups
+// here have none (minimal installs, tiling window managers), so a folder of our own in the
+// XDG state folder stands in for it until the user's desktop folder appears.
+std::string desktop_folder(const std::string& home)
+{
+	std::string folder = xdg_desktop_folder(home);
+	if (is_folder(folder))
+		return folder;
+	const char* state = getenv("XDG_STATE_HOME");
+	folder = (state != nullptr && state[0] == '/' ? without_trailing_slashes(state)
+		: home + "/.local/state") + "/tevra/Desktop";
+	make_folders(folder);
 	return folder;
 }
 

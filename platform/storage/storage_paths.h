@@ -6,7 +6,8 @@
 #include <SupportDefs.h>
 
 // Haiku's home folder "/boot/home" names the user's home folder here, and its Desktop folder
-// the XDG desktop folder (user-dirs.dirs), $HOME/Desktop when none is named. Returns path
+// the XDG desktop folder (user-dirs.dirs), $HOME/Desktop when none is named; while that
+// folder does not exist, $XDG_STATE_HOME/tevra/Desktop, made when first named. Returns path
 // itself when it lies elsewhere (or cannot be mapped), else buffer.
 const char* map_haiku_path(const char* path, char* buffer, size_t size);
 

@@ -11,16 +11,22 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <poll.h>
+#include <pwd.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+#include <QImage>
+#include <QString>
 
 #include "tests/support/files.h"
 #include "tests/support/helper_process.h"
@@ -55,7 +61,8 @@ public:
 	void no_desktop()
 	{
 		for (const char* name : {"XDG_CURRENT_DESKTOP", "DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK",
-				"DBUS_SESSION_BUS_ADDRESS", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION"})
+				"DBUS_SESSION_BUS_ADDRESS", "XDG_SESSION_DESKTOP", "DESKTOP_SESSION",
+				"XDG_STATE_HOME"})
 			unset(name);
 	}
 
@@ -149,6 +156,145 @@ bool eventually(Condition condition, int boundMs = 3000)
 	return condition();
 }
 
+// Whether a program of the session bus owns the name.
+inline bool bus_name_owned(const std::string& name)
+{
+	run_result r = run_program({"dbus-send", "--session", "--print-reply",
+		"--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+		"org.freedesktop.DBus.NameHasOwner", "string:" + name});
+	return r.out.find("boolean true") != std::string::npos;
+}
+
+// The program the session bus would start for a name (its service file's Exec line), so that a
+// test starts it itself and stops it with the test; "" when the service is not installed.
+inline std::string bus_service_program(const std::string& name)
+{
+	std::ifstream in("/usr/share/dbus-1/services/" + name + ".service");
+	for (std::string line; std::getline(in, line);) {
+		if (line.rfind("Exec=", 0) == 0) {
+			std::string program = line.substr(5, line.find(' ') - 5);
+			return access(program.c_str(), X_OK) == 0 ? program : std::string();
+		}
+	}
+	return "";
+}
+
+// A session bus of the test's own, named in DBUS_SESSION_BUS_ADDRESS while it lives.
+class private_bus {
+public:
+	explicit private_bus(scoped_env* env)
+		: fDaemon({"dbus-daemon", "--session", "--nofork", "--print-address=1"})
+	{
+		if (fDaemon.first_line().rfind("unix:", 0) == 0)
+			env->set("DBUS_SESSION_BUS_ADDRESS", fDaemon.first_line());
+	}
+	bool running() const { return fDaemon.first_line().rfind("unix:", 0) == 0; }
+
+	// Starts a service's program on this bus; true once it owns its name.
+	bool start_service(const std::string& name)
+	{
+		std::string program = bus_service_program(name);
+		if (program.empty())
+			return false;
+		// It writes nothing to say that it is ready: descriptor 3 stays quiet.
+		fServices.emplace_back(new helper_process({program}, 3, 0));
+		return eventually([&] { return bus_name_owned(name); }, 5000);
+	}
+
+private:
+	helper_process fDaemon;
+	std::vector<std::unique_ptr<helper_process>> fServices;
+};
+
+// sway on its headless backend with one output of the given size, as an unprivileged user
+// (sway will not run as root): its sockets are named in WAYLAND_DISPLAY and SWAYSOCK while it
+// lives. why_not() says why it could not start.
+class sway_session {
+public:
+	sway_session(scoped_env* env, int width, int height)
+	{
+		if (!on_path("sway") || !on_path("grim")) {
+			fWhy = "sway or grim is not installed (scripts/install-deps installs them)";
+			return;
+		}
+		std::string runtime = fDir.file("run");
+		mkdir(runtime.c_str(), 0700);
+		fDir.write("config", "output HEADLESS-1 mode " + std::to_string(width) + "x"
+			+ std::to_string(height) + "\n");
+		std::vector<std::string> argv = {"sh", "-c", "exec sway -c \"$0\" 2> \"$1\"",
+			fDir.file("config"), runtime + "/log"};
+		if (geteuid() == 0) {
+			struct passwd* user = getpwnam("nobody");
+			if (user == nullptr || chown(runtime.c_str(), user->pw_uid, user->pw_gid) != 0
+				|| chmod(fDir.path().c_str(), 0755) != 0) {
+				fWhy = "no unprivileged user (nobody) to run sway as";
+				return;
+			}
+			argv.insert(argv.begin(), {"setpriv", "--reuid=" + std::to_string(user->pw_uid),
+				"--regid=" + std::to_string(user->pw_gid), "--clear-groups", "--"});
+		}
+		env->unset("DISPLAY");
+		env->unset("WAYLAND_DISPLAY");
+		env->unset("SWAYSOCK");
+		env->set("XDG_RUNTIME_DIR", runtime);
+		env->set("WLR_BACKENDS", "headless");
+		env->set("WLR_RENDERER", "pixman");
+		env->set("WLR_LIBINPUT_NO_DEVICES", "1");
+		fSway.reset(new helper_process(argv, 3, 0));
+		std::string socket, display;
+		bool ready = eventually([&] {
+			if (DIR* dir = opendir(runtime.c_str())) {
+				while (struct dirent* entry = readdir(dir)) {
+					std::string name = entry->d_name;
+					if (name.rfind("sway-ipc.", 0) == 0)
+						socket = runtime + "/" + name;
+					else if (name.rfind("wayland-", 0) == 0 && name.find('.') == std::string::npos)
+						display = name;
+				}
+				closedir(dir);
+			}
+			return !socket.empty() && !display.empty();
+		}, 10000);
+		if (!ready) {
+			std::string log = read_file(runtime + "/log");
+			size_t end = log.find_last_not_of('\n');
+			log = end == std::string::npos ? "" : log.substr(0, end + 1);
+			fWhy = "sway did not start on its headless backend: "
+				+ log.substr(log.rfind('\n') == std::string::npos ? 0 : log.rfind('\n') + 1);
+			return;
+		}
+		env->set("WAYLAND_DISPLAY", display);
+		env->set("SWAYSOCK", socket);
+	}
+
+	// sway may miss a signal that comes while it sets itself up: it is asked until it goes.
+	~sway_session()
+	{
+		if (!fSway)
+			return;
+		for (int tries = 0; tries < 50 && !process_gone(fSway->pid()); tries++) {
+			kill(fSway->pid(), tries < 40 ? SIGTERM : SIGKILL);
+			eventually([&] { return process_gone(fSway->pid()); }, 100);
+		}
+	}
+
+	const std::string& why_not() const { return fWhy; }
+
+	// What the output shows, as grim captures it.
+	QImage screen() const
+	{
+		std::string file = fDir.file("screen.png");
+		unlink(file.c_str());
+		run_program({"grim", file});
+		return QImage(QString::fromStdString(file));
+	}
+
+private:
+	temp_dir fDir;
+	std::unique_ptr<helper_process> fSway;
+	std::string fWhy;
+};
+
 // Create mode as a timer starts it for the user whose home this is: no desktop session, no
 // display, the home's own settings and cache.
 inline run_options outside_session(const temp_dir& home)
@@ -156,7 +302,7 @@ inline run_options outside_session(const temp_dir& home)
 	run_options options;
 	options.folder = home.path();
 	options.environment = {"-DISPLAY", "-WAYLAND_DISPLAY", "-XDG_CURRENT_DESKTOP", "-SWAYSOCK",
-		"-QT_QPA_PLATFORM", "-XDG_CONFIG_HOME", "HOME=" + home.path(),
+		"-QT_QPA_PLATFORM", "-XDG_CONFIG_HOME", "-XDG_STATE_HOME", "HOME=" + home.path(),
 		"XDG_CACHE_HOME=" + home.file("cache")};
 	return options;
 }

@@ -4,6 +4,7 @@
 // bare X server under Xvfb, read back through its properties and pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -150,12 +151,82 @@ TEST_F(Gnome, SamePathNextDayGivesANewUriAndDropsTheOldLink)
 	rewrite_picture("the second picture");
 	ASSERT_EQ(desktop::apply_background(desktop::k_gnome, picture_and_colour()), "");
 	std::vector<std::string> after = fresh_pictures();
-	ASSERT_EQ(after.size(), 1u);
-	EXPECT_NE(after[0], before[0]);
+	ASSERT_EQ(after.size(), 2u) << "the one before stays a while";
+	std::string second = after[0] == before[0] ? after[1] : after[0];
 	EXPECT_NE(background_keys()["picture-uri"], first);
-	EXPECT_EQ(background_keys()["picture-uri"], "'" + desktop::file_uri(after[0]) + "'");
-	EXPECT_EQ(read_file(after[0]), "the second picture");
+	EXPECT_EQ(background_keys()["picture-uri"], "'" + desktop::file_uri(second) + "'");
+	EXPECT_EQ(read_file(second), "the second picture");
 }
+
+// GNOME's own store: dconf-service on a bus of the test's own, read back with dconf. Without a
+// reachable bus gsettings only warns and ends with status 0; the bridge reads back and says so.
+struct dconf_row {
+	const char* name;
+	bool reachable;
+	const char* why; // part of the answer; "" when applied
+};
+
+void PrintTo(const dconf_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class GnomeDconf : public backend_test, public testing::WithParamInterface<dconf_row> {
+protected:
+	void SetUp() override
+	{
+		backend_test::SetUp();
+		if (!on_path("gsettings") || !on_path("dconf") || !on_path("dbus-daemon"))
+			GTEST_SKIP() << "gsettings, dconf or dbus-daemon is not installed "
+				"(scripts/install-deps installs them)";
+		fEnv.set("GSETTINGS_BACKEND", "dconf");
+		fEnv.set("XDG_CONFIG_HOME", fHome.file("config"));
+		fBus.reset(new private_bus(&fEnv));
+		ASSERT_TRUE(fBus->running()) << "dbus-daemon did not start";
+		if (!fBus->start_service("ca.desrt.dconf"))
+			GTEST_SKIP() << "dconf-service could not be started on a private bus "
+				"(is dconf-service installed?)";
+	}
+	void TearDown() override
+	{
+		fBus.reset();
+		backend_test::TearDown();
+	}
+
+	std::string key(const std::string& name) const
+	{
+		run_result r = run_program({"dconf", "read", "/org/gnome/desktop/background/" + name});
+		return r.out.substr(0, r.out.find('\n'));
+	}
+
+	std::unique_ptr<private_bus> fBus;
+};
+
+TEST_P(GnomeDconf, ValuesAreReadBack)
+{
+	if (!GetParam().reachable)
+		fEnv.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + fHome.file("no-bus"));
+	std::string why = desktop::apply_background(desktop::k_gnome, picture_and_colour());
+	std::vector<std::string> fresh = fresh_pictures();
+	if (GetParam().reachable) {
+		EXPECT_EQ(why, "");
+		ASSERT_EQ(fresh.size(), 1u);
+		EXPECT_EQ(key("picture-uri"), "'" + desktop::file_uri(fresh[0]) + "'");
+		EXPECT_EQ(key("picture-options"), "'centered'");
+		EXPECT_EQ(key("primary-color"), "'#336699'");
+	} else {
+		EXPECT_NE(why.find(GetParam().why), std::string::npos) << why;
+		EXPECT_EQ(why.find('\n'), std::string::npos) << why;
+		EXPECT_EQ(key("picture-uri"), "") << "nothing reached the store";
+		EXPECT_TRUE(fresh.empty());
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(Bus, GnomeDconf, testing::Values(
+		dconf_row{"Reachable", true, ""},
+		dconf_row{"Unreachable", false,
+			"gsettings did not keep org.gnome.desktop.background picture-options"}),
+	[](const testing::TestParamInfo<dconf_row>& info) { return std::string(info.param.name); });
 
 TEST_F(Gnome, MissingSchemaIsNamedAndLeavesNoLink)
 {
@@ -246,52 +317,75 @@ TEST_F(Plasma, NoPlasmashellOnTheBusIsNamed)
 	EXPECT_TRUE(fresh_pictures().empty()) << "the desktop did not take it";
 }
 
-// --- Xfce: every monitor's and workspace's backdrop, through xfconf-query.
+// --- Xfce: every monitor's and workspace's backdrop, through xfconf-query to the real xfconfd
+// on a bus of the test's own, read back from it.
 
-class Xfce : public backend_test {};
+class Xfce : public backend_test {
+protected:
+	void SetUp() override
+	{
+		backend_test::SetUp();
+		if (!on_path("xfconf-query") || !on_path("dbus-daemon"))
+			GTEST_SKIP() << "xfconf-query or dbus-daemon is not installed "
+				"(scripts/install-deps installs them)";
+		fEnv.set("XDG_CONFIG_HOME", fHome.file("config"));
+		fBus.reset(new private_bus(&fEnv));
+		ASSERT_TRUE(fBus->running()) << "dbus-daemon did not start";
+		if (!fBus->start_service("org.xfce.Xfconf"))
+			GTEST_SKIP() << "xfconfd could not be started on a private bus (is xfconf installed?)";
+	}
+	void TearDown() override
+	{
+		fBus.reset();
+		backend_test::TearDown();
+	}
+
+	// What xfdesktop leaves on its first start.
+	void create(const std::string& property, const std::vector<std::string>& typedValue)
+	{
+		std::vector<std::string> argv = {"xfconf-query", "-c", "xfce4-desktop", "-p", property,
+			"-n"};
+		argv.insert(argv.end(), typedValue.begin(), typedValue.end());
+		ASSERT_EQ(run_program(argv).status, 0) << property;
+	}
+	std::string property(const std::string& name) const
+	{
+		return run_program({"xfconf-query", "-c", "xfce4-desktop", "-p", name}).out;
+	}
+
+	std::unique_ptr<private_bus> fBus;
+};
 
 TEST_F(Xfce, EveryBackdropGetsTheCentredImageAndSolidColour)
 {
-	stand_ins bin(&fEnv);
-	fHome.write("properties", "/backdrop/screen0/monitorVirtual-1/workspace0/color-style\n"
-		"/backdrop/screen0/monitorVirtual-1/workspace0/last-image\n"
-		"/backdrop/screen0/monitorVirtual-1/workspace1/last-image\n"
-		"/backdrop/screen0/monitorHDMI-1/workspace0/last-image\n"
-		"/backdrop/single-workspace-mode\n"
-		"/desktop-icons/style\n");
-	bin.add("xfconf-query", "case \"$*\" in *' -l') cat '" + fHome.file("properties") + "';; esac\n");
+	const std::vector<std::string> bases = {"/backdrop/screen0/monitorVirtual-1/workspace0",
+		"/backdrop/screen0/monitorVirtual-1/workspace1", "/backdrop/screen0/monitorHDMI-1/workspace0"};
+	for (const std::string& base : bases)
+		create(base + "/last-image", {"-t", "string", "-s", "/usr/share/backgrounds/old.png"});
+	create(bases[0] + "/color-style", {"-t", "int", "-s", "2"});
+	create("/backdrop/single-workspace-mode", {"-t", "bool", "-s", "true"});
+	create("/desktop-icons/style", {"-t", "int", "-s", "2"});
 	ASSERT_EQ(desktop::apply_background(desktop::k_xfce, picture_and_colour()), "");
 	std::vector<std::string> fresh = fresh_pictures();
 	ASSERT_EQ(fresh.size(), 1u);
 
-	std::vector<std::vector<std::string>> want = {{"-c", "xfce4-desktop", "-l"}};
-	for (const char* base : {"/backdrop/screen0/monitorVirtual-1/workspace0",
-			"/backdrop/screen0/monitorVirtual-1/workspace1",
-			"/backdrop/screen0/monitorHDMI-1/workspace0"}) {
-		std::vector<std::string> set = {"-c", "xfce4-desktop", "-p"};
-		auto with = [&](const std::string& property, std::vector<std::string> values) {
-			std::vector<std::string> call = set;
-			call.push_back(std::string(base) + property);
-			call.push_back("-n");
-			call.insert(call.end(), values.begin(), values.end());
-			want.push_back(call);
-		};
-		with("/image-style", {"-t", "int", "-s", "1"});
-		with("/last-image", {"-t", "string", "-s", fresh[0]});
-		with("/color-style", {"-t", "int", "-s", "0"});
-		with("/rgba1", {"-t", "double", "-s", "0.200000", "-t", "double", "-s", "0.400000",
-			"-t", "double", "-s", "0.600000", "-t", "double", "-s", "1.000000"});
+	for (const std::string& base : bases) {
+		EXPECT_EQ(property(base + "/last-image"), fresh[0] + "\n") << base;
+		EXPECT_EQ(property(base + "/image-style"), "1\n") << base;
+		EXPECT_EQ(property(base + "/color-style"), "0\n") << base;
+		std::string rgba = property(base + "/rgba1");
+		EXPECT_NE(rgba.find("\n0.200000\n0.400000\n0.600000\n1.000000"), std::string::npos)
+			<< base << ": " << rgba;
 	}
-	EXPECT_EQ(bin.calls("xfconf-query"), want);
+	EXPECT_EQ(property("/desktop-icons/style"), "2\n") << "other settings stay";
 }
 
 TEST_F(Xfce, NoBackdropsYetIsNamed)
 {
-	stand_ins bin(&fEnv);
-	bin.add("xfconf-query", "echo /desktop-icons/style\n");
+	create("/desktop-icons/style", {"-t", "int", "-s", "2"});
 	std::string why = desktop::apply_background(desktop::k_xfce, picture_and_colour());
 	EXPECT_NE(why.find("no backdrop settings"), std::string::npos) << why;
-	EXPECT_EQ(bin.calls("xfconf-query").size(), 1u);
+	EXPECT_TRUE(fresh_pictures().empty());
 }
 
 // --- sway: one command to every output.
@@ -378,6 +472,234 @@ TEST_F(Swaybg, DrawerThatFailsAtOnceIsReported)
 	EXPECT_EQ(why, "swaybg ended at once (status 1)");
 	EXPECT_TRUE(fresh_pictures().empty());
 }
+
+// --- Names of the fresh pictures: never one given before, not even within one second, and
+// only the newest few kept.
+
+TEST_F(backend_test, FreshNamesNeverRepeatAndTheNewestFewStay)
+{
+	std::vector<std::string> given;
+	for (int run = 0; run < 6; run++) {
+		std::string error;
+		std::string path = desktop::fresh_picture_path(fHome.file("wall.png"), &error);
+		ASSERT_FALSE(path.empty()) << error;
+		desktop::remove_older_fresh_pictures(path);
+		EXPECT_EQ(std::count(given.begin(), given.end(), path), 0) << path;
+		given.push_back(path);
+		if (run == 1) {
+			// Even when every picture is gone, as after clearing the cache folder.
+			for (const std::string& picture : fresh_pictures())
+				unlink(picture.c_str());
+		}
+	}
+	std::vector<std::string> kept = fresh_pictures();
+	std::sort(kept.begin(), kept.end());
+	std::vector<std::string> newest(given.end() - 2, given.end());
+	newest.insert(newest.begin(), given[given.size() - 3]);
+	std::sort(newest.begin(), newest.end());
+	EXPECT_EQ(kept, newest);
+}
+
+// --- Real Wayland: sway on its headless backend, what it shows captured with grim. The
+// picture, 32 x 24 with a red left half and a blue right half, centred on the colour.
+
+void write_halves(const std::string& path, int width, int height)
+{
+	QImage picture(width, height, QImage::Format_RGB32);
+	for (int y = 0; y < height; y++)
+		for (int x = 0; x < width; x++)
+			picture.setPixel(x, y, x < width / 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+	ASSERT_TRUE(picture.save(QString::fromStdString(path + ".new.png"), "PNG"));
+	ASSERT_EQ(rename((path + ".new.png").c_str(), path.c_str()), 0);
+}
+
+// The corners of a 32 x 24 picture centred on the screen, and the screen's own, as 0xrrggbb.
+std::vector<unsigned> centred_samples(const QImage& screen)
+{
+	std::vector<unsigned> pixels;
+	int x = (screen.width() - 32) / 2, y = (screen.height() - 24) / 2;
+	if (x < 1 || y < 1)
+		return pixels;
+	for (QPoint point : {QPoint(0, 0), QPoint(x - 1, y - 1), QPoint(x, y), QPoint(x + 15, y + 23),
+			QPoint(x + 16, y), QPoint(x + 31, y + 23), QPoint(x + 32, y + 24),
+			QPoint(screen.width() - 1, screen.height() - 1)})
+		pixels.push_back(screen.pixel(point) & 0xffffff);
+	return pixels;
+}
+
+const std::vector<unsigned> kCentredHalves = {0x336699, 0x336699, 0xff0000, 0xff0000, 0x0000ff,
+	0x0000ff, 0x336699, 0x336699};
+
+struct wayland_row {
+	const char* name;
+	desktop::desktop_kind kind;
+};
+
+void PrintTo(const wayland_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class Wayland : public backend_test, public testing::WithParamInterface<wayland_row> {
+protected:
+	void SetUp() override
+	{
+		backend_test::SetUp();
+		fSway.reset(new sway_session(&fEnv, 160, 120));
+		if (!fSway->why_not().empty())
+			GTEST_SKIP() << fSway->why_not();
+		// sway's own drawer runs as sway's user.
+		chmod(fHome.path().c_str(), 0755);
+		write_halves(fHome.file("wall.png"), 32, 24);
+	}
+	void TearDown() override
+	{
+		// The swaybg the bridge started, if any, goes before the compositor.
+		std::string pidFile = std::string(getenv("XDG_RUNTIME_DIR")) + "/tevra-swaybg.pid";
+		pid_t swaybg = atoi(read_file(pidFile).c_str());
+		if (swaybg > 1) {
+			kill(-swaybg, SIGTERM);
+			waitpid(swaybg, nullptr, 0);
+		}
+		fSway.reset();
+		backend_test::TearDown();
+	}
+
+	std::unique_ptr<sway_session> fSway;
+};
+
+TEST_P(Wayland, ScreenShowsThePictureCentredOnTheColour)
+{
+	ASSERT_EQ(desktop::apply_background(GetParam().kind, picture_and_colour()), "");
+	std::vector<unsigned> shown;
+	EXPECT_TRUE(eventually([&] {
+		shown = centred_samples(fSway->screen());
+		return shown == kCentredHalves;
+	}, 5000)) << testing::PrintToString(shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drawers, Wayland, testing::Values(
+		wayland_row{"SwaysOwn", desktop::k_sway}, wayland_row{"Swaybg", desktop::k_wayland}),
+	[](const testing::TestParamInfo<wayland_row>& info) { return std::string(info.param.name); });
+
+// Create mode in a sway session as a set-up without a desktop folder has it: the picture is
+// composed for the output's real size, recorded on our own folder, and shown as it is.
+class SwaySession : public backend_test {};
+
+TEST_F(SwaySession, CreateModeFillsTheRealOutputWithoutADesktopFolder)
+{
+	sway_session sway(&fEnv, 200, 150);
+	if (!sway.why_not().empty())
+		GTEST_SKIP() << sway.why_not();
+	chmod(fHome.path().c_str(), 0755);
+	fHome.write("design", "out_format\timage/png\nwp_autoset\ty\nscreen_color\t00336699\n");
+	run_options options;
+	options.folder = fHome.path();
+	options.environment = {"-DISPLAY", "-QT_QPA_PLATFORM", "XDG_CURRENT_DESKTOP=sway"};
+	run_result r = run_tevra({"design", "wall.png"}, options);
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(r.err, "");
+	QImage picture(QString::fromStdString(fHome.file("wall.png")));
+	ASSERT_EQ(picture.size(), QSize(200, 150)) << "the output's size, not a guess";
+	EXPECT_GT(xattr(fHome.file(".local/state/tevra/Desktop"), "user.haiku.be:bgndimginfo").size(),
+		0u);
+	picture = picture.convertToFormat(QImage::Format_RGB32);
+	EXPECT_TRUE(eventually([&] {
+		return sway.screen().convertToFormat(QImage::Format_RGB32) == picture;
+	}, 5000)) << "the screen shows the picture pixel for pixel";
+}
+
+// --- LXQt and LXDE: the real pcmanfm-qt and pcmanfm drawing the desktop of an X server of
+// the test's own, on a bus of its own.
+
+struct pcmanfm_row {
+	const char* name;
+	desktop::desktop_kind kind;
+	std::vector<std::string> desktop; // the desktop as the session starts it
+	bool started;
+};
+
+void PrintTo(const pcmanfm_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class Pcmanfm : public backend_test, public testing::WithParamInterface<pcmanfm_row> {
+protected:
+	void SetUp() override
+	{
+		backend_test::SetUp();
+		const pcmanfm_row& row = GetParam();
+		if (!on_path(row.desktop[0]) || !on_path("Xvfb") || !on_path("dbus-daemon"))
+			GTEST_SKIP() << row.desktop[0] << ", Xvfb or dbus-daemon is not installed "
+				"(scripts/install-deps installs them)";
+		fEnv.set("XDG_CONFIG_HOME", fHome.file("config"));
+		fEnv.set("QT_QPA_PLATFORM", "xcb");
+		// pcmanfm-qt's desktop needs room for its icon grid.
+		fServer.reset(new helper_process({"Xvfb", "-displayfd", "3", "-screen", "0",
+			"320x240x24", "-nolisten", "tcp", "-noreset"}, 3));
+		ASSERT_FALSE(fServer->first_line().empty()) << "Xvfb did not start";
+		fEnv.set("DISPLAY", ":" + fServer->first_line());
+		fBus.reset(new private_bus(&fEnv));
+		ASSERT_TRUE(fBus->running()) << "dbus-daemon did not start";
+		write_halves(fHome.file("wall.png"), 32, 24);
+		if (!row.started)
+			return;
+		fDesktop.reset(new helper_process(row.desktop, 3, 0));
+		// Ready when it answers other calls: pcmanfm-qt on the bus, pcmanfm on its socket.
+		std::string socket = fHome.file("pcmanfm-socket--" + fServer->first_line());
+		if (!eventually([&] {
+				return row.kind == desktop::k_lxqt ? bus_name_owned("org.pcmanfm.PCManFM")
+					: access(socket.c_str(), F_OK) == 0;
+			}, 10000))
+			GTEST_SKIP() << row.desktop[0] << " did not start its desktop on Xvfb";
+	}
+	void TearDown() override
+	{
+		fDesktop.reset();
+		fBus.reset();
+		fServer.reset();
+		backend_test::TearDown();
+	}
+
+	std::vector<unsigned> root_samples()
+	{
+		run_result shot = run_program({"import", "-window", "root", fHome.file("screen.png")});
+		if (shot.status != 0)
+			return {};
+		return centred_samples(QImage(QString::fromStdString(fHome.file("screen.png"))));
+	}
+
+	std::unique_ptr<helper_process> fServer, fDesktop;
+	std::unique_ptr<private_bus> fBus;
+};
+
+TEST_P(Pcmanfm, DesktopShowsThePictureCentred)
+{
+	const pcmanfm_row& row = GetParam();
+	desktop::g_limits.command_ms = 1500;
+	std::string why = desktop::apply_background(row.kind, picture_and_colour());
+	if (!row.started) {
+		EXPECT_NE(why.find(row.desktop[0] + " "), std::string::npos) << why;
+		EXPECT_TRUE(fresh_pictures().empty());
+		return;
+	}
+	ASSERT_EQ(why, "");
+	std::vector<unsigned> shown;
+	// The colour around the picture is the desktop's own.
+	EXPECT_TRUE(eventually([&] {
+		shown = root_samples();
+		return shown.size() == 8 && std::vector<unsigned>(shown.begin() + 2, shown.end() - 2)
+			== std::vector<unsigned>(kCentredHalves.begin() + 2, kCentredHalves.end() - 2);
+	}, 5000)) << testing::PrintToString(shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, Pcmanfm, testing::Values(
+		pcmanfm_row{"Lxqt", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"}, true},
+		pcmanfm_row{"Lxde", desktop::k_lxde, {"pcmanfm", "--desktop", "--profile", "LXDE"}, true},
+		pcmanfm_row{"LxqtWithoutItsDesktop", desktop::k_lxqt, {"pcmanfm-qt"}, false},
+		pcmanfm_row{"LxdeWithoutItsDesktop", desktop::k_lxde, {"pcmanfm"}, false}),
+	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
 
 // --- A bare X server: the root window's pixmap, as X wallpaper setters leave it.
 

@@ -10,6 +10,9 @@
 #include <sys/xattr.h>
 #include <vector>
 
+#include <QImage>
+#include <QString>
+
 #include <Message.h>
 #include <Messenger.h>
 #include <Node.h>
@@ -49,6 +52,10 @@ const detect_row detect_rows[] = {
 	{"KdeOnWayland", {{"XDG_CURRENT_DESKTOP", "KDE"}, {"WAYLAND_DISPLAY", "wayland-0"}}, nullptr,
 		desktop::k_kde},
 	{"Xfce", {{"XDG_CURRENT_DESKTOP", "XFCE"}, {"DISPLAY", ":0"}}, nullptr, desktop::k_xfce},
+	{"Lxqt", {{"XDG_CURRENT_DESKTOP", "LXQt"}, {"DISPLAY", ":0"}}, nullptr, desktop::k_lxqt},
+	{"LxqtOnWayland", {{"XDG_CURRENT_DESKTOP", "LXQt"}, {"WAYLAND_DISPLAY", "wayland-0"}},
+		nullptr, desktop::k_lxqt},
+	{"Lxde", {{"XDG_CURRENT_DESKTOP", "LXDE"}, {"DISPLAY", ":0"}}, nullptr, desktop::k_lxde},
 	{"SwayByName", {{"XDG_CURRENT_DESKTOP", "sway"}}, nullptr, desktop::k_sway},
 	{"SwayBySocket", {{"SWAYSOCK", "/run/user/1/sway-ipc.sock"}, {"WAYLAND_DISPLAY", "wayland-1"}},
 		nullptr, desktop::k_sway},
@@ -84,51 +91,73 @@ TEST_P(Detect, FindsTheDesktop)
 INSTANTIATE_TEST_SUITE_P(Environments, Detect, testing::ValuesIn(detect_rows),
 	case_name<detect_row>);
 
-// --- Where Haiku's Desktop folder lands: the XDG desktop folder, or $HOME/Desktop.
+// --- Where Haiku's Desktop folder lands: the XDG desktop folder, or $HOME/Desktop, while it
+// exists; else a folder of tevra's own in the XDG state folder, made on demand.
 
 struct folder_row {
 	const char* name;
 	const char* user_dirs; // content of user-dirs.dirs; null: no such file
+	const char* made;      // the folder made before, "~" standing for HOME; null: none
 	const char* haiku_path;
-	const char* expected;  // "~" stands for HOME
+	const char* expected;
 };
 
 TEVRA_PRINT_CASE(folder_row)
 
 const folder_row folder_rows[] = {
-	{"NoUserDirsFile", nullptr, "/boot/home/Desktop", "~/Desktop"},
-	{"TranslatedName", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", "/boot/home/Desktop",
-		"~/Schreibtisch"},
-	{"FileOnTranslatedDesktop", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n",
+	{"NoUserDirsFile", nullptr, "~/Desktop", "/boot/home/Desktop", "~/Desktop"},
+	{"TranslatedName", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", "~/Schreibtisch",
+		"/boot/home/Desktop", "~/Schreibtisch"},
+	{"FileOnTranslatedDesktop", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", "~/Schreibtisch",
 		"/boot/home/Desktop/wall.png", "~/Schreibtisch/wall.png"},
-	{"AbsoluteFolder", "XDG_DESKTOP_DIR=\"/srv/desk/\"\n", "/boot/home/Desktop", "/srv/desk"},
-	{"HomeItselfAsDesktop", "XDG_DESKTOP_DIR=\"$HOME/\"\n", "/boot/home/Desktop", "~"},
-	{"EscapedQuoteInName", "XDG_DESKTOP_DIR=\"$HOME/My \\\"Desk\\\"\"\n", "/boot/home/Desktop",
-		"~/My \"Desk\""},
-	{"RelativeValueIgnored", "XDG_DESKTOP_DIR=\"Desk\"\n", "/boot/home/Desktop", "~/Desktop"},
+	{"AbsoluteFolder", "XDG_DESKTOP_DIR=\"/tmp/\"\n", nullptr, "/boot/home/Desktop", "/tmp"},
+	{"HomeItselfAsDesktop", "XDG_DESKTOP_DIR=\"$HOME/\"\n", nullptr, "/boot/home/Desktop", "~"},
+	{"EscapedQuoteInName", "XDG_DESKTOP_DIR=\"$HOME/My \\\"Desk\\\"\"\n", "~/My \"Desk\"",
+		"/boot/home/Desktop", "~/My \"Desk\""},
+	{"RelativeValueIgnored", "XDG_DESKTOP_DIR=\"Desk\"\n", "~/Desktop", "/boot/home/Desktop",
+		"~/Desktop"},
 	{"CommentedOutIgnored", "# XDG_DESKTOP_DIR=\"$HOME/Nope\"\nXDG_MUSIC_DIR=\"$HOME/Music\"\n",
-		"/boot/home/Desktop", "~/Desktop"},
-	{"OtherHomeFoldersStayInHome", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n",
+		"~/Desktop", "/boot/home/Desktop", "~/Desktop"},
+	{"OtherHomeFoldersStayInHome", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", nullptr,
 		"/boot/home/Desktops/x", "~/Desktops/x"},
-	{"HomeStaysHome", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", "/boot/home/config", "~/config"},
+	{"HomeStaysHome", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", nullptr, "/boot/home/config",
+		"~/config"},
+	{"NoDesktopFolderGoesToState", nullptr, nullptr, "/boot/home/Desktop",
+		"~/.local/state/tevra/Desktop"},
+	{"NamedButMissingGoesToState", "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n", "~/Desktop",
+		"/boot/home/Desktop/wall.png", "~/.local/state/tevra/Desktop/wall.png"},
 };
 
 class DesktopFolder : public testing::TestWithParam<folder_row> {};
 
-TEST_P(DesktopFolder, MapsToTheXdgDesktop)
+TEST_P(DesktopFolder, MapsToTheXdgDesktopOrOurOwn)
 {
 	const folder_row& row = GetParam();
 	temp_dir home, config;
 	scoped_env env;
 	env.set("HOME", home.path());
 	env.set("XDG_CONFIG_HOME", config.path());
+	env.unset("XDG_STATE_HOME");
 	if (row.user_dirs != nullptr)
 		config.write("user-dirs.dirs", row.user_dirs);
+	auto in_home = [&](std::string path) {
+		return path[0] == '~' ? home.path() + path.substr(1) : path;
+	};
+	if (row.made != nullptr) {
+		ASSERT_EQ(mkdir(in_home(row.made).c_str(), 0755), 0);
+	}
 	char buffer[PATH_MAX];
-	std::string expected = row.expected;
-	if (expected[0] == '~')
-		expected = home.path() + expected.substr(1);
-	EXPECT_EQ(std::string(map_haiku_path(row.haiku_path, buffer, sizeof(buffer))), expected);
+	std::string mapped = map_haiku_path(row.haiku_path, buffer, sizeof(buffer));
+	EXPECT_EQ(mapped, in_home(row.expected));
+	const std::string desk = "/boot/home/Desktop";
+	std::string path = row.haiku_path;
+	if (path != desk && path.rfind(desk + "/", 0) != 0)
+		return;
+	if (path != desk)
+		mapped = mapped.substr(0, mapped.rfind('/'));
+	struct stat info;
+	EXPECT_TRUE(stat(mapped.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+		<< mapped << " exists whenever the Desktop folder is named";
 }
 
 INSTANTIATE_TEST_SUITE_P(UserDirs, DesktopFolder, testing::ValuesIn(folder_rows),
@@ -141,10 +170,25 @@ TEST(DesktopFolderConfig, UnsetConfigHomeMeansDotConfig)
 	env.set("HOME", home.path());
 	env.unset("XDG_CONFIG_HOME");
 	mkdir(home.file(".config").c_str(), 0755);
+	mkdir(home.file("Bureau").c_str(), 0755);
 	home.write(".config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\n");
 	char buffer[PATH_MAX];
 	EXPECT_EQ(std::string(map_haiku_path("/boot/home/Desktop", buffer, sizeof(buffer))),
 		home.path() + "/Bureau");
+}
+
+TEST(DesktopFolderConfig, StateHomeHoldsOurOwnFolder)
+{
+	temp_dir home;
+	scoped_env env;
+	env.set("HOME", home.path());
+	env.set("XDG_STATE_HOME", home.file("state/"));
+	char buffer[PATH_MAX];
+	EXPECT_EQ(std::string(map_haiku_path("/boot/home/Desktop", buffer, sizeof(buffer))),
+		home.path() + "/state/tevra/Desktop");
+	struct stat info;
+	EXPECT_EQ(stat(home.file("state/tevra/Desktop").c_str(), &info), 0);
+	EXPECT_EQ(info.st_mode & 0777, 0700u) << "private, as XDG's folders are";
 }
 
 // --- The background attribute, byte for byte as Haiku lays out the five-field message.
@@ -226,6 +270,7 @@ public:
 	{
 		fEnv.set("HOME", fHome.path());
 		fEnv.unset("XDG_CONFIG_HOME");
+		fEnv.unset("XDG_STATE_HOME");
 		fEnv.set("XDG_CACHE_HOME", fHome.file("cache"));
 		mkdir(desktop().c_str(), 0755);
 		char here[PATH_MAX];
@@ -320,13 +365,34 @@ TEST_P(ReadBackground, TakesTheFirstWorkspacesPicture)
 INSTANTIATE_TEST_SUITE_P(Attributes, ReadBackground, testing::ValuesIn(attribute_rows),
 	case_name<attribute_row>);
 
-TEST(ReadBackground, MissingDesktopFolderIsNamed)
+TEST(ReadBackground, WithoutADesktopFolderOurOwnHoldsIt)
 {
 	desktop_home home;
 	rmdir(home.desktop().c_str());
+	home.write("wall.png", "picture");
+	BMessage m(0);
+	m.AddInt32("be:bgndimginfoworkspaces", 1);
+	m.AddString("be:bgndimginfopath", "wall.png");
+	std::string flat = flatten(m);
+	ASSERT_EQ(BNode("/boot/home/Desktop").WriteAttr("be:bgndimginfo", B_MESSAGE_TYPE, 0,
+		flat.data(), flat.size()), (ssize_t)flat.size());
+	EXPECT_GT(xattr(home.file(".local/state/tevra/Desktop"), "user.haiku.be:bgndimginfo").size(),
+		0u);
+	std::string picture;
+	EXPECT_EQ(desktop::read_desktop_background(&picture), "");
+	EXPECT_EQ(picture, home.file("wall.png"));
+}
+
+TEST(ReadBackground, FolderThatCannotBeMadeIsNamed)
+{
+	desktop_home home;
+	rmdir(home.desktop().c_str());
+	home.write("state", "a file where a folder should be");
+	home.env().set("XDG_STATE_HOME", home.file("state"));
 	std::string picture;
 	std::string why = desktop::read_desktop_background(&picture);
-	EXPECT_NE(why.find(home.desktop()), std::string::npos) << why;
+	EXPECT_NE(why.find(home.file("state/tevra/Desktop") + " cannot be opened"), std::string::npos)
+		<< why;
 }
 
 // --- What reaches the bridge: the Tracker's signature with 'Tbgr', and the desktop colour.
@@ -484,7 +550,8 @@ TEST(RunCommandDetached, LeavesTheProgramRunning)
 }
 
 // --- Create mode with nothing to apply to: the picture and the attribute are still written,
-// the run ends with status 0, and one line on standard error says why.
+// the run ends with status 0, and one line on standard error says why (after one that says the
+// screen could not be asked, when a display was named that cannot be reached).
 
 run_result run_create_mode(const temp_dir& home, const std::vector<std::string>& environment)
 {
@@ -499,16 +566,19 @@ struct no_desktop_row {
 	std::vector<std::string> environment;
 	bool desktop_folder;
 	const char* reason;
+	bool screen_unreachable;
 };
 
 TEVRA_PRINT_CASE(no_desktop_row)
 
 const no_desktop_row no_desktop_rows[] = {
-	{"NoDisplay", {}, true, "no desktop session to show it"},
+	{"NoDisplay", {}, true, "no desktop session to show it", false},
 	{"GnomeWithoutGsettings", {"XDG_CURRENT_DESKTOP=GNOME", "PATH=/nonexistent"}, true,
-		"gsettings is not installed"},
-	{"XServerUnreachable", {"DISPLAY=:the-missing-one"}, true, "cannot open the X display"},
-	{"NoDesktopFolder", {}, false, "Desktop cannot be opened"},
+		"gsettings is not installed", false},
+	{"XServerUnreachable", {"DISPLAY=:the-missing-one"}, true, "cannot open the X display", true},
+	{"WaylandUnreachable", {"WAYLAND_DISPLAY=tevra-missing", "XDG_CURRENT_DESKTOP=sway",
+		"PATH=/nonexistent"}, true, "swaymsg is not installed", true},
+	{"NoDesktopFolder", {}, false, "no desktop session to show it", false},
 };
 
 class NothingToApplyTo : public testing::TestWithParam<no_desktop_row> {};
@@ -519,17 +589,26 @@ TEST_P(NothingToApplyTo, WritesEverythingAndSaysWhyInOneLine)
 	temp_dir home;
 	if (row.desktop_folder)
 		mkdir(home.file("Desktop").c_str(), 0755);
-	run_result r = run_create_mode(home, row.environment);
+	std::vector<std::string> environment = row.environment;
+	environment.push_back("XDG_RUNTIME_DIR=" + home.path());
+	run_result r = run_create_mode(home, environment);
 	EXPECT_EQ(r.status, 0);
-	const std::string prefix = "tevra: the desktop background could not be applied: ";
-	EXPECT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
-	EXPECT_NE(r.err.find(row.reason), std::string::npos) << r.err;
-	EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-	EXPECT_GT(read_file(home.file("wall.png")).size(), 0u);
-	if (row.desktop_folder) {
-		EXPECT_GT(getxattr(home.file("Desktop").c_str(), "user.haiku.be:bgndimginfo", nullptr, 0),
-			0);
+	std::string lines = r.err;
+	if (row.screen_unreachable) {
+		const std::string note = "tevra: the display could not be reached; composing for "
+			"1920 x 1080\n";
+		EXPECT_EQ(lines.rfind(note, 0), 0u) << lines;
+		lines = lines.substr(std::min(note.size(), lines.size()));
+		QImage picture(QString::fromStdString(home.file("wall.png")));
+		EXPECT_EQ(picture.size(), QSize(1920, 1080));
 	}
+	const std::string prefix = "tevra: the desktop background could not be applied: ";
+	EXPECT_EQ(lines.rfind(prefix, 0), 0u) << r.err;
+	EXPECT_NE(lines.find(row.reason), std::string::npos) << r.err;
+	EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 1) << r.err;
+	EXPECT_GT(read_file(home.file("wall.png")).size(), 0u);
+	std::string folder = row.desktop_folder ? "Desktop" : ".local/state/tevra/Desktop";
+	EXPECT_GT(getxattr(home.file(folder).c_str(), "user.haiku.be:bgndimginfo", nullptr, 0), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(CreateMode, NothingToApplyTo, testing::ValuesIn(no_desktop_rows),
