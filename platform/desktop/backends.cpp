@@ -225,12 +225,11 @@ std::string apply_gsettings(const gsettings_schema& schema, const background& wh
 		keys.insert(key);
 	std::vector<std::pair<std::string, std::string>> wanted;
 	std::string warning;
-	auto set = [&](const char* key, const std::string& value, bool isString) {
+	auto set = [&](const char* key, const std::string& value) {
 		if (keys.count(key) == 0 || !run.why().empty())
 			return;
 		command_result result;
-		run.run({"gsettings", "set", schema.schema, key, isString ? gvariant_string(value)
-			: "'" + value + "'"}, &result);
+		run.run({"gsettings", "set", schema.schema, key, gvariant_string(value)}, &result);
 		if (warning.empty())
 			warning = glib_warning(result.err);
 		wanted.push_back({key, value});
@@ -241,14 +240,14 @@ std::string apply_gsettings(const gsettings_schema& schema, const background& wh
 		return run.why();
 	if (!picture.path().empty()) {
 		std::string value = schema.picture_is_uri ? file_uri(picture.path()) : picture.path();
-		set("picture-options", "centered", false);
-		set(schema.picture_key, value, true);
+		set("picture-options", "centered");
+		set(schema.picture_key, value);
 		if (schema.dark_key != nullptr)
-			set(schema.dark_key, value, true);
+			set(schema.dark_key, value);
 	}
 	if (what.has_color) {
-		set("color-shading-type", "solid", false);
-		set("primary-color", color_hex(what.color), true);
+		set("color-shading-type", "solid");
+		set("primary-color", color_hex(what.color));
 	}
 	// gsettings says all is well even when the settings store could not be reached (dconf
 	// without a session bus): only reading the values back tells.
