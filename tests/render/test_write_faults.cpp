@@ -99,12 +99,14 @@ protected:
 	void SetUp() override
 	{
 		render_test::SetUp();
-		for (const char* name : {"HOME", "XDG_CONFIG_HOME"}) {
+		for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
 			const char* value = getenv(name);
 			fSaved.push_back({name, value != nullptr, value != nullptr ? value : ""});
 		}
 		setenv("HOME", home.path().c_str(), 1);
 		setenv("XDG_CONFIG_HOME", home.file(".config").c_str(), 1);
+		// Where the background's folder goes when there is no desktop folder: the test's too.
+		setenv("XDG_STATE_HOME", home.file(".local/state").c_str(), 1);
 		ASSERT_EQ(mkdir(desktop().c_str(), 0755), 0);
 		// Nothing reaches the desktop the tests may run on.
 		register_signature_receiver(kTracker, tracker_stand_in);
