@@ -30,6 +30,10 @@ bool has_event(int y, int m, int d);
 // its first day, so it comes first.
 std::vector<std::string> event_summaries(int y, int m, int d);
 
+// Whether every recurrence rule goes through the library's own iterator; the common simple
+// rules are otherwise expanded directly. Tests compare the two.
+extern bool event_rules_by_library;
+
 // The one door to the network: fetches url into body, or gives a short reason why not.
 // Tests put their own in its place.
 typedef bool (*event_fetch_function)(const std::string& url, int timeoutMs, std::string* body,

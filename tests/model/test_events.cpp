@@ -272,3 +272,56 @@ TEST_F(events, WebcalIsFetchedAsHttps)
 }
 
 }
+
+// The common rules are expanded without the library's iterator; both ways agree, near the
+// start, when series end, and decades on.
+TEST_F(events, SimpleRulesExpandAsTheLibraryDoes)
+{
+	const char* const rules[] = {
+		"DTSTART;TZID=Europe/Berlin:20240102T233000\r\nDURATION:PT2H\r\n"
+			"RRULE:FREQ=DAILY;INTERVAL=3;UNTIL=20310301T000000Z\r\n"
+			"EXDATE;TZID=Europe/Berlin:20240111T233000",
+		"DTSTART;TZID=Europe/Berlin:20240101T090000\r\nRRULE:FREQ=WEEKLY;BYDAY=MO,TH;COUNT=40",
+		"DTSTART:20240102T120000Z\r\nRRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=TU,FR",
+		"DTSTART;VALUE=DATE:20240131\r\nRRULE:FREQ=MONTHLY;COUNT=20",
+		"DTSTART;TZID=America/Los_Angeles:20240126T180000\r\n"
+			"RRULE:FREQ=MONTHLY;BYDAY=-1FR;UNTIL=20310101T000000Z",
+		"DTSTART:20240109T100000\r\nRRULE:FREQ=MONTHLY;INTERVAL=2;BYDAY=2TU",
+		"DTSTART;VALUE=DATE:20240229\r\nRRULE:FREQ=YEARLY",
+		"DTSTART;VALUE=DATE:20240314\r\nDTEND;VALUE=DATE:20240316\r\n"
+			"RRULE:FREQ=YEARLY;INTERVAL=2;BYMONTH=3;BYMONTHDAY=14",
+	};
+	std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n";
+	for (size_t i = 0; i < sizeof(rules) / sizeof(rules[0]); i++) {
+		text += "BEGIN:VEVENT\r\nUID:" + std::to_string(i) + "\r\n" + rules[i] + "\r\nSUMMARY:"
+			+ std::to_string(i) + "\r\nEND:VEVENT\r\n";
+	}
+	event_sources = {Write("rules.ics", text + "END:VCALENDAR\r\n")};
+	auto expand = [](bool byLibrary, int year, int first, int last) {
+		event_rules_by_library = byLibrary;
+		load_events();
+		prepare_events(year, first, 1, year, last, 31);
+		std::string days;
+		for (int m = first; m <= last; m++) {
+			for (int d = 1; d <= 31; d++) {
+				for (const std::string& summary : event_summaries(year, m, d))
+					days += std::to_string(m) + "-" + std::to_string(d) + ":" + summary + " ";
+			}
+		}
+		event_rules_by_library = false;
+		return days;
+	};
+	const struct {
+		int year, first, last;
+	} ranges[] = {{2024, 1, 3}, {2025, 6, 9}, {2026, 3, 3}, {2030, 11, 12}, {2031, 1, 3},
+		{2064, 2, 3}};
+	for (const auto& range : ranges) {
+		EXPECT_EQ(expand(false, range.year, range.first, range.last),
+			expand(true, range.year, range.first, range.last)) << range.year;
+	}
+	// Months without a 31st and years without a 29 February are passed over.
+	EXPECT_EQ(event_summaries(2024, 3, 31), std::vector<std::string>{"3"});
+	EXPECT_TRUE(event_summaries(2024, 4, 30).empty());
+	EXPECT_EQ(event_summaries(2028, 2, 29), std::vector<std::string>{"6"});
+	EXPECT_FALSE(has_event(2027, 2, 28));
+}
