@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "control_widgets.h"
 #include "font_catalogue.h"
 #include "window_widget.h"
 
@@ -54,7 +55,7 @@ int32 BAlert::Go()
 			if (label.empty())
 				break;
 			// One role for all keeps Haiku's order: the first button leftmost.
-			buttons.append(box.addButton(QString::fromUtf8(label.c_str()).replace('&', "&&"),
+			buttons.append(box.addButton(literal_text(QString::fromUtf8(label.c_str())),
 				QMessageBox::AcceptRole));
 		}
 		if (buttons.isEmpty())

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "ControlPrivate.h"
+#include "control_widgets.h"
 #include "ViewPrivate.h"
 
 namespace {
@@ -24,8 +25,7 @@ void sync_button(BView* view)
 {
 	BControl::Private::SyncEnabled(view);
 	QPushButton* button = static_cast<QPushButton*>(BView::Private::Widget(view));
-	// Qt would read '&' as a shortcut mark.
-	button->setText(QString::fromUtf8(static_cast<BButton*>(view)->Label()).replace('&', "&&"));
+	button->setText(literal_text(QString::fromUtf8(static_cast<BButton*>(view)->Label())));
 }
 
 const view_kind kButtonKind = {create_button, sync_button};

@@ -15,6 +15,7 @@
 #include "MenuItemPrivate.h"
 #include "MenuPrivate.h"
 #include "ViewPrivate.h"
+#include "control_widgets.h"
 #include "font_catalogue.h"
 #include "view_widget.h"
 
@@ -22,8 +23,7 @@ namespace {
 
 QString action_text(const char* label)
 {
-	// Qt would read '&' as a shortcut mark.
-	return QString::fromUtf8(label).replace('&', "&&");
+	return literal_text(QString::fromUtf8(label));
 }
 
 // Qt's styles lay a menu taller than the screen out in columns wider than the screen; Haiku
