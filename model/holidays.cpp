@@ -231,18 +231,17 @@ int law_holiday(int year, int month, int day, int weekday)
 {
 	if (int code = national_holiday(year, month, day))
 		return code;
+	bool before = national_holiday_after(year, month, day, -1) != 0;
 	if (year >= law_of_2007) {
-		for (int back = -1; national_holiday_after(year, month, day, back) != 0; back--) {
-			int y = year, m = month, d = day + back;
-			adj(&y, &m, &d);
-			if (weekday_on(y, m, d) == 0)
+		// Any Sunday in the run of holidays just before the day makes it a substitute.
+		for (int back = 1; national_holiday_after(year, month, day, -back) != 0; back++) {
+			if ((weekday - back % 7 + 7) % 7 == 0)
 				return code_substitute;
 		}
-	} else if (weekday == 1 && national_holiday_after(year, month, day, -1) != 0) {
+	} else if (weekday == 1 && before) {
 		return code_substitute;
 	}
-	if (national_holiday_after(year, month, day, -1) != 0
-		&& national_holiday_after(year, month, day, 1) != 0
+	if (before && national_holiday_after(year, month, day, 1) != 0
 		&& (year >= law_of_2007 || weekday != 0))
 		return code_citizens;
 	return 0;
