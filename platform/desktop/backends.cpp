@@ -398,10 +398,13 @@ std::string apply_pcmanfm(const background& what, bool qt)
 		run.run({"pcmanfm", "--set-wallpaper=" + picture.path(), "--wallpaper-mode=center"});
 	if (run.why().empty()) {
 		// The desktop saves its settings a moment after it shows the picture.
+		// It rewrites the file in place, so a second look may catch it half written: the
+		// look that saw the picture is the answer.
 		long long deadline = now_ms() + g_limits.command_ms;
-		while (!pcmanfm_recorded(qt, picture.path()) && now_ms() < deadline)
+		bool recorded;
+		while (!(recorded = pcmanfm_recorded(qt, picture.path())) && now_ms() < deadline)
 			usleep(20000);
-		if (!pcmanfm_recorded(qt, picture.path()))
+		if (!recorded)
 			run.fail(std::string(qt ? "pcmanfm-qt" : "pcmanfm")
 				+ " did not take the picture (is its desktop running?)");
 	}
