@@ -71,16 +71,23 @@ bool x_session::add_bottom_panel(int height)
 {
 	if (!running())
 		return false;
-	fPanel.reset(new helper_process({"env", "DISPLAY=" + fName, X_BOTTOM_PANEL,
-		std::to_string(height)}));
-	if (fPanel->first_line() != "ready")
-		return false;
-	if (fManager == nullptr)
-		return true;
-	return within_seconds(5, [this, height] {
-		int x, y, width, workHeight;
-		return work_area(&x, &y, &width, &workHeight) && y + workHeight <= fHeight - height;
-	});
+	// An openbox still busy with its start can miss a strut that comes early: a panel it
+	// missed is mapped anew.
+	for (int attempt = 0; attempt < 3; attempt++) {
+		fPanel.reset(new helper_process({"env", "DISPLAY=" + fName, X_BOTTOM_PANEL,
+			std::to_string(height)}));
+		if (fPanel->first_line() != "ready")
+			return false;
+		if (fManager == nullptr)
+			return true;
+		if (within_seconds(4, [this, height] {
+				int x, y, width, workHeight;
+				return work_area(&x, &y, &width, &workHeight)
+					&& y + workHeight <= fHeight - height;
+			}))
+			return true;
+	}
+	return false;
 }
 
 bool x_session::work_area(int* x, int* y, int* width, int* height) const
