@@ -1,4 +1,5 @@
 #include "app/tevra.h"
+#include "app/version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -37,7 +38,7 @@ const char* status_text(status_t status)
 }
 
 const char kSignature[] = "application/x-vnd.Vimo-tevra";
-const char kUsage[] = "tevra ver.0.02\nusage :\n\ttevra\t\t\t\t: config mode\n"
+const char kUsage[] = TEVRA_NAME_VERSION "\nusage :\n\ttevra\t\t\t\t: config mode\n"
 	"\ttevra config_file output_file\t: create mode\n";
 
 tevra::tevra(int argc, char** argv)
@@ -123,7 +124,7 @@ tevra::~tevra()
 
 void tevra::AboutRequested()
 {
-	BAlert* about = new BAlert("", "tevra ver.0.02\n\n"
+	BAlert* about = new BAlert("", TEVRA_NAME_VERSION "\n\n"
 		"Calendar wallpapers: a base colour or picture with single dates, months and years, "
 		"Japanese holidays, era years and traditional month names.\n\n"
 		"Made by the tevra developers.", "Thank you", nullptr, nullptr, B_WIDTH_AS_USUAL,

@@ -5,11 +5,12 @@
 #include <MenuBar.h>
 #include <MenuItem.h>
 
+#include "app/version.h"
 #include "config_ui/configview.h"
 #include "config_ui/messages.h"
 
 configwindow::configwindow(BRect frame)
-	: BWindow(frame, "tevra ver.0.02", B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE,
+	: BWindow(frame, TEVRA_NAME_VERSION, B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE,
 		B_CURRENT_WORKSPACE)
 {
 	panel = new configview(BRect(0, 0, 400, 400).OffsetToCopy(0, 20));

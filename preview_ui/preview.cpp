@@ -8,6 +8,7 @@
 #include <Messenger.h>
 #include <Window.h>
 
+#include "app/version.h"
 #include "config_ui/find_view.h"
 #include "config_ui/messages.h"
 #include "model/events.h"
@@ -113,7 +114,7 @@ void preview::Draw(BRect updateRect)
 		SetFontSize(30);
 		DrawString("tevra", BPoint(45, 50));
 		SetFontSize(20);
-		DrawString("ver.0.02", BPoint(75, 80));
+		DrawString("ver." TEVRA_VERSION, BPoint(75, 80));
 	}
 }
 
