@@ -62,9 +62,9 @@ void complain(const std::string& source, const std::string& reason);
 // false when the text is no whole iCalendar object.
 bool index_text(calendar_text* calendar);
 
-// Reads a file or fetches a feed into calendar, indexed; false, with a line on standard
-// error, when the source shows no events.
-bool read_source(const std::string& source, calendar_text* calendar);
+// Reads files and fetches feeds, indexed, in the order given; a source that shows no events
+// is left out with a line on standard error.
+std::vector<calendar_text> read_sources(const std::vector<std::string>& sources);
 
 // Expands the calendars' events that can touch table's days into it.
 void expand_calendars(const std::vector<calendar_text>& calendars, day_table* table);

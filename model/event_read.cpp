@@ -139,8 +139,6 @@ bool read_feed(const std::string& source, calendar_text* calendar)
 	return false;
 }
 
-}
-
 bool read_source(const std::string& source, calendar_text* calendar)
 {
 	if (is_feed(source))
@@ -155,4 +153,17 @@ bool read_source(const std::string& source, calendar_text* calendar)
 		return false;
 	}
 	return true;
+}
+
+}
+
+std::vector<calendar_text> read_sources(const std::vector<std::string>& sources)
+{
+	std::vector<calendar_text> calendars;
+	for (const std::string& source : sources) {
+		calendar_text calendar;
+		if (read_source(source, &calendar))
+			calendars.push_back(std::move(calendar));
+	}
+	return calendars;
 }

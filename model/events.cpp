@@ -13,8 +13,18 @@ namespace {
 // neighbouring months share one preparation.
 const int kWidestPreparation = 800;
 
-std::vector<calendar_text> g_calendars;
-day_table g_table;
+// One list of sources as read, with the days prepared from it.
+struct event_book {
+	std::vector<calendar_text> calendars;
+	day_table table;
+};
+
+event_book g_books[kEventBooks];
+
+bool known(int book)
+{
+	return book >= 0 && book < kEventBooks;
+}
 
 }
 
@@ -77,23 +87,23 @@ void complain(const std::string& source, const std::string& reason)
 
 namespace {
 
-void prepare_days(int first, int last)
+void prepare_days(event_book* book, int first, int last)
 {
-	if (first > last || (first >= g_table.first && last <= g_table.last))
+	day_table& table = book->table;
+	if (first > last || (first >= table.first && last <= table.last))
 		return;
 	// Widened to cover what was prepared too, so calendars of nearby dates share the work.
-	if (g_table.first <= g_table.last
-		&& std::max(last, g_table.last) - std::min(first, g_table.first)
-		< kWidestPreparation) {
-		first = std::min(first, g_table.first);
-		last = std::max(last, g_table.last);
+	if (table.first <= table.last
+		&& std::max(last, table.last) - std::min(first, table.first) < kWidestPreparation) {
+		first = std::min(first, table.first);
+		last = std::max(last, table.last);
 	}
 	last = std::min(last, first + kWidestPreparation * 5);
-	g_table.first = first;
-	g_table.last = last;
-	g_table.days.assign(last - first + 1, std::vector<day_entry>());
-	expand_calendars(g_calendars, &g_table);
-	for (std::vector<day_entry>& day : g_table.days) {
+	table.first = first;
+	table.last = last;
+	table.days.assign(last - first + 1, std::vector<day_entry>());
+	expand_calendars(book->calendars, &table);
+	for (std::vector<day_entry>& day : table.days) {
 		std::sort(day.begin(), day.end(), [](const day_entry& a, const day_entry& b) {
 			return a.start != b.start ? a.start < b.start : a.order < b.order;
 		});
@@ -105,49 +115,67 @@ bool sane(int y, int m, int d)
 	return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= 31;
 }
 
-const std::vector<day_entry>* entries(int y, int m, int d)
+const std::vector<day_entry>* entries(int book, int y, int m, int d)
 {
-	if (!sane(y, m, d))
+	if (!known(book) || !sane(y, m, d))
 		return nullptr;
+	day_table& table = g_books[book].table;
 	int day = day_number(y, m, d);
-	if (day < g_table.first || day > g_table.last)
-		prepare_days(day_number(y, m, 1), day_number(y, m + 1, 1) - 1);
-	if (day < g_table.first || day > g_table.last)
+	if (day < table.first || day > table.last)
+		prepare_days(&g_books[book], day_number(y, m, 1), day_number(y, m + 1, 1) - 1);
+	if (day < table.first || day > table.last)
 		return nullptr;
-	return &g_table.days[day - g_table.first];
+	return &table.days[day - table.first];
 }
 
 }
 
-void load_events()
+void load_event_book(int book, const std::vector<std::string>& sources)
 {
-	g_calendars.clear();
-	g_table = day_table();
-	for (const std::string& source : event_sources) {
-		calendar_text calendar;
-		if (read_source(source, &calendar))
-			g_calendars.push_back(std::move(calendar));
-	}
+	if (!known(book))
+		return;
+	g_books[book] = event_book();
+	g_books[book].calendars = read_sources(sources);
 }
 
-void prepare_events(int y1, int m1, int d1, int y2, int m2, int d2)
+void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2)
 {
-	if (sane(y1, m1, d1) && sane(y2, m2, d2))
-		prepare_days(day_number(y1, m1, d1), day_number(y2, m2, d2));
+	if (known(book) && sane(y1, m1, d1) && sane(y2, m2, d2))
+		prepare_days(&g_books[book], day_number(y1, m1, d1), day_number(y2, m2, d2));
 }
 
-bool has_event(int y, int m, int d)
+bool book_has_event(int book, int y, int m, int d)
 {
-	const std::vector<day_entry>* day = entries(y, m, d);
+	const std::vector<day_entry>* day = entries(book, y, m, d);
 	return day != nullptr && !day->empty();
 }
 
-std::vector<std::string> event_summaries(int y, int m, int d)
+std::vector<std::string> book_event_summaries(int book, int y, int m, int d)
 {
 	std::vector<std::string> summaries;
-	if (const std::vector<day_entry>* day = entries(y, m, d)) {
+	if (const std::vector<day_entry>* day = entries(book, y, m, d)) {
 		for (const day_entry& e : *day)
 			summaries.push_back(e.summary);
 	}
 	return summaries;
+}
+
+void load_events()
+{
+	load_event_book(kEventsBook, event_sources);
+}
+
+void prepare_events(int y1, int m1, int d1, int y2, int m2, int d2)
+{
+	prepare_event_book(kEventsBook, y1, m1, d1, y2, m2, d2);
+}
+
+bool has_event(int y, int m, int d)
+{
+	return book_has_event(kEventsBook, y, m, d);
+}
+
+std::vector<std::string> event_summaries(int y, int m, int d)
+{
+	return book_event_summaries(kEventsBook, y, m, d);
 }
