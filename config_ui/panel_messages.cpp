@@ -22,6 +22,7 @@
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/scan.h"
+#include "preview_ui/preview.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ void configview::_ValueChanged(BMessage* message)
 			return;
 		event_sources.push_back(typed.substr(start, end - start + 1));
 		events_tc->SetText("");
-		load_events();
+		load_events_in_background(events_arrived);
 		_FillEventList();
 		_SendToPreview(kMsgRedraw);
 		return;
@@ -314,7 +315,7 @@ void configview::_MenuSelected(BMessage* message)
 		if ((size_t)eventNumber >= event_sources.size())
 			return;
 		event_sources.erase(event_sources.begin() + eventNumber);
-		load_events();
+		load_events_in_background(events_arrived);
 		_FillEventList();
 		_SendToPreview(kMsgRedraw);
 	} else if (weekStart >= 0 && weekStart < 7) {
