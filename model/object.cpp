@@ -41,6 +41,7 @@ object::object(const object* other)
 	week_start = 0;
 	week_numbers = false;
 	event_color = kDefaultEventColor;
+	rokuyo = false;
 
 	font_family family;
 	font_style style;
