@@ -22,7 +22,6 @@
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/scan.h"
-#include "preview_ui/preview.h"
 
 namespace {
 
@@ -113,7 +112,7 @@ void configview::_ValueChanged(BMessage* message)
 			return;
 		event_sources.push_back(typed.substr(start, end - start + 1));
 		events_tc->SetText("");
-		load_events_in_background(events_arrived);
+		load_events();
 		_FillEventList();
 		_SendToPreview(kMsgRedraw);
 		return;
@@ -164,7 +163,8 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		|| source == bg_bubble || source == day || source == month || source == year
 		|| source == digit_y || source == chinese_y || source == gengo || source == digit_m
 		|| source == chinese_m || source == old || source == english || source == mark_color
-		|| source == mark_reverse || source == mark_circle || source == week_no_cb;
+		|| source == mark_reverse || source == mark_circle || source == week_no_cb
+		|| source == rokuyo_cb;
 	for (const color_row& row : fColorRows)
 		objectControl |= source == row.text;
 	for (const size_row& row : fSizeRows)
@@ -195,6 +195,8 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		item->today_mark = source == mark_color ? 0 : source == mark_reverse ? 1 : 2;
 	} else if (source == week_no_cb) {
 		item->week_numbers = week_no_cb->Value() != 0;
+	} else if (source == rokuyo_cb) {
+		item->rokuyo = rokuyo_cb->Value() != 0;
 	}
 	for (const color_row& row : fColorRows) {
 		if (source != row.text)
@@ -315,7 +317,7 @@ void configview::_MenuSelected(BMessage* message)
 		if ((size_t)eventNumber >= event_sources.size())
 			return;
 		event_sources.erase(event_sources.begin() + eventNumber);
-		load_events_in_background(events_arrived);
+		load_events();
 		_FillEventList();
 		_SendToPreview(kMsgRedraw);
 	} else if (weekStart >= 0 && weekStart < 7) {

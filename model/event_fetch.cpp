@@ -1,4 +1,5 @@
 #include "model/events.h"
+#include "model/event_parts.h"
 
 #include <arpa/inet.h>
 #include <cstring>
@@ -110,11 +111,16 @@ std::string reason_for(const transfer& t, CURLcode result)
 	return "";
 }
 
+bool network_started()
+{
+	static bool started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+	return started;
+}
+
 void fetch_with_curl(const std::vector<std::string>& urls, int timeoutMs,
 	std::vector<std::string>* bodies, std::vector<std::string>* reasons)
 {
-	static bool started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-	CURLM* multi = started ? curl_multi_init() : nullptr;
+	CURLM* multi = network_started() ? curl_multi_init() : nullptr;
 	std::vector<transfer> transfers(urls.size());
 	for (size_t i = 0; i < urls.size(); i++) {
 		transfer& t = transfers[i];
@@ -159,6 +165,11 @@ std::string as_connected(const std::string&, const std::string& address)
 	return address;
 }
 
+}
+
+void start_network()
+{
+	network_started();
 }
 
 event_fetch_function event_fetch = fetch_with_curl;

@@ -73,6 +73,9 @@ void complain(const std::string& source, const std::string& reason);
 // read safely.
 bool index_text(calendar_text* calendar, std::string* reason);
 
+// Starts the network library once, before any thread fetches.
+void start_network();
+
 // Whether a source is a feed's address rather than a file.
 bool is_feed(const std::string& source);
 

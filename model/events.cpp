@@ -82,9 +82,15 @@ struct background_loader {
 	}
 };
 
+background_loader* g_loader = nullptr;
+
+// Made on the first load in the background, after the network library has started: its
+// end, which waits for the thread, then comes before the network library's own at exit.
 background_loader& loader()
 {
+	start_network();
 	static background_loader the;
+	g_loader = &the;
 	return the;
 }
 
@@ -178,12 +184,11 @@ void load_event_book(int book, const std::vector<std::string>& sources)
 {
 	if (!known(book))
 		return;
-	{
-		background_loader& background = loader();
-		std::lock_guard<std::mutex> hold(background.lock);
-		background.generation[book]++;
-		background.waiting[book] = false;
-		background.ready[book] = false;
+	if (g_loader != nullptr) {
+		std::lock_guard<std::mutex> hold(g_loader->lock);
+		g_loader->generation[book]++;
+		g_loader->waiting[book] = false;
+		g_loader->ready[book] = false;
 	}
 	g_books[book] = event_book();
 	g_books[book].calendars = read_sources(sources);
@@ -237,7 +242,9 @@ void load_event_book_in_background(int book, const std::vector<std::string>& sou
 
 bool take_arrived_events()
 {
-	background_loader& background = loader();
+	if (g_loader == nullptr)
+		return false;
+	background_loader& background = *g_loader;
 	std::lock_guard<std::mutex> hold(background.lock);
 	bool taken = false;
 	for (int book = 0; book < kEventBooks; book++) {

@@ -81,21 +81,8 @@ preview::~preview()
 	delete calview;
 }
 
-namespace {
-
-// Where events_arrived sends; set when the preview is shown, before any feed is asked for.
-BMessenger g_preview;
-
-}
-
-void events_arrived()
-{
-	g_preview.SendMessage(kMsgRedraw);
-}
-
 void preview::AttachedToWindow()
 {
-	g_preview = BMessenger(this);
 	SetHighColor(255, 255, 255, 255);
 	SetViewColor(0, 0, 0, 255);
 	SetLowColor(100, 100, 100, 255);
@@ -243,7 +230,6 @@ void preview::MessageReceived(BMessage* message)
 			break;
 
 		case kMsgRedraw: {
-			take_arrived_events();
 			calview->create_wallpaper();
 			object* item = selected_object();
 			sel_now.shown = item != nullptr;
@@ -259,9 +245,8 @@ void preview::MessageReceived(BMessage* message)
 				break;
 			close_file_panel();
 			calview->load_config(&ref);
-			// Read (and fetched) once per design, never while a slider moves; feeds come in
-			// the background and redraw when they arrive.
-			load_events_in_background(events_arrived);
+			// Read (and fetched) once per design, never while a slider moves.
+			load_events();
 			request_edit(-1);
 			break;
 		}
