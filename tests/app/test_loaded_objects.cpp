@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
 
+#include "model/events.h"
 #include "tests/support/param_rows.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
@@ -102,6 +104,37 @@ TEST(ImageFormatsCache, LearntAgainWhenThePluginsChange)
 	dir.write(cache, first.substr(0, first.size() / 2) + "\ngarbage\n");
 	ASSERT_EQ(run_in(dir, {plugins}).status, 0);
 	EXPECT_EQ(dir.read(cache), second);
+}
+
+// The program's settings reach the module opened on demand: a feed comes through the
+// program's own fetch, and the module's answers come back.
+TEST(EventsOnDemand, FeedComesThroughTheProgramsFetch)
+{
+	temp_dir dir;
+	std::string savedCache = getenv("XDG_CACHE_HOME") != nullptr ? getenv("XDG_CACHE_HOME") : "";
+	setenv("XDG_CACHE_HOME", dir.path().c_str(), 1);
+	event_fetch_function saved = event_fetch;
+	static int asked;
+	asked = 0;
+	event_fetch = [](const std::string&, int, std::string* body, std::string*) {
+		asked++;
+		*body = kCalendar;
+		return true;
+	};
+	event_sources = {"https://calendar.invalid/days.ics"};
+	load_events();
+	EXPECT_EQ(asked, 1);
+	EXPECT_TRUE(has_event(2026, 1, 14));
+	EXPECT_FALSE(has_event(2026, 1, 15));
+	EXPECT_EQ(event_summaries(2026, 1, 14), std::vector<std::string>{"Dentist"});
+	event_sources.clear();
+	load_events();
+	EXPECT_FALSE(has_event(2026, 1, 14));
+	event_fetch = saved;
+	if (savedCache.empty())
+		unsetenv("XDG_CACHE_HOME");
+	else
+		setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, LoadedObjects, testing::ValuesIn(loading_rows),
