@@ -20,6 +20,7 @@
 #include "config_ui/slider.h"
 #include "model/events.h"
 #include "model/globals.h"
+#include "model/labels.h"
 #include "model/holidays.h"
 #include "model/scan.h"
 
@@ -117,10 +118,14 @@ void configview::_ValueChanged(BMessage* message)
 		_SendToPreview(kMsgRedraw);
 		return;
 	}
-	if (source == law_cb) {
-		int32 value = 0;
-		message->FindInt32("be:value", &value);
-		holiday_rules = value != 0 ? 1 : 0;
+	if (source == language_tc) {
+		// A locale name is one word; blanks around it are slips.
+		std::string typed = language_tc->Text();
+		size_t start = typed.find_first_not_of(" \t");
+		typed = start == std::string::npos ? "" : typed.substr(start);
+		typed = typed.substr(0, typed.find_first_of(" \t"));
+		design_language = typed;
+		language_tc->SetText(typed.c_str());
 		_SendToPreview(kMsgRedraw);
 		return;
 	}
@@ -163,7 +168,8 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		|| source == bg_bubble || source == day || source == month || source == year
 		|| source == digit_y || source == chinese_y || source == gengo || source == digit_m
 		|| source == chinese_m || source == old || source == english || source == mark_color
-		|| source == mark_reverse || source == mark_circle || source == week_no_cb;
+		|| source == mark_reverse || source == mark_circle || source == week_no_cb
+		|| source == month_language_cb || source == week_header_cb;
 	for (const color_row& row : fColorRows)
 		objectControl |= source == row.text;
 	for (const size_row& row : fSizeRows)
@@ -194,6 +200,11 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		item->today_mark = source == mark_color ? 0 : source == mark_reverse ? 1 : 2;
 	} else if (source == week_no_cb) {
 		item->week_numbers = week_no_cb->Value() != 0;
+	} else if (source == month_language_cb) {
+		item->month_type = month_language_cb->Value() != 0 ? kMonthTypeLanguage : 3;
+		redraw(-2);
+	} else if (source == week_header_cb) {
+		item->week_header = week_header_cb->Value() != 0;
 	}
 	for (const color_row& row : fColorRows) {
 		if (source != row.text)
@@ -309,8 +320,13 @@ void configview::_MenuSelected(BMessage* message)
 	message->FindInt8("week_start", &weekStart);
 	int32 eventNumber = -1;
 	message->FindInt32("event_no", &eventNumber);
+	int8 rules = -2;
+	message->FindInt8("holiday_rules", &rules);
 
-	if (eventNumber >= 0) {
+	if (rules >= -1 && rules <= 1) {
+		holiday_rules = rules;
+		_SendToPreview(kMsgRedraw);
+	} else if (eventNumber >= 0) {
 		if ((size_t)eventNumber >= event_sources.size())
 			return;
 		event_sources.erase(event_sources.begin() + eventNumber);

@@ -8,7 +8,8 @@
 // A date that is today has 100 added, so callers take code % 100 and test code > 99.
 
 // Which holidays what_day gives: 0 the fixed rules, the same for every year; 1 the law in
-// force on each date (the days it added, moved and dropped over the years).
+// force on each date (the days it added, moved and dropped over the years); -1 none at all,
+// the eras as with 1.
 extern int32_t holiday_rules;
 
 // Checks year 2001..2099, month and day; returns 0 for a valid date, otherwise

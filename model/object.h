@@ -44,6 +44,8 @@ public:
 	int32 week_start;
 	bool week_numbers;
 	uint32 event_color;
+	// A row of weekday names above a month grid.
+	bool week_header;
 };
 
 enum {

@@ -13,6 +13,7 @@
 #include "model/scan.h"
 #include "model/tevraview.h"
 #include "model/weeks.h"
+#include "render/locale_names.h"
 
 namespace {
 
@@ -168,6 +169,22 @@ void draw_week_numbers(BView* view, const object* item, int year, int month, int
 	view->SetDrawingMode(B_OP_COPY);
 }
 
+// The weekday row: each column's short name in the calendar's language, in its day's colour,
+// centred on x_of(column) and on the line y.
+template <class Place>
+void draw_week_header(BView* view, const object* item, float size, float y, Place x_of)
+{
+	const language_names& names = names_of(weekday_language(item->month_type));
+	caption_font font = set_font(view, item->day_font, size);
+	for (int column = 0; column < 7; column++) {
+		int weekday = (column + item->week_start) % 7;
+		set_color(view, day_color(item, weekday, 0));
+		const char* text = names.weekdays[weekday].c_str();
+		view->DrawString(text, BPoint(x_of(column) - text_width(view, text) / 2,
+			y + font.h / 2 - font.height.descent));
+	}
+}
+
 // A single date with events: the date, then its holiday's name, then the events' summaries
 // in a smaller size, one a line, as many as the rectangle holds.
 void draw_day_with_events(BView* view, const object* item, const std::string& caption,
@@ -260,7 +277,8 @@ void draw_month(BView* view, const object* item, int year, int month)
 	if (item->month_type >= 0) {
 		float size = item->month_size > 0 ? item->month_size : H / 8;
 		caption_font font = set_font(view, item->month_font, size);
-		const char* text = month_name(item->month_type, month);
+		const char* text = month_name(item->month_type, month,
+			item->month_type == kMonthTypeLanguage ? &names_of("") : nullptr);
 		int w = text_width(view, text);
 		if (item->bg_type == 1) {
 			fill_bubble(view, BRect(L + W / 2 - w / 2 - font.h / 2, T,
@@ -270,7 +288,18 @@ void draw_month(BView* view, const object* item, int year, int month)
 		view->DrawString(text, BPoint(L + W / 2 - w / 2, T + font.height.ascent));
 	}
 
-	float size = item->day_size != 0 ? item->day_size : H / 10;
+	// A weekday row takes a band of H / 16 at the grid's top; the six weeks share the rest,
+	// and an automatic day size shrinks with them.
+	bool header = item->week_header;
+	float band = H / 16, rowH = (H * 3 / 4 - band) / 6;
+	auto row_top = [&](int r) {
+		return header ? T + H * 3 / 16 + band + rowH * r : T + H / 8 * (r + 1.5f);
+	};
+	auto row_mid = [&](int r) {
+		return header ? T + H * 3 / 16 + band + rowH * (r + 0.5f) : T + (r + 2) * H / 8;
+	};
+	float size = item->day_size != 0 ? item->day_size : header ? H / 10 * rowH / (H / 8)
+		: H / 10;
 	caption_font font = set_font(view, item->day_font, size);
 	int first = first_column(item, year, month);
 	prepare_events(year, month, 1, year, month, last_day(year, month));
@@ -280,10 +309,15 @@ void draw_month(BView* view, const object* item, int year, int month)
 		GL = L + W / 16;
 		GW = W - W / 16;
 		draw_week_numbers(view, item, year, month, first, size, [&](int row, float h) {
-			return BPoint(L + W / 16, T + (row + 2) * H / 8 + h / 2);
+			return BPoint(L + W / 16, row_mid(row) + h / 2);
 		});
-		set_font(view, item->day_font, size);
 	}
+	if (header) {
+		draw_week_header(view, item, size * 0.5f, T + H * 3 / 16 + band / 2,
+			[&](int column) { return GL + (column + 1) * GW / 8; });
+	}
+	if (item->week_numbers || header)
+		set_font(view, item->day_font, size);
 	for (int day = 1; day <= 31; day++) {
 		int sundayRow, weekday, code;
 		if (what_day(year, month, day, &sundayRow, &weekday, &code) != 0)
@@ -295,8 +329,8 @@ void draw_month(BView* view, const object* item, int year, int month)
 			code %= 100;
 		uint32 c = day_color(item, weekday, code);
 		uint32 b = item->bg_color;
-		BRect cell(GL + GW * (column + 0.5f) / 8 + W / 80, T + H / 8 * (row + 1.5f) + H / 80,
-			GL + GW * (column + 1.5f) / 8 - W / 80, T + H / 8 * (row + 2.5f) - H / 80);
+		BRect cell(GL + GW * (column + 0.5f) / 8 + W / 80, row_top(row) + H / 80,
+			GL + GW * (column + 1.5f) / 8 - W / 80, row_top(row + 1) - H / 80);
 		if (code > 99 && item->today_mark == 0) {
 			c = item->today_color;
 			code -= 100;
@@ -325,7 +359,7 @@ void draw_month(BView* view, const object* item, int year, int month)
 		char text[16];
 		snprintf(text, sizeof(text), "%d", day);
 		BPoint at(GL + (column + 1) * GW / 8 - text_width(view, text) / 2,
-			T + (row + 2) * H / 8 + font.h / 2 - font.height.descent);
+			row_mid(row) + font.h / 2 - font.height.descent);
 		view->DrawString(text, at);
 		mark_events(view, item, year, month, day, at, text_width(view, text), font);
 	}
@@ -365,13 +399,25 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			BPoint(L + x0 + W / 12 - text_width(view, text) / 2, T + y0 + font.h));
 	}
 
-	float daySize = item->day_size > 0 ? item->day_size : W / 60;
+	// A weekday row takes a band of a sixteenth of a month's block; the weeks share the rest,
+	// and an automatic day size shrinks with them.
+	bool header = item->week_header;
+	float band = H / 32, rowH = (H * 3 / 8 - band) / 6;
+	float daySize = item->day_size > 0 ? item->day_size
+		: header ? W / 60 * rowH / (H / 16) : W / 60;
 	font = set_font(view, item->day_font, daySize);
 	for (int m = 1; m <= 12; m++) {
 		int x0 = truncate_int(((m - 1) % 6) * W / 6);
 		int y0 = truncate_int(((m - 1) / 6) * H / 2);
 		int first = first_column(item, year, m);
 		prepare_events(year, m, 1, year, m, last_day(year, m));
+		auto row_top = [&](int r) {
+			return header ? T + y0 + H / 8 + band + rowH * r : T + y0 + H * (r + 2) / 16;
+		};
+		auto row_mid = [&](int r) {
+			return header ? T + y0 + H / 8 + band + rowH * (r + 0.5f)
+				: T + y0 + H / 16 * (r + 2.5f);
+		};
 		// Where a column starts, counted in columns: with week numbers the month's grid is
 		// narrowed beside them.
 		auto x_of = [&](float column) {
@@ -380,10 +426,15 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 		};
 		if (item->week_numbers) {
 			draw_week_numbers(view, item, year, m, first, daySize, [&](int row, float h) {
-				return BPoint(L + x0 + W / 48, T + y0 + H / 16 * (row + 2.5f) + h / 2);
+				return BPoint(L + x0 + W / 48, row_mid(row) + h / 2);
 			});
-			font = set_font(view, item->day_font, daySize);
 		}
+		if (header) {
+			draw_week_header(view, item, daySize * 0.75f, T + y0 + H / 8 + band / 2,
+				[&](int column) { return x_of(column + 1); });
+		}
+		if (item->week_numbers || header)
+			font = set_font(view, item->day_font, daySize);
 		for (int d = 1; d <= 31; d++) {
 			int sundayRow, weekday, code;
 			if (what_day(year, m, d, &sundayRow, &weekday, &code) != 0)
@@ -393,8 +444,7 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			if (item->today_mark < 0)
 				code %= 100;
 			uint32 c = day_color(item, weekday, code);
-			BRect cell(x_of(column + 0.5f), T + y0 + H * (row + 2) / 16,
-				x_of(column + 1.5f), T + y0 + H * (row + 3) / 16);
+			BRect cell(x_of(column + 0.5f), row_top(row), x_of(column + 1.5f), row_top(row + 1));
 			if (code > 99) {
 				uint32 t = item->today_color;
 				if (item->today_mark == 0) {
@@ -412,7 +462,7 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			set_color(view, c);
 			snprintf(text, sizeof(text), "%d", d);
 			BPoint at(x_of(column + 1) - text_width(view, text) / 2,
-				T + y0 + H / 16 * (row + 2.5f) + font.h / 2 - font.height.descent);
+				row_mid(row) + font.h / 2 - font.height.descent);
 			view->DrawString(text, at);
 			mark_events(view, item, year, m, d, at, text_width(view, text), font);
 		}
