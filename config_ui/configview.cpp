@@ -180,6 +180,11 @@ void configview::_BuildBasePage()
 	events_tc->SetDivider(50);
 	events_mf = menu(config_base, BRect(285, 125, 370, 145), "event_list", nullptr,
 		new BPopUpMenu("remove…", false, false, B_ITEMS_IN_COLUMN), 0);
+	// The holiday files and feeds, as the events' ones.
+	holidays_tc = text(config_base, BRect(30, 225, 280, 245), "holidays", "holidays", this);
+	holidays_tc->SetDivider(50);
+	holidays_mf = menu(config_base, BRect(285, 225, 370, 245), "holiday_list", nullptr,
+		new BPopUpMenu("remove…", false, false, B_ITEMS_IN_COLUMN), 0);
 	language_tc = text(config_base, BRect(30, 275, 200, 295), "language", "language", this);
 	language_tc->SetDivider(50);
 }

@@ -60,6 +60,8 @@ public:
 	BTextControl* events_tc;
 	BMenuField* events_mf;
 	BTextControl* language_tc;
+	BTextControl* holidays_tc;
+	BMenuField* holidays_mf;
 	rgbslider* base_col_sl;
 	rgbslider* scrn_col_sl;
 	BStringView* sel_label;
@@ -159,6 +161,7 @@ private:
 	void _BuildItemPage();
 	const std::vector<item_group>& _ItemGroups();
 	void _FillEventList();
+	bool _AddSource(BTextControl* field, std::vector<std::string>* sources);
 
 	std::vector<color_row> fColorRows;
 	std::vector<size_row> fSizeRows;

@@ -97,6 +97,19 @@ void configview::MessageReceived(BMessage* message)
 	}
 }
 
+// A source is added once, whole; the field is left empty for the next.
+bool configview::_AddSource(BTextControl* field, std::vector<std::string>* sources)
+{
+	std::string typed = field->Text();
+	size_t start = typed.find_first_not_of(" \t");
+	size_t end = typed.find_last_not_of(" \t");
+	if (start == std::string::npos)
+		return false;
+	sources->push_back(typed.substr(start, end - start + 1));
+	field->SetText("");
+	return true;
+}
+
 void configview::_ValueChanged(BMessage* message)
 {
 	void* source;
@@ -104,18 +117,13 @@ void configview::_ValueChanged(BMessage* message)
 		return;
 	object* item = _Edited();
 
-	if (source == events_tc) {
-		// A source is added once, whole; the field is left empty for the next.
-		std::string typed = events_tc->Text();
-		size_t start = typed.find_first_not_of(" \t");
-		size_t end = typed.find_last_not_of(" \t");
-		if (start == std::string::npos)
-			return;
-		event_sources.push_back(typed.substr(start, end - start + 1));
-		events_tc->SetText("");
-		load_events();
-		_FillEventList();
-		_SendToPreview(kMsgRedraw);
+	if (source == events_tc || source == holidays_tc) {
+		if (_AddSource((BTextControl*)source,
+				source == events_tc ? &event_sources : &holiday_sources)) {
+			load_events();
+			_FillEventList();
+			_SendToPreview(kMsgRedraw);
+		}
 		return;
 	}
 	if (source == language_tc) {
@@ -320,10 +328,19 @@ void configview::_MenuSelected(BMessage* message)
 	message->FindInt8("week_start", &weekStart);
 	int32 eventNumber = -1;
 	message->FindInt32("event_no", &eventNumber);
+	int32 holidayNumber = -1;
+	message->FindInt32("holiday_no", &holidayNumber);
 	int8 rules = -2;
 	message->FindInt8("holiday_rules", &rules);
 
-	if (rules >= -1 && rules <= 1) {
+	if (holidayNumber >= 0) {
+		if ((size_t)holidayNumber >= holiday_sources.size())
+			return;
+		holiday_sources.erase(holiday_sources.begin() + holidayNumber);
+		load_events();
+		_FillEventList();
+		_SendToPreview(kMsgRedraw);
+	} else if (rules >= -1 && rules <= 1) {
 		holiday_rules = rules;
 		_SendToPreview(kMsgRedraw);
 	} else if (eventNumber >= 0) {

@@ -217,7 +217,7 @@ void configview::redraw(int which)
 	set_color(screen_col, scrn_col_sl, "%06x", scrn_color);
 	for (BView* control : std::initializer_list<BView*>{mono, img_c, img_f, img_p, bg_bounds_tc,
 			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col,
-			holiday_rules_mf, events_tc, events_mf, language_tc})
+			holiday_rules_mf, events_tc, events_mf, language_tc, holidays_tc, holidays_mf})
 		set_enabled(control, true);
 }
 
@@ -285,17 +285,28 @@ BPopUpMenu* configview::setupholidaymenu()
 	return menu;
 }
 
-// The list of calendar files and feeds, one item each; choosing one removes it.
+// The lists of calendar files and feeds, events' and holidays', one item each; choosing one
+// removes it.
 void configview::_FillEventList()
 {
-	BMenu* list = events_mf->Menu();
-	while (BMenuItem* item = list->RemoveItem((int32)0))
-		delete item;
-	for (size_t i = 0; i < event_sources.size(); i++) {
-		BMessage* message = new BMessage(kMsgMenuSelected);
-		message->AddInt32("event_no", (int32)i);
-		BMenuItem* item = new BMenuItem(event_sources[i].c_str(), message, 0, 0);
-		item->SetTarget(this, nullptr);
-		list->AddItem(item);
+	const struct {
+		BMenuField* field;
+		const std::vector<std::string>* sources;
+		const char* number;
+	} lists[] = {
+		{events_mf, &event_sources, "event_no"},
+		{holidays_mf, &holiday_sources, "holiday_no"},
+	};
+	for (const auto& shown : lists) {
+		BMenu* list = shown.field->Menu();
+		while (BMenuItem* item = list->RemoveItem((int32)0))
+			delete item;
+		for (size_t i = 0; i < shown.sources->size(); i++) {
+			BMessage* message = new BMessage(kMsgMenuSelected);
+			message->AddInt32(shown.number, (int32)i);
+			BMenuItem* item = new BMenuItem((*shown.sources)[i].c_str(), message, 0, 0);
+			item->SetTarget(this, nullptr);
+			list->AddItem(item);
+		}
 	}
 }

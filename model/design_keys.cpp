@@ -30,6 +30,7 @@ const design_key kDesignKeys[] = {
 	GLOBAL("screen_color", kKeyColor, scrn_color, "00336699"),
 	QUIET_GLOBAL("holiday_rules", kKeyChoice, holiday_rules, "0", -1, 1),
 	QUIET_GLOBAL("events", kKeySources, event_sources, "", 0, 0),
+	QUIET_GLOBAL("holidays", kKeySources, holiday_sources, "", 0, 0),
 	QUIET_GLOBAL("language", kKeyText, design_language, "", 0, 0),
 
 	MEMBER("type", kKeyUint8, type, "10"),

@@ -98,6 +98,27 @@ int last_day(int year, int month)
 	return d;
 }
 
+// A date's holiday code with the design's holiday files: a day they name is a holiday too,
+// beside Japan's.
+int with_holiday_files(int year, int month, int day, int code)
+{
+	if (code % 100 == 0 && !holiday_sources.empty()
+		&& book_has_event(kHolidaysBook, year, month, day))
+		code += kCodeFileHoliday;
+	return code;
+}
+
+// The holiday's name: Japan's first, then those of the holiday files.
+std::string holiday_names(int year, int month, int day, int code)
+{
+	std::string names = holiday_name(code % 100);
+	if (holiday_sources.empty())
+		return names;
+	for (const std::string& name : book_event_summaries(kHolidaysBook, year, month, day))
+		names += (names.empty() ? "" : " / ") + name;
+	return names;
+}
+
 // A day with events gets a bar of the events' colour under its number, which keeps its
 // own colour, so holidays and weekends still read.
 void mark_events(BView* view, const object* item, int year, int month, int day,
@@ -188,17 +209,17 @@ void draw_week_header(BView* view, const object* item, float size, float y, Plac
 // A single date with events: the date, then its holiday's name, then the events' summaries
 // in a smaller size, one a line, as many as the rectangle holds.
 void draw_day_with_events(BView* view, const object* item, const std::string& caption,
-	int code, const std::vector<std::string>& events, const caption_font& font)
+	const std::string& holiday, const std::vector<std::string>& events, const caption_font& font)
 {
 	float L = item->bounds.left, T = item->bounds.top;
 	float W = item->bounds.Width(), H = item->bounds.Height();
 	float y = T + font.h;
 	view->DrawString(caption.c_str(),
 		BPoint(L + W / 2 - text_width(view, caption.c_str()) / 2, y - font.height.descent));
-	if (code % 100 != 0) {
+	if (!holiday.empty()) {
 		y += font.h;
-		const char* name = holiday_name(code % 100);
-		view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
+		std::string shown = fitted(view, holiday, W - W / 10);
+		view->DrawString(shown.c_str(), BPoint(L + W / 2 - text_width(view, shown.c_str()) / 2,
 			y - font.height.descent));
 	}
 	caption_font small = set_font(view, item->day_font, font.h * 0.6f);
@@ -232,12 +253,14 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 	int row, weekday, code;
 	if (what_day(year, month, day, &row, &weekday, &code) != 0)
 		return false;
+	code = with_holiday_files(year, month, day, code);
 	std::string caption = date_caption(year, month, day, weekday);
+	std::string holiday = code % 100 != 0 ? holiday_names(year, month, day, code) : "";
 	float x = L + W / 2 - text_width(view, caption.c_str()) / 2;
 	prepare_events(year, month, day, year, month, day);
 	std::vector<std::string> events = event_summaries(year, month, day);
 	if (!events.empty()) {
-		draw_day_with_events(view, item, caption, code, events, font);
+		draw_day_with_events(view, item, caption, holiday, events, font);
 		return true;
 	}
 	if (code % 100 == 0) {
@@ -246,8 +269,7 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 		return true;
 	}
 	view->DrawString(caption.c_str(), BPoint(x, T + H / 4 + font.h / 2 - font.height.descent));
-	const char* name = holiday_name(code % 100);
-	view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
+	view->DrawString(holiday.c_str(), BPoint(L + W / 2 - text_width(view, holiday.c_str()) / 2,
 		T + 3 * H / 4 + font.h / 2 - font.height.descent));
 	return true;
 }
@@ -322,6 +344,7 @@ void draw_month(BView* view, const object* item, int year, int month)
 		int sundayRow, weekday, code;
 		if (what_day(year, month, day, &sundayRow, &weekday, &code) != 0)
 			break;
+		code = with_holiday_files(year, month, day, code);
 		// The day's own weekday gives its colour; the week's first day, its place.
 		int column = week_column(weekday, item->week_start);
 		int row = week_row(day, first);
@@ -411,6 +434,8 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 		int y0 = truncate_int(((m - 1) / 6) * H / 2);
 		int first = first_column(item, year, m);
 		prepare_events(year, m, 1, year, m, last_day(year, m));
+		if (!holiday_sources.empty())
+			prepare_event_book(kHolidaysBook, year, m, 1, year, m, last_day(year, m));
 		auto row_top = [&](int r) {
 			return header ? T + y0 + H / 8 + band + rowH * r : T + y0 + H * (r + 2) / 16;
 		};
@@ -439,6 +464,7 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			int sundayRow, weekday, code;
 			if (what_day(year, m, d, &sundayRow, &weekday, &code) != 0)
 				break;
+			code = with_holiday_files(year, m, d, code);
 			int column = week_column(weekday, item->week_start);
 			int row = week_row(d, first);
 			if (item->today_mark < 0)

@@ -622,3 +622,47 @@ TEST_F(render_test, EventsMarkTheirDaysAndListUnderASingleDate)
 	EXPECT_GT(withSummary, count_not_base(day) + 20);
 }
 
+
+// --- Holidays from a calendar file (Germany's of 2026, tests/render/data): a year grid
+// draws each of its days, and only those, in the holiday colour when Japan's are switched off;
+// with Japan's rules both countries' days are holidays.
+
+struct holiday_file_case {
+	const char* name;
+	int rules;
+	bool japans_too;
+};
+TEVRA_PRINT_CASE(holiday_file_case)
+
+class holiday_file : public render_test,
+	public testing::WithParamInterface<holiday_file_case> {};
+
+TEST_P(holiday_file, YearGridDrawsTheFilesDaysAsHolidays)
+{
+	const holiday_file_case& c = GetParam();
+	holiday_rules = c.rules;
+	holiday_sources = {TEVRA_SOURCE_DIR "/tests/render/data/de-holidays-2026.ics"};
+	load_events();
+	object* item = add_object(kTypeYear, kYearBounds);
+	view->create_wallpaper();
+	holiday_sources.clear();
+	load_events();
+	holiday_rules = 0;
+
+	const int german[][2] = {{1, 1}, {4, 3}, {4, 6}, {5, 1}, {5, 14}, {5, 25}, {10, 3},
+		{12, 25}, {12, 26}};
+	for (const auto& d : german) {
+		SCOPED_TRACE(std::to_string(d[0]) + "/" + std::to_string(d[1]));
+		EXPECT_GT(count(cell_of(item, 2026, d[0], d[1]), kHol), 3);
+	}
+	// Japan's Coming of Age Day and Culture Day, which no German file names.
+	for (const auto& d : {std::make_pair(1, 12), std::make_pair(11, 3)}) {
+		int n = count(cell_of(item, 2026, d.first, d.second), kHol);
+		EXPECT_EQ(n > 3, c.japans_too) << d.first << "/" << d.second;
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(render, holiday_file, testing::Values(
+	holiday_file_case{"NoneBuiltIn_OnlyTheFiles", -1, false},
+	holiday_file_case{"FixedRules_BothCountries", 0, true}),
+	case_name<holiday_file_case>);
