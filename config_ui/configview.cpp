@@ -263,6 +263,9 @@ void configview::_BuildItemPage()
 		"month in my language", this);
 	week_header_cb = check(page, BRect(210, 125, 390, 145), "week_header", "weekday row",
 		this);
+	// Free room right of the rectangle's field.
+	rokuyo_cb = check(page, BRect(210, 50, 390, 70), "rokuyo", "rokuyo / lunisolar date",
+		this);
 
 	fColorRows = {
 		{bg_col, bg_col_sl, &object::bg_color, "%08x"},

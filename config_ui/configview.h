@@ -125,6 +125,8 @@ public:
 	BCheckBox* month_language_cb;
 	BCheckBox* week_header_cb;
 	rgbslider* event_col_sl;
+	// The traditional almanac: 六曜 in a month grid, the lunisolar date under a single date.
+	BCheckBox* rokuyo_cb;
 
 private:
 	// One colour of the edited object: its text field, its slider and its field.

@@ -177,7 +177,7 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		|| source == digit_y || source == chinese_y || source == gengo || source == digit_m
 		|| source == chinese_m || source == old || source == english || source == mark_color
 		|| source == mark_reverse || source == mark_circle || source == week_no_cb
-		|| source == month_language_cb || source == week_header_cb;
+		|| source == month_language_cb || source == week_header_cb || source == rokuyo_cb;
 	for (const color_row& row : fColorRows)
 		objectControl |= source == row.text;
 	for (const size_row& row : fSizeRows)
@@ -213,6 +213,8 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		redraw(-2);
 	} else if (source == week_header_cb) {
 		item->week_header = week_header_cb->Value() != 0;
+	} else if (source == rokuyo_cb) {
+		item->rokuyo = rokuyo_cb->Value() != 0;
 	}
 	for (const color_row& row : fColorRows) {
 		if (source != row.text)
