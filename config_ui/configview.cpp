@@ -173,7 +173,7 @@ void configview::_BuildBasePage()
 		this);
 	scrn_col_sl = colors(config_base, BRect(140, 325, 370, 345), "scrn_col", this);
 	holiday_rules_mf = menu(config_base, BRect(30, 355, 370, 375), "holiday_rules",
-		"holidays", setupholidaymenu(), 50);
+		"built in", setupholidaymenu(), 50);
 	// The design's calendar files and feeds: typed in to add one, chosen in the list to
 	// remove it.
 	events_tc = text(config_base, BRect(30, 125, 280, 145), "events", "events", this);

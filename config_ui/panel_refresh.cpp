@@ -275,7 +275,7 @@ BPopUpMenu* configview::setupweekmenu()
 BPopUpMenu* configview::setupholidaymenu()
 {
 	static const char* const kLabels[3] = {"Japan, the same rules every year",
-		"Japan, holiday law of each date", "none built in (only holiday files)"};
+		"Japan, holiday law of each date", "none (only the holiday files)"};
 	BPopUpMenu* menu = new BPopUpMenu("", true, true, B_ITEMS_IN_COLUMN);
 	for (int i = 0; i < 3; i++) {
 		BMessage* message = new BMessage(kMsgMenuSelected);
