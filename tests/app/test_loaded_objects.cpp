@@ -18,15 +18,17 @@ const char kCalendar[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\n"
 
 struct loading_row {
 	const char* name;
-	bool events;
+	// The design's key naming the calendar file, or none.
+	const char* key;
 	bool expectLoaded;
 };
 
 TEVRA_PRINT_CASE(loading_row)
 
 const loading_row loading_rows[] = {
-	{"month_without_events_maps_neither", false, false},
-	{"month_with_events_maps_both", true, true},
+	{"month_without_events_maps_neither", nullptr, false},
+	{"month_with_events_maps_both", "events", true},
+	{"month_with_holidays_maps_both", "holidays", true},
 };
 
 class LoadedObjects : public testing::TestWithParam<loading_row> {};
@@ -64,7 +66,7 @@ TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
 	temp_dir dir;
 	dir.write("days.ics", kCalendar);
 	dir.write("design.tevra", std::string("base_type\t0\nout_format\timage/png\n")
-		+ (row.events ? "events\t" + dir.file("days.ics") + "\n" : "")
+		+ (row.key != nullptr ? std::string(row.key) + "\t" + dir.file("days.ics") + "\n" : "")
 		+ "\ntype\t10\nbounds\t10,10,400,300\n");
 	// The first run in a fresh home learns the image formats and keeps them; the second
 	// takes them from the cache.
