@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -333,6 +334,23 @@ TEST_F(controls, TextControlWithoutDividerShowsNoLabel)
 	EXPECT_EQ(line_edit(field)->text(), "0,0,1,1");
 }
 
+// A value wider than its field shows its end, where its digits differ, also after the user
+// has left the cursor at the start.
+TEST_F(controls, TextControlShowsTheEndOfAValueThatDoesNotFit)
+{
+	BTextControl* field = add(new BTextControl(BRect(10, 10, 40, 30), "col", "", "0", nullptr));
+	field->SetDivider(0);
+	QLineEdit* edit = line_edit(field);
+	for (const char* value : {"80ffffff", "0x1234567890abcdef"}) {
+		edit->home(false);
+		field->SetText(value);
+		settle(5);
+		QRect cursor = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+		EXPECT_TRUE(cursor.center().x() > 0 && cursor.center().x() < edit->width()) << value;
+		EXPECT_EQ(edit->cursorPosition(), (int)strlen(value)) << value;
+	}
+}
+
 TEST_F(controls, PopUpMenuInRadioModeDrivesItsMenuField)
 {
 	BPopUpMenu* menu = new BPopUpMenu("", true, true);
@@ -534,6 +552,27 @@ TEST_F(controls, FontSizeReachesTheWidgetInPixels)
 	EXPECT_GE(QFontInfo(BView::Private::Widget(caption)->font()).pixelSize(), 25);
 	EXPECT_NE(shown_caption(BView::Private::Widget(caption)), "base_type");
 	EXPECT_EQ(BView::Private::Widget(caption)->toolTip(), "base_type");
+}
+
+// Controls left in the plain font show Noto Sans where it is installed (else the plain font);
+// one given a font of its own keeps it, and the plain font views draw with stays as it was.
+TEST_F(controls, ControlsShowNotoSansWhereInstalled)
+{
+	bool installed = QFontDatabase::hasFamily("Noto Sans");
+	font_family plainFamily;
+	be_plain_font->GetFamilyAndStyle(&plainFamily, nullptr);
+	QString plain = QString::fromUtf8(plainFamily);
+	BStringView* caption = add(new BStringView(BRect(10, 40, 80, 58), "s", "base_type"));
+	BCheckBox* box = add(new BCheckBox(BRect(10, 60, 80, 78), "b", "auto", nullptr));
+	for (BView* control : {(BView*)caption, (BView*)box})
+		EXPECT_EQ(QFontInfo(BView::Private::Widget(control)->font()).family(),
+			installed ? "Noto Sans" : plain);
+	BFont serif;
+	serif.SetFamilyAndStyle("DejaVu Serif", "Book");
+	box->SetFont(&serif);
+	EXPECT_EQ(QFontInfo(BView::Private::Widget(box)->font()).family(), "DejaVu Serif");
+	QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+	EXPECT_EQ(plain, QFontInfo(general).family()) << "designs' plain font is the system's";
 }
 
 // A view taken out of its window and put back (as the panel does to bring its selector row
