@@ -118,10 +118,10 @@ TEST(EventsOnDemand, FeedComesThroughTheProgramsFetch)
 	event_fetch_function saved = event_fetch;
 	static int asked;
 	asked = 0;
-	event_fetch = [](const std::string&, int, std::string* body, std::string*) {
-		asked++;
-		*body = kCalendar;
-		return true;
+	event_fetch = [](const std::vector<std::string>& urls, int, std::vector<std::string>* bodies,
+		std::vector<std::string>*) {
+		asked += (int)urls.size();
+		bodies->at(0) = kCalendar;
 	};
 	event_sources = {"https://calendar.invalid/days.ics"};
 	load_events();
