@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cctype>
 #include <limits>
 
+#include <unicode/ucal.h>
+
+#include "model/event_rule.h"
 #include "model/events.h"
 
 bool event_rules_by_library = false;
@@ -13,20 +17,37 @@ namespace {
 // The longest event, in days; longer ones are cut to it.
 const int kLongestEvent = 100 * 366;
 
-// The time with the zone its TZID names: the calendar's own definition first, else the
-// system's.
-icaltimetype with_zone(icalproperty* line, icaltimetype t, icalcomponent* calendar)
+// The system's zone of a Windows zone name (as Outlook writes them), or none.
+icaltimezone* windows_zone(const std::string& name)
 {
-	icalparameter* tzid = icalproperty_get_first_parameter(line, ICAL_TZID_PARAMETER);
-	if (tzid == nullptr || t.is_date || icaltime_is_utc(t) || icalparameter_get_tzid(tzid) == nullptr)
-		return t;
-	const char* name = icalparameter_get_tzid(tzid);
-	icaltimezone* zone = icalcomponent_get_timezone(calendar, name);
-	if (zone == nullptr)
-		zone = icaltimezone_get_builtin_timezone(name);
-	if (zone != nullptr)
-		t.zone = zone;
-	return t;
+	UChar windows[128], id[128];
+	if (name.size() >= 128)
+		return nullptr;
+	for (size_t i = 0; i < name.size(); i++)
+		windows[i] = (unsigned char)name[i];
+	UErrorCode status = U_ZERO_ERROR;
+	int32_t length = ucal_getTimeZoneIDForWindowsID(windows, (int32_t)name.size(), nullptr, id,
+		128, &status);
+	if (U_FAILURE(status) || length <= 0 || length >= 128)
+		return nullptr;
+	std::string zone(id, id + length);
+	return icaltimezone_get_builtin_timezone(zone.c_str());
+}
+
+// Dates written with a lower-case "t" before their time are read as the upper-case one the
+// library expects.
+void upper_time_marks(std::string* text)
+{
+	for (size_t at = text->find('t', 9); at != std::string::npos; at = text->find('t', at + 1)) {
+		if (at + 1 >= text->size() || !isdigit((unsigned char)(*text)[at + 1]))
+			continue;
+		size_t digits = 0;
+		while (digits < 8 && isdigit((unsigned char)(*text)[at - 1 - digits]))
+			digits++;
+		char before = (*text)[at - 9];
+		if (digits == 8 && (before == ':' || before == ','))
+			(*text)[at] = 'T';
+	}
 }
 
 // The moment a time stands for: a date is local midnight, a floating time is local time.
@@ -47,97 +68,63 @@ int date_of(const icaltimetype& t)
 }
 
 
-// The library steps every occurrence through a calendar object of its own, which costs more
-// than the rest of a preparation; the rules calendars mostly hold are expanded here instead,
-// from the first occurrence that can touch the prepared days.
-
-bool empty(const short* by)
-{
-	return by[0] == ICAL_RECURRENCE_ARRAY_MAX;
-}
-
-// The weekday of a day as the library numbers them, Sunday 1 to Saturday 7.
-int weekday(int day)
-{
-	return weekday_of_day(day) + 1;
-}
-
-// The day of a month that the month's `position`th `wday` falls on, counted from its end
-// when negative; INT_MIN when the month has none.
-int nth_weekday(int y, int m, int wday, int position)
-{
-	int length = days_in_month(y, m);
-	int day;
-	if (position > 0) {
-		int first = days_from_civil(y, m, 1);
-		day = first + (wday - weekday(first) + 7) % 7 + 7 * (position - 1);
-		return day < first + length ? day : INT_MIN;
-	}
-	int last = days_from_civil(y, m, length);
-	day = last - (weekday(last) - wday + 7) % 7 + 7 * (position + 1);
-	return day > last - length ? day : INT_MIN;
-}
-
-// Whether a rule is one event_expander::_Simple expands: every day, week, month or year from
-// the start, on the start's own date or weekdays, or a month's nth weekday.
-bool simple_rule(const icalrecurrencetype& rule, const icaltimetype& start)
-{
-	if ((rule.rscale != nullptr && rule.rscale[0] != '\0') || rule.interval < 1
-		|| start.year < 1 || start.year > 9999 || start.month < 1 || start.month > 12
-		|| start.day < 1 || start.day > days_in_month(start.year, start.month)
-		|| !empty(rule.by_second)
-		|| !empty(rule.by_minute) || !empty(rule.by_hour) || !empty(rule.by_year_day)
-		|| !empty(rule.by_week_no) || !empty(rule.by_set_pos))
-		return false;
-	bool byDay = !empty(rule.by_day);
-	bool single = byDay && rule.by_day[1] == ICAL_RECURRENCE_ARRAY_MAX;
-	switch (rule.freq) {
-	case ICAL_DAILY_RECURRENCE:
-		return !byDay && empty(rule.by_month_day) && empty(rule.by_month);
-	case ICAL_WEEKLY_RECURRENCE: {
-		// Plain weekdays, each named once.
-		bool named[8] = {};
-		for (int i = 0; byDay && i < ICAL_BY_DAY_SIZE && rule.by_day[i] != ICAL_RECURRENCE_ARRAY_MAX;
-			i++) {
-			int wday = icalrecurrencetype_day_day_of_week(rule.by_day[i]);
-			if (icalrecurrencetype_day_position(rule.by_day[i]) != 0 || wday < 1 || named[wday])
-				return false;
-			named[wday] = true;
-		}
-		// The library counts every other week from elsewhere when the start is not one of
-		// the weekdays, or weeks start on another day than Monday.
-		if (byDay && rule.interval > 1 && (rule.week_start != ICAL_MONDAY_WEEKDAY
-				|| !named[weekday(days_from_civil(start.year, start.month, start.day))]))
-			return false;
-		return empty(rule.by_month_day) && empty(rule.by_month);
-	}
-	case ICAL_MONTHLY_RECURRENCE:
-		if (byDay) {
-			int position = icalrecurrencetype_day_position(rule.by_day[0]);
-			return single && position != 0 && position >= -5 && position <= 5
-				&& empty(rule.by_month_day) && empty(rule.by_month);
-		}
-		return empty(rule.by_month)
-			&& (empty(rule.by_month_day) || (rule.by_month_day[0] == start.day
-				&& rule.by_month_day[1] == ICAL_RECURRENCE_ARRAY_MAX));
-	case ICAL_YEARLY_RECURRENCE:
-		return !byDay
-			&& (empty(rule.by_month_day) || (rule.by_month_day[0] == start.day
-				&& rule.by_month_day[1] == ICAL_RECURRENCE_ARRAY_MAX))
-			&& (empty(rule.by_month) || (rule.by_month[0] == start.month
-				&& rule.by_month[1] == ICAL_RECURRENCE_ARRAY_MAX));
-	default:
-		return false;
-	}
-}
 
 }
 
 event_expander::event_expander(day_table* table)
-	: fCalendar(nullptr), fTable(table), fFirst(table->first), fLast(table->last),
+	: fCalendar(nullptr), fFloating(nullptr), fTable(table), fFirst(table->first), fLast(table->last),
 	fFrom(local_midnight(table->first)), fTo(local_midnight(table->last + 1)),
 	fBudget(kSourceBudget)
 {
+}
+
+void event_expander::SetSource(const std::string& source, const std::string& floatingZone,
+	bool zoneRefused)
+{
+	fSource = source;
+	fZoneRefused = zoneRefused;
+	fFloating = floatingZone.empty() ? nullptr : _Zone(floatingZone);
+}
+
+void event_expander::SetCalendar(icalcomponent* calendar)
+{
+	fCalendar = calendar;
+	// A zone of the file's own belongs to the part parsed.
+	fZones.clear();
+}
+
+// As calendar programs resolve a TZID: a zone the system knows by that name, else the
+// file's own definition, else a Windows name's zone, else the floating times' zone, else
+// local time, said once.
+icaltimezone* event_expander::_Zone(const std::string& name)
+{
+	auto known = fZones.find(name);
+	if (known != fZones.end())
+		return known->second;
+	icaltimezone* zone = icaltimezone_get_builtin_timezone(name.c_str());
+	if (zone == nullptr && fCalendar != nullptr)
+		zone = icalcomponent_get_timezone(fCalendar, name.c_str());
+	if (zone == nullptr)
+		zone = windows_zone(name);
+	if (zone == nullptr) {
+		zone = fFloating;
+		if (zone == nullptr && !fZoneRefused && fTable->told.insert(fSource + "\n" + name).second)
+			complain(fSource, "the time zone \"" + name + "\" is unknown; its times are read as local");
+	}
+	fZones[name] = zone;
+	return zone;
+}
+
+icaltimetype event_expander::Zoned(icalproperty* line, icaltimetype t)
+{
+	if (t.is_date || icaltime_is_utc(t) || icaltime_is_null_time(t))
+		return t;
+	icalparameter* tzid = icalproperty_get_first_parameter(line, ICAL_TZID_PARAMETER);
+	const char* name = tzid != nullptr ? icalparameter_get_tzid(tzid) : nullptr;
+	icaltimezone* zone = name != nullptr ? _Zone(name) : fFloating;
+	if (zone != nullptr)
+		t.zone = zone;
+	return t;
 }
 
 void event_expander::Expand(icalcomponent* event, const replaced_set& replaced, uint32_t order)
@@ -146,49 +133,15 @@ void event_expander::Expand(icalcomponent* event, const replaced_set& replaced, 
 	if (startLine == nullptr || icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED
 		|| !_Spend(1))
 		return;
-	fStart = with_zone(startLine, icalproperty_get_dtstart(startLine), fCalendar);
+	fStart = Zoned(startLine, icalproperty_get_dtstart(startLine));
 	if (icaltime_is_null_time(fStart))
 		return;
 	fOrder = order;
 	fSummary = (uint32_t)fTable->summaries.size();
 	const char* summary = icalcomponent_get_summary(event);
 	fTable->summaries.push_back(summary != nullptr ? summary : "");
-
-	icalproperty* endLine = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
-	icalproperty* durationLine = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
-	time_t length = 0;
-	if (endLine != nullptr) {
-		icaltimetype end = with_zone(endLine, icalproperty_get_dtend(endLine), fCalendar);
-		if (!icaltime_is_null_time(end))
-			length = fStart.is_date ? (time_t)date_of(end) - date_of(fStart)
-				: instant(end) - instant(fStart);
-	} else if (durationLine != nullptr) {
-		length = icaldurationtype_as_int(icalproperty_get_duration(durationLine));
-		if (fStart.is_date)
-			length /= 86400;
-	} else if (fStart.is_date)
-		length = 1;
-	fReach = std::min(std::max(length, (time_t)(fStart.is_date ? 1 : 0)),
-		(time_t)kLongestEvent * (fStart.is_date ? 1 : 86400));
-
-	fExcludedTimes.clear();
-	fExcludedDates.clear();
-	fSeen.clear();
-	for (icalproperty* line = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY);
-		line != nullptr; line = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
-		icaltimetype t = with_zone(line, icalproperty_get_exdate(line), fCalendar);
-		if (t.is_date)
-			fExcludedDates.insert(date_of(t));
-		else
-			fExcludedTimes.insert(instant(t));
-	}
-	// A master's instances that its own exceptions replace are theirs to show.
-	if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) == nullptr) {
-		const char* uid = icalcomponent_get_uid(event);
-		auto from = replaced.lower_bound({uid != nullptr ? uid : "", std::numeric_limits<time_t>::min()});
-		for (; from != replaced.end() && from->first == (uid != nullptr ? uid : ""); ++from)
-			fExcludedTimes.insert(from->second);
-	}
+	_Length(event);
+	_Exclusions(event, replaced);
 
 	bool ruled = false;
 	for (icalproperty* line = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
@@ -199,154 +152,159 @@ void event_expander::Expand(icalcomponent* event, const replaced_set& replaced, 
 	for (icalproperty* line = icalcomponent_get_first_property(event, ICAL_RDATE_PROPERTY);
 		line != nullptr; line = icalcomponent_get_next_property(event, ICAL_RDATE_PROPERTY)) {
 		icaldatetimeperiodtype date = icalproperty_get_rdate(line);
-		_Add(with_zone(line, icaltime_is_null_time(date.time) ? date.period.start : date.time,
-			fCalendar));
+		if (!icaltime_is_null_time(date.time)) {
+			_Add(Zoned(line, date.time));
+			continue;
+		}
+		// A period has its own end, or its own length.
+		icaltimetype start = Zoned(line, date.period.start);
+		time_t reach = -1;
+		if (!icaltime_is_null_time(date.period.end))
+			reach = instant(Zoned(line, date.period.end)) - instant(start);
+		else if (!icaldurationtype_is_null_duration(date.period.duration))
+			reach = icaldurationtype_as_int(date.period.duration);
+		_Add(start, reach < 0 ? -1 : fStart.is_date ? (reach + 86399) / 86400 : reach);
 	}
 	if (!ruled)
 		_Add(fStart);
 }
 
-// Takes the rule's next occurrence, on `day`, counted in `count`; false once the series or
-// the prepared days are over.
-bool event_expander::_Occurrence(int day, const icalrecurrencetype& rule, int* count)
+void event_expander::_Length(icalcomponent* event)
 {
-	if (!_Spend(1))
-		return false;
-	if (rule.count > 0 && ++*count > rule.count)
-		return false;
-	if (day > fToDay || day > fUntilDay + 1)
-		return false;
-	icaltimetype t = fStart;
-	civil_from_days(day, &t.year, &t.month, &t.day);
-	if (day >= fUntilDay - 1 && icaltime_compare(t, rule.until) > 0)
-		return false;
-	if (day >= fFromDay) {
+	icalproperty* endLine = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
+	icalproperty* durationLine = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
+	time_t length = 0;
+	fNominalDays = 0;
+	fExactSeconds = 0;
+	if (endLine != nullptr) {
+		icaltimetype end = Zoned(endLine, icalproperty_get_dtend(endLine));
+		if (!icaltime_is_null_time(end))
+			length = fStart.is_date ? (time_t)date_of(end) - date_of(fStart)
+				: instant(end) - instant(fStart);
+	} else if (durationLine != nullptr) {
+		icaldurationtype duration = icalproperty_get_duration(durationLine);
+		length = icaldurationtype_as_int(duration);
+		if (fStart.is_date)
+			length /= 86400;
+		else if (!duration.is_neg) {
+			// Days and weeks are calendar days: a day with a change of summer time is
+			// 23 or 25 hours long.
+			fNominalDays = (int)std::min<unsigned>(duration.weeks * 7 + duration.days,
+				kLongestEvent);
+			fExactSeconds = duration.hours * 3600 + duration.minutes * 60 + duration.seconds;
+			length += fNominalDays > 0 ? 3600 : 0;
+		}
+	} else if (fStart.is_date)
+		length = 1;
+	fReach = std::min(std::max(length, (time_t)(fStart.is_date ? 1 : 0)),
+		(time_t)kLongestEvent * (fStart.is_date ? 1 : 86400));
+}
+
+void event_expander::_Exclusions(icalcomponent* event, const replaced_set& replaced)
+{
+	fExcludedTimes.clear();
+	fExcludedDates.clear();
+	fSeen.clear();
+	// An all-day series' exclusions are dates, even where they are written as midnights of
+	// the calendar's zone.
+	for (icalproperty* line = icalcomponent_get_first_property(event, ICAL_EXDATE_PROPERTY);
+		line != nullptr; line = icalcomponent_get_next_property(event, ICAL_EXDATE_PROPERTY)) {
+		icaltimetype t = Zoned(line, icalproperty_get_exdate(line));
+		if (t.is_date || fStart.is_date)
+			fExcludedDates.insert(date_of(t));
+		else
+			fExcludedTimes.insert(instant(t));
+	}
+	// A master's instances that its own exceptions replace are theirs to show.
+	if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr)
+		return;
+	const char* uidText = icalcomponent_get_uid(event);
+	std::string uid = uidText != nullptr ? uidText : "";
+	if (fStart.is_date) {
+		for (auto from = replaced.dates.lower_bound({uid, INT_MIN});
+			from != replaced.dates.end() && from->first == uid; ++from)
+			fExcludedDates.insert(from->second);
+		return;
+	}
+	for (auto from = replaced.times.lower_bound({uid, std::numeric_limits<time_t>::min()});
+		from != replaced.times.end() && from->first == uid; ++from)
+		fExcludedTimes.insert(from->second);
+}
+
+// Whether the rule makes DTSTART its first instance, as it should; RFC 5545 counts DTSTART
+// as the first instance where it does not. DTSTART's own period tells.
+bool event_expander::_StartsRule(const icalrecurrencetype& rule)
+{
+	rule_expander own(rule, fStart);
+	icaltimetype first;
+	long steps = 1;
+	if (!own.Valid())
+		return true;
+	return own.Next(&first, &steps) && first.year == fStart.year && first.month == fStart.month
+		&& first.day == fStart.day && first.hour == fStart.hour && first.minute == fStart.minute
+		&& first.second == fStart.second;
+}
+
+// The rule's instances from the first that can touch the prepared days, through the one
+// expander; the periods it looks at come out of the source's budget.
+void event_expander::_Own(rule_expander* own)
+{
+	int reachDays = fStart.is_date ? (int)fReach : (int)(fReach / 86400) + 1;
+	own->SkipTo(fFirst - reachDays - kZoneMargin - 1);
+	icaltimetype t;
+	long steps = fBudget;
+	while (own->Next(&t, &steps)) {
 		time_t at = instant(t);
 		if (at >= fTo)
-			return false;
+			break;
 		if (t.zone != nullptr && !t.is_date && !icaltime_is_utc(t)) {
-			// A wall time that a change to summer time skips is moved on by the change,
-			// as the library does.
+			// A wall time that a change to summer time skips is moved on by the change.
 			icaltimetype back = icaltime_from_timet_with_zone(at, 0, (icaltimezone*)t.zone);
 			int skipped = (date_of(t) - date_of(back)) * 86400
 				+ ((t.hour - back.hour) * 60 + t.minute - back.minute) * 60 + t.second - back.second;
 			if (skipped > 0)
 				icaltime_adjust(&t, 0, 0, 0, skipped);
 		}
+		fBudget -= 1;
 		_Add(t);
+		if (fBudget <= 0)
+			break;
 	}
-	return true;
-}
-
-bool event_expander::_Simple(const icalrecurrencetype& rule)
-{
-	if (!simple_rule(rule, fStart))
-		return false;
-	int start = date_of(fStart);
-	int reachDays = fStart.is_date ? (int)fReach : (int)(fReach / 86400) + 1;
-	fFromDay = fFirst - reachDays - kZoneMargin - 1;
-	fToDay = fLast + kZoneMargin + 1;
-	fUntilDay = icaltime_is_null_time(rule.until) ? INT_MAX - 2 : date_of(rule.until);
-	int interval = rule.interval;
-	int count = 0;
-	switch (rule.freq) {
-	case ICAL_DAILY_RECURRENCE: {
-		// Every occurrence counts, so the first one worth making is found by division.
-		long long skip = fFromDay > start ? (fFromDay - start) / interval : 0;
-		count = (int)std::min<long long>(skip, INT_MAX / 2);
-		for (long long day = start + skip * interval; day <= fToDay; day += interval) {
-			if (!_Occurrence((int)day, rule, &count))
-				break;
-		}
-		break;
-	}
-	case ICAL_WEEKLY_RECURRENCE: {
-		bool days[8] = {};
-		int perWeek = 0;
-		if (empty(rule.by_day))
-			days[weekday(start)] = true;
-		for (int i = 0; i < ICAL_BY_DAY_SIZE && rule.by_day[i] != ICAL_RECURRENCE_ARRAY_MAX; i++)
-			days[icalrecurrencetype_day_day_of_week(rule.by_day[i])] = true;
-		for (int w = 1; w <= 7; w++)
-			perWeek += days[w];
-		int weekStart = rule.week_start >= ICAL_SUNDAY_WEEKDAY
-			&& rule.week_start <= ICAL_SATURDAY_WEEKDAY ? rule.week_start : ICAL_MONDAY_WEEKDAY;
-		int week = start - (weekday(start) - weekStart + 7) % 7;
-		int firstWeek = 0;
-		for (int day = start; day < week + 7; day++)
-			firstWeek += days[weekday(day)];
-		// Whole weeks of the rule that end before the first day worth making.
-		long long skip = fFromDay > week + 7 ? (fFromDay - week - 7) / (7LL * interval) : 0;
-		if (skip > 0) {
-			count = (int)std::min<long long>(firstWeek + (skip - 1) * perWeek, INT_MAX / 2);
-			week += (int)std::min<long long>(skip * 7 * interval, INT_MAX / 4);
-		}
-		for (bool going = true; going && week <= fToDay; week += 7 * interval) {
-			for (int day = std::max(week, start); going && day < week + 7; day++) {
-				if (days[weekday(day)])
-					going = _Occurrence(day, rule, &count);
-			}
-		}
-		break;
-	}
-	case ICAL_MONTHLY_RECURRENCE:
-	case ICAL_YEARLY_RECURRENCE: {
-		// Months without the date (or the nth weekday) are passed over, uncounted.
-		bool yearly = rule.freq == ICAL_YEARLY_RECURRENCE;
-		int step = yearly ? 12 * interval : interval;
-		int wday = 0, position = 0;
-		if (!yearly && !empty(rule.by_day)) {
-			wday = icalrecurrencetype_day_day_of_week(rule.by_day[0]);
-			position = icalrecurrencetype_day_position(rule.by_day[0]);
-		}
-		int month = fStart.year * 12 + fStart.month - 1;
-		// The steps before the prepared days are stepped over at once when none has to be
-		// counted, or when each has its occurrence (its first one included).
-		bool everyStep = position != 0
-			? position >= -4 && position <= 4
-				&& nth_weekday(fStart.year, fStart.month, wday, position) >= start
-			: yearly ? fStart.month != 2 || fStart.day <= 28 : fStart.day <= 28;
-		int y, m, d;
-		civil_from_days(fFromDay, &y, &m, &d);
-		int from = y * 12 + m - 2;
-		if ((rule.count == 0 || everyStep) && from > month) {
-			int steps = (from - month) / step;
-			month += steps * step;
-			count = rule.count > 0 ? steps : 0;
-		}
-		for (; month / 12 <= 9999; month += step) {
-			int y = month / 12, m = month % 12 + 1;
-			int day = position != 0 ? nth_weekday(y, m, wday, position)
-				: fStart.day <= days_in_month(y, m) ? days_from_civil(y, m, fStart.day) : INT_MIN;
-			if (day == INT_MIN || day < start)
-				continue;
-			if (day > fToDay || !_Occurrence(day, rule, &count))
-				break;
-		}
-		break;
-	}
-	default:
-		return false;
-	}
-	return true;
+	// Periods looked at, found or not, were paid for.
+	fBudget = std::min(fBudget, steps);
 }
 
 void event_expander::_Rule(icalrecurrencetype rule)
 {
-	// A rule that ended before the prepared days is left without making its iterator.
+	// A rule that ended before the prepared days (DTSTART with it) is left unexpanded.
 	int reachDays = fStart.is_date ? (int)fReach : (int)(fReach / 86400) + 1;
 	if (!icaltime_is_null_time(rule.until)
-		&& date_of(rule.until) + 1 + reachDays + kZoneMargin < fFirst)
+		&& std::max(date_of(rule.until), date_of(fStart)) + 1 + reachDays + kZoneMargin < fFirst)
 		return;
-	if (!event_rules_by_library && _Simple(rule))
+	if (!_StartsRule(rule)) {
+		_Add(fStart);
+		if (rule.count == 1)
+			return;
+		rule.count = std::max(rule.count - 1, 0);
+	}
+	rule_expander own(rule, fStart);
+	if (!event_rules_by_library && own.Valid()) {
+		_Own(&own);
 		return;
+	}
 	icalrecur_iterator* iterator = icalrecur_iterator_new(rule, fStart);
 	if (iterator == nullptr)
 		return;
 	// Instances that end before the first day are skipped without being made; the library
-	// cannot skip under a COUNT, which has to be counted from the start.
+	// cannot skip under a COUNT, which has to be counted from the start. The skip is a
+	// whole number of the rule's steps, so the series keeps its phase.
+	time_t begin = instant(fStart);
 	time_t skip = fFrom - (fStart.is_date ? fReach * 86400 : fReach) - kZoneMargin * 86400;
-	if (rule.count == 0 && skip > instant(fStart)) {
+	long unit = rule.freq == ICAL_SECONDLY_RECURRENCE ? 1 : rule.freq == ICAL_MINUTELY_RECURRENCE
+		? 60 : rule.freq == ICAL_HOURLY_RECURRENCE ? 3600 : 0;
+	if (rule.count == 0 && skip > begin && (unit > 0 || rule.interval <= 1)) {
+		if (unit > 0)
+			skip = begin + (skip - begin) / (unit * rule.interval) * (unit * rule.interval);
 		icalrecur_iterator_set_start(iterator,
 			icaltime_from_timet_with_zone(skip, fStart.is_date, fStart.zone));
 	}
@@ -368,7 +326,7 @@ bool event_expander::_Spend(long units)
 	return fBudget > 0;
 }
 
-void event_expander::_Add(icaltimetype t)
+void event_expander::_Add(icaltimetype t, time_t reach)
 {
 	if (icaltime_is_null_time(t) || !_Spend(1))
 		return;
@@ -376,13 +334,20 @@ void event_expander::_Add(icaltimetype t)
 	if (fExcludedTimes.count(at) != 0 || fExcludedDates.count(date_of(t)) != 0
 		|| !fSeen.insert(at).second)
 		return;
+	if (reach < 0 && fNominalDays > 0 && !t.is_date) {
+		icaltimetype end = t;
+		icaltime_adjust(&end, fNominalDays, 0, 0, 0);
+		reach = instant(end) + fExactSeconds - at;
+	}
+	reach = reach < 0 ? fReach : std::min(reach, fStart.is_date ? (time_t)kLongestEvent
+		: (time_t)kLongestEvent * 86400);
 	int first, last;
-	if (fStart.is_date) {
+	if (t.is_date) {
 		first = date_of(t);
-		last = first + (int)fReach - 1;
+		last = first + (int)std::max(reach, (time_t)1) - 1;
 	} else {
 		first = local_day(at);
-		last = local_day(fReach > 0 ? at + fReach - 1 : at);
+		last = local_day(reach > 0 ? at + reach - 1 : at);
 	}
 	first = std::max(first, fFirst);
 	last = std::min(last, fLast);
@@ -399,17 +364,18 @@ namespace {
 const size_t kEventsPerParse = 1000;
 
 // The instances that exceptions replace, by UID.
-void note_replaced(icalcomponent* calendar, replaced_set* replaced)
+void note_replaced(icalcomponent* calendar, event_expander* expander, replaced_set* replaced)
 {
 	for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
 		event != nullptr;
 		event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
 		icalproperty* line = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
 		const char* uid = icalcomponent_get_uid(event);
-		if (line != nullptr && uid != nullptr) {
-			replaced->insert({uid,
-				instant(with_zone(line, icalproperty_get_recurrenceid(line), calendar))});
-		}
+		if (line == nullptr || uid == nullptr)
+			continue;
+		icaltimetype t = expander->Zoned(line, icalproperty_get_recurrenceid(line));
+		replaced->times.insert({uid, instant(t)});
+		replaced->dates.insert({uid, date_of(t)});
 	}
 }
 
@@ -424,11 +390,12 @@ void expand_batch(const calendar_text& text, const std::string& zones,
 		part.append(text.text, text.events[index].begin,
 			text.events[index].end - text.events[index].begin);
 	part += "END:VCALENDAR\r\n";
+	upper_time_marks(&part);
 	icalcomponent* calendar = icalparser_parse_string(part.c_str());
 	if (calendar == nullptr)
 		return;
-	note_replaced(calendar, replaced);
 	expander->SetCalendar(calendar);
+	note_replaced(calendar, expander, replaced);
 	size_t at = 0;
 	for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
 		event != nullptr && at < picked.size() && !expander->Spent();
@@ -454,6 +421,7 @@ void expand_source(const calendar_text& text, const std::vector<bool>& yearly, u
 			(event.exception ? exceptions : others).push_back(i);
 	}
 	event_expander expander(table);
+	expander.SetSource(text.source, text.floating_zone, text.zone_refused);
 	replaced_set replaced;
 	if (!exceptions.empty())
 		expand_batch(text, zones, exceptions, base, &replaced, &expander);

@@ -2,6 +2,7 @@
 #define TEVRA_MODEL_EVENT_EXPANDER_H
 
 #include <ctime>
+#include <map>
 #include <set>
 #include <string>
 
@@ -9,8 +10,14 @@
 
 #include "model/event_parts.h"
 
-// Instances of recurring events that another VEVENT of the same UID replaces or cancels.
-typedef std::set<std::pair<std::string, time_t>> replaced_set;
+class rule_expander;
+
+// Instances of recurring events that another VEVENT of the same UID replaces or cancels: by
+// the moment for timed series, by the date written for all-day ones.
+struct replaced_set {
+	std::set<std::pair<std::string, time_t>> times;
+	std::set<std::pair<std::string, int>> dates;
+};
 
 // The one way occurrences are made: every event of a parsed calendar goes through Expand,
 // which puts each occurrence that touches the table's days into it. One expander serves one
@@ -19,8 +26,14 @@ class event_expander {
 public:
 	explicit event_expander(day_table* table);
 
+	// The source's name and its X-WR-TIMEZONE, for floating times.
+	// zoneRefused: a zone of its own was left out, and said so; names left unknown by it
+	// are not named again.
+	void SetSource(const std::string& source, const std::string& floatingZone, bool zoneRefused);
 	// The parsed calendar whose events come next, for the time zones it defines.
-	void SetCalendar(icalcomponent* calendar) { fCalendar = calendar; }
+	void SetCalendar(icalcomponent* calendar);
+	// A property's time with the zone its TZID names (or the source's, for a floating one).
+	icaltimetype Zoned(icalproperty* line, icaltimetype t);
 	// order: the event's place among all the sources' events.
 	void Expand(icalcomponent* event, const replaced_set& replaced, uint32_t order);
 	// Whether the source's budget ran out, leaving occurrences unmade.
@@ -28,12 +41,20 @@ public:
 
 private:
 	bool _Spend(long units);
-	void _Add(icaltimetype t);
+	icaltimezone* _Zone(const std::string& name);
+	void _Length(icalcomponent* event);
+	void _Exclusions(icalcomponent* event, const replaced_set& replaced);
+	bool _StartsRule(const icalrecurrencetype& rule);
+	// reach: this occurrence's length, where it is its own (an RDATE period).
+	void _Add(icaltimetype t, time_t reach = -1);
 	void _Rule(icalrecurrencetype rule);
-	bool _Simple(const icalrecurrencetype& rule);
-	bool _Occurrence(int day, const icalrecurrencetype& rule, int* count);
+	void _Own(rule_expander* own);
 
 	icalcomponent* fCalendar;
+	std::string fSource;
+	icaltimezone* fFloating;
+	bool fZoneRefused = false;
+	std::map<std::string, icaltimezone*> fZones;
 	day_table* fTable;
 	int fFirst;
 	int fLast;
@@ -44,15 +65,14 @@ private:
 	uint32_t fOrder;
 	uint32_t fSummary;
 	icaltimetype fStart;
-	time_t fReach;	// its length: days for an all-day event, else seconds
+	time_t fReach;	// its length: days for an all-day event, else seconds, at most
+	// A timed event's DURATION in nominal days (which a change of summer time lengthens or
+	// shortens) and exact seconds.
+	int fNominalDays;
+	time_t fExactSeconds;
 	std::set<time_t> fExcludedTimes;
 	std::set<int> fExcludedDates;
 	std::set<time_t> fSeen;
-	// For the simple rule at hand: occurrences before fFromDay or after fToDay cannot touch
-	// the prepared days; fUntilDay is its UNTIL's day, or far ahead without one.
-	int fFromDay;
-	int fToDay;
-	int fUntilDay;
 };
 
 #endif

@@ -75,6 +75,13 @@ std::string upper(std::string text)
 	return text;
 }
 
+std::string trimmed(std::string text)
+{
+	while (!text.empty() && (unsigned char)text.back() <= ' ')
+		text.pop_back();
+	return text;
+}
+
 // What an event's lines say about the days it can touch, read without parsing it.
 struct event_shape {
 	int start = INT_MIN;	// DTSTART's day; INT_MIN when not read
@@ -125,25 +132,41 @@ void close_shape(const event_shape& shape, event_block* event)
 		civil_from_days(shape.start, &y, &m, &d);
 		event->yearly = m * 32 + d;
 	}
+	// The last occurrence starts by UNTIL's day and lasts as long as the first.
+	int length = shape.end != INT_MIN ? std::max(shape.end - shape.start, 0) : 0;
 	if (shape.until != INT_MAX)
-		event->last = std::max({shape.start, shape.end, shape.until}) + kZoneMargin;
+		event->last = std::max({shape.start, shape.end, shape.until + length}) + kZoneMargin;
 }
 
 
-// Whether the line at `at` is one the index reads; the others are skipped unread.
-bool wanted(const std::string& text, size_t at)
+// Whether a line that starts with `line` is one the index reads.
+bool wanted_name(const char* line)
 {
 	static const char* const kNames[] = {"BEGIN", "END", "DTSTART", "DTEND", "DURATION",
-		"RRULE", "RDATE", "RECURRENCE-ID"};
-	if (strchr("BEDRbedr", text[at]) == nullptr || text[at] == '\0')
+		"RRULE", "RDATE", "RECURRENCE-ID", "X-WR-TIMEZONE"};
+	if (strchr("BEDRXbedrx", line[0]) == nullptr || line[0] == '\0')
 		return false;
 	for (const char* name : kNames) {
 		size_t length = strlen(name);
-		if (strncasecmp(text.c_str() + at, name, length) == 0
-			&& (text[at + length] == ':' || text[at + length] == ';'))
+		if (strncasecmp(line, name, length) == 0 && (line[length] == ':' || line[length] == ';'))
 			return true;
 	}
 	return false;
+}
+
+// Whether the line at `at` is one the index reads; the others are skipped unread. A name
+// folded across lines is read unfolded.
+bool wanted(const std::string& text, size_t at)
+{
+	if (wanted_name(text.c_str() + at))
+		return true;
+	size_t end = text.find('\n', at);
+	if (end == std::string::npos || end + 1 >= text.size()
+		|| (text[end + 1] != ' ' && text[end + 1] != '\t') || end - at > 20)
+		return false;
+	size_t ignored;
+	std::string line = content_line(text, at, &ignored);
+	return wanted_name(line.substr(0, 32).c_str());
 }
 
 // Whether a rule's frequency is hourly or finer: a time zone so ruled would make the library
@@ -212,14 +235,18 @@ bool index_text(calendar_text* calendar, std::string* reason)
 					calendar->events.push_back(component);
 				} else if (upper(value) == "VTIMEZONE" && !zoneTooFine)
 					calendar->zones.push_back(component);
-				else if (upper(value) == "VTIMEZONE")
+				else if (upper(value) == "VTIMEZONE" && !calendar->zone_refused) {
+					calendar->zone_refused = true;
 					complain(calendar->source, "a time zone that changes more often than daily "
 						"is left out");
+				}
 				zoneTooFine = false;
 			}
 			whole |= open.empty();
 		} else if (open.size() == 2 && open[1] == "VEVENT")
 			note(&shape, name, value);
+		else if (open.size() == 1 && name == "X-WR-TIMEZONE")
+			calendar->floating_zone = trimmed(value);
 		else if (open.size() == 3 && open[1] == "VTIMEZONE" && name == "RRULE")
 			zoneTooFine |= finer_than_daily(value);
 	}

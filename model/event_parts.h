@@ -39,6 +39,10 @@ struct calendar_text {
 	std::string text;
 	std::vector<event_block> zones;
 	std::vector<event_block> events;
+	// X-WR-TIMEZONE: the zone of its floating times, or empty.
+	std::string floating_zone;
+	// Whether a zone of its own was left out (and named on standard error then).
+	bool zone_refused = false;
 };
 
 // An event's occurrence on one prepared day: `order` is the event's place among all the

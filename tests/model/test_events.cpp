@@ -12,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <set>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -58,6 +59,17 @@ std::string march(int day)
 		joined += (joined.empty() ? "" : "|") + summary;
 	EXPECT_EQ(has_event(2026, 3, day), !joined.empty()) << "March " << day;
 	return joined;
+}
+
+// The days of a month with events, as "1,2,4".
+std::string days_of(int year, int month)
+{
+	std::string days;
+	for (int day = 1; day <= 31; day++) {
+		if (has_event(year, month, day))
+			days += (days.empty() ? "" : ",") + std::to_string(day);
+	}
+	return days;
 }
 
 int lines(const std::string& text)
@@ -497,6 +509,101 @@ TEST_F(events, RedirectsAreBounded)
 		}
 	}
 }
+}
+
+// The days shapes that real feeds send fall on, as calendar programs show them: a table of
+// small calendars, each with the viewer's zone and the month's days expected.
+TEST_F(events, FeedShapesFallOnTheirDays)
+{
+	const char* berlinTo2020 = "BEGIN:VTIMEZONE\r\nTZID:Europe/Berlin\r\nBEGIN:STANDARD\r\n"
+		"DTSTART:20191027T030000\r\nTZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\nEND:STANDARD\r\n"
+		"BEGIN:DAYLIGHT\r\nDTSTART:20200329T020000\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\n"
+		"END:DAYLIGHT\r\nEND:VTIMEZONE\r\n";
+	const struct {
+		const char* name;
+		const char* zone;  // the viewer's
+		std::string text;  // the calendar's lines between its BEGIN and END
+		int year, month;
+		const char* days;
+	} rows[] = {
+		// A six-day weekly event's last occurrence, April 28 to May 3, reaches into May.
+		{"LastOccurrenceSpills", "America/New_York", "BEGIN:VEVENT\r\nUID:a\r\n"
+			"DTSTART;VALUE=DATE:20260407\r\nDTEND;VALUE=DATE:20260413\r\n"
+			"RRULE:FREQ=WEEKLY;UNTIL=20260428\r\nEND:VEVENT\r\n", 2026, 5, "1,2,3"},
+		// Exchange's all-day series: a moved and an excluded instance written as London's
+		// midnights stay dates wherever the viewer is.
+		{"AllDayExceptionsAsMidnights", "Asia/Tokyo", "BEGIN:VEVENT\r\nUID:bins\r\n"
+			"DTSTART;VALUE=DATE:20260402\r\nDTEND;VALUE=DATE:20260403\r\n"
+			"RRULE:FREQ=WEEKLY;COUNT=5\r\nEXDATE;TZID=Europe/London:20260423T000000\r\n"
+			"END:VEVENT\r\nBEGIN:VEVENT\r\nUID:bins\r\n"
+			"RECURRENCE-ID;TZID=Europe/London:20260416T000000\r\nDTSTART;VALUE=DATE:20260417\r\n"
+			"DTEND;VALUE=DATE:20260418\r\nEND:VEVENT\r\n", 2026, 4, "2,9,17,30"},
+		{"AllDayExceptionsInNewYork", "America/New_York", "BEGIN:VEVENT\r\nUID:bins\r\n"
+			"DTSTART;VALUE=DATE:20260402\r\nRRULE:FREQ=WEEKLY;COUNT=5\r\n"
+			"EXDATE;TZID=Europe/London:20260423T000000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:bins\r\n"
+			"RECURRENCE-ID;TZID=Europe/London:20260416T000000\r\nDTSTART;VALUE=DATE:20260417\r\n"
+			"END:VEVENT\r\n", 2026, 4, "2,9,17,30"},
+		// DTSTART, a Sunday, is the first of the four instances.
+		{"StartCountsTowardCount", "America/New_York", "BEGIN:VEVENT\r\nUID:c\r\n"
+			"DTSTART:20260301T100000\r\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE;COUNT=4\r\nEND:VEVENT\r\n",
+			2026, 3, "1,2,4,9"},
+		{"StartAfterUntil", "America/New_York", "BEGIN:VEVENT\r\nUID:d\r\n"
+			"DTSTART:20260310T100000\r\nRRULE:FREQ=DAILY;UNTIL=20260301T000000Z\r\nEND:VEVENT\r\n",
+			2026, 3, "10"},
+		// Outlook's zone names: Tokyo's morning is New York's evening before.
+		{"WindowsZoneName", "America/New_York", "BEGIN:VEVENT\r\nUID:e\r\n"
+			"DTSTART;TZID=Tokyo Standard Time:20260310T080000\r\nEND:VEVENT\r\n", 2026, 3, "9"},
+		// The system's Berlin, not the file's, which stops changing in 2020: 01:30 in winter
+		// is 00:30 in UTC.
+		{"SystemZoneOverFilesOld", "UTC", std::string(berlinTo2020) + "BEGIN:VEVENT\r\nUID:f\r\n"
+			"DTSTART;TZID=Europe/Berlin:20261215T013000\r\nEND:VEVENT\r\n", 2026, 12, "15"},
+		{"FloatingTimesInTheFilesZone", "America/New_York", "X-WR-TIMEZONE:Asia/Tokyo\r\n"
+			"BEGIN:VEVENT\r\nUID:g\r\nDTSTART:20260310T080000\r\nEND:VEVENT\r\n", 2026, 3, "9"},
+		{"PeriodsLastTheirLength", "UTC", "BEGIN:VEVENT\r\nUID:h\r\nDTSTART:20260301T100000Z\r\n"
+			"DTEND:20260301T110000Z\r\nRDATE;VALUE=PERIOD:20260310T100000Z/20260312T100000Z\r\n"
+			"END:VEVENT\r\n", 2026, 3, "1,10,11,12"},
+		// A day from midnight on the day summer time starts ends at the next midnight.
+		{"DurationInCalendarDays", "Europe/Berlin", "BEGIN:VEVENT\r\nUID:i\r\n"
+			"DTSTART;TZID=Europe/Berlin:20260329T000000\r\nDURATION:P1D\r\nEND:VEVENT\r\n",
+			2026, 3, "29"},
+		{"FoldedBeginAndLowerCaseT", "UTC", "BEG\r\n IN:VEVENT\r\nUID:j\r\nDTSTART:20260310t100000Z\r\n"
+			"END:VEVENT\r\n", 2026, 3, "10"},
+	};
+	for (const auto& row : rows) {
+		setenv("TZ", row.zone, 1);
+		tzset();
+		// Only the month asked for is prepared, as a month calendar does.
+		event_sources = {Write("shape.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + row.text
+			+ "END:VCALENDAR\r\n")};
+		testing::internal::CaptureStderr();
+		load_events();
+		std::string days = days_of(row.year, row.month);
+		EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << row.name;
+		EXPECT_EQ(days, row.days) << row.name;
+	}
+}
+
+// An hourly rule keeps its phase however far expansion skips ahead: every 37 hours from 2020,
+// counted here hour by hour.
+TEST_F(events, HourlyRulesKeepTheirPhase)
+{
+	setenv("TZ", "UTC", 1);
+	tzset();
+	EXPECT_EQ(Load({Write("hourly.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:k\r\n"
+		"DTSTART:20200101T000000Z\r\nRRULE:FREQ=HOURLY;INTERVAL=37\r\nEND:VEVENT\r\n"
+		"END:VCALENDAR\r\n")}), "");
+	std::set<int> days;
+	time_t from = 1577836800;  // 2020-01-01 00:00 UTC
+	for (time_t at = from; at < from + 7 * 366 * 86400L; at += 37 * 3600) {
+		struct tm t;
+		gmtime_r(&at, &t);
+		if (t.tm_year == 126 && t.tm_mon == 2)
+			days.insert(t.tm_mday);
+	}
+	std::string expected;
+	for (int day : days)
+		expected += (expected.empty() ? "" : ",") + std::to_string(day);
+	EXPECT_EQ(days_of(2026, 3), expected);
 }
 
 // The common rules are expanded without the library's iterator; both ways agree, near the

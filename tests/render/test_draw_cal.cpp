@@ -668,3 +668,24 @@ INSTANTIATE_TEST_SUITE_P(render, holiday_file, testing::Values(
 	holiday_file_case{"NoneBuiltIn_OnlyTheFiles", -1, false},
 	holiday_file_case{"FixedRules_BothCountries", 0, true}),
 	case_name<holiday_file_case>);
+
+// A weekly six-day event's last occurrence, January 27 to February 1, marks February 1 in
+// February's calendar, though its series ended in January.
+TEST_F(render_test, AnEventsLastOccurrenceSpillsIntoTheNextMonth)
+{
+	temp_dir dir;
+	dir.write("spill.ics", "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\n"
+		"DTSTART;VALUE=DATE:20260106\r\nDTEND;VALUE=DATE:20260112\r\n"
+		"RRULE:FREQ=WEEKLY;UNTIL=20260127\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+	event_sources = {dir.file("spill.ics")};
+	load_events();
+	set_today(2026, 2, 10, 2);
+	const uint32 kEvent = 0x00ff00ff;
+	object* month = add_object(kTypeMonth, kMonthBounds);
+	month->event_color = kEvent;
+	view->create_wallpaper();
+	EXPECT_GT(count(cell_of(month, 2026, 2, 1), kEvent), 3);
+	EXPECT_EQ(count(cell_of(month, 2026, 2, 2), kEvent), 0);
+	event_sources.clear();
+	load_events();
+}
