@@ -55,6 +55,7 @@ public:
 	// Beyond the first panel: Japan's holidays and era as the law of each date has them,
 	// and the calendar files and feeds whose events are drawn.
 	BCheckBox* law_cb;
+	BCheckBox* screens_cb;
 	BTextControl* events_tc;
 	BMenuField* events_mf;
 	rgbslider* base_col_sl;

@@ -207,11 +207,12 @@ void configview::redraw(int which)
 	auto_cb->SetValue(autoset ? 1 : 0);
 	textback_cb->SetValue(::textback ? 1 : 0);
 	law_cb->SetValue(holiday_rules == 1 ? 1 : 0);
+	screens_cb->SetValue(screens == kScreensAll ? 1 : 0);
 	_FillEventList();
 	set_color(screen_col, scrn_col_sl, "%06x", scrn_color);
 	for (BView* control : std::initializer_list<BView*>{mono, img_c, img_f, img_p, bg_bounds_tc,
 			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col, law_cb,
-			events_tc, events_mf})
+			events_tc, events_mf, screens_cb})
 		set_enabled(control, true);
 }
 

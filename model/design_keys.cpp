@@ -26,6 +26,7 @@ const design_key kDesignKeys[] = {
 	GLOBAL("wp_autoset", kKeyFlag, autoset),
 	GLOBAL("wp_textback", kKeyFlag, textback),
 	GLOBAL("screen_color", kKeyColor, scrn_color),
+	QUIET_GLOBAL("screens", kKeyChoice, screens, "0", 1),
 	QUIET_GLOBAL("holiday_rules", kKeyChoice, holiday_rules, "0", 1),
 	GLOBAL("events", kKeySources, event_sources),
 

@@ -2,6 +2,7 @@
 #define TEVRA_GLOBALS_H
 
 #include <climits>
+#include <vector>
 
 #include <List.h>
 #include <Rect.h>
@@ -37,6 +38,16 @@ extern int32 outfmt;
 extern bool autoset;
 extern bool textback;
 extern uint32 scrn_color;
+
+// Which screens the picture is for: the main one, or every one, each showing its own part.
+enum {
+	kScreensMain = 0,
+	kScreensAll = 1,
+};
+extern int32 screens;
+// Each screen's frame within the picture, the main one first: read with the layout of the
+// screens at each run.
+extern std::vector<BRect> scrns;
 
 // The frame of the selected object as it should be shown (sel_now) and as its handles are
 // drawn on the screen right now (sel_old).

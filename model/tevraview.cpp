@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include <Bitmap.h>
+#include <Screen.h>
 
 #include "model/catalogue_items.h"
 #include "model/events.h"
@@ -26,6 +27,27 @@ tevraview::~tevraview()
 	delete wallbmp;
 }
 
+void tevraview::fit_screens()
+{
+	std::vector<screen_frame> frames = get_screen_frames();
+	BRect picture = BScreen(B_MAIN_SCREEN_ID).Frame();
+	scrns.clear();
+	if (screens == kScreensAll && !frames.empty()) {
+		// One picture over the box around every screen; what no screen shows stays the base
+		// colour.
+		picture = screens_bounds(frames);
+		for (const screen_frame& frame : frames)
+			scrns.push_back(frame.frame);
+	} else if (picture.IsValid()) {
+		scrns.push_back(picture);
+	}
+	if (!picture.IsValid() || (picture == scrn && wallbmp != nullptr))
+		return;
+	scrn = picture;
+	delete wallbmp;
+	wallbmp = new BBitmap(scrn, B_RGB32, true, false);
+}
+
 void tevraview::clr_obj()
 {
 	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++)
@@ -45,6 +67,7 @@ void tevraview::clr_obj()
 	autoset = false;
 	textback = true;
 	scrn_color = 0x336699;
+	screens = kScreensMain;
 	holiday_rules = 0;
 	event_sources.clear();
 
