@@ -44,173 +44,6 @@ bool read_line(FILE* file, std::string* line, bool* cut)
 	return true;
 }
 
-// The value up to its first control byte.
-std::string text_value(const char* value)
-{
-	const char* end = value;
-	while ((uchar)*end >= 0x20)
-		end++;
-	return std::string(value, end - value);
-}
-
-void read_font(const char* value, font_name name, int32* number)
-{
-	std::string text = text_value(value);
-	size_t comma = text.find(',');
-	std::string family = text.substr(0, comma);
-	std::string style = comma == std::string::npos ? "" : text.substr(comma + 1);
-	set_font_name(name, family.c_str(), style.c_str());
-	for (int32 i = 0; font_item* item = (font_item*)fontl.ItemAt(i); i++) {
-		if (strcmp(item->family, name[0]) == 0 && strcmp(item->style, name[1]) == 0) {
-			*number = i;
-			return;
-		}
-	}
-}
-
-bool yes(const char* value)
-{
-	return value[0] == 'y' || value[0] == 'Y';
-}
-
-void append(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-void append(std::string* out, const char* format, ...)
-{
-	char buffer[PATH_MAX + 300];
-	va_list args;
-	va_start(args, format);
-	int length = vsnprintf(buffer, sizeof(buffer), format, args);
-	va_end(args);
-	if (length > 0)
-		out->append(buffer, std::min<size_t>(length, sizeof(buffer) - 1));
-}
-
-// Reads one value into its place. A line cut for length holds only `room` bytes of value.
-void read_value(tevraview* view, const design_key& key, const char* value, size_t room,
-	object* item)
-{
-	void* place = key_value(key, item);
-	switch (key.kind) {
-		case kKeyInt32:
-			scan_int(value, (int32*)place, kScanPrefix);
-			break;
-		case kKeyChoice: {
-			int32 number;
-			if (scan_int(value, &number, kScanWhole) && number >= 0 && number <= key.limit)
-				*(int32*)place = number;
-			break;
-		}
-		case kKeyInt8:
-			scan_int8(value, (int8*)place, kScanPrefix);
-			break;
-		case kKeyUint8:
-			scan_int8(value, (uint8*)place, kScanPrefix);
-			break;
-		case kKeyColor:
-			scan_hex(value, (uint32*)place, kScanPrefix);
-			break;
-		case kKeyRect:
-		case kKeyBounds:
-			scan_rect(value, (BRect*)place, kScanPrefix);
-			break;
-		case kKeyFlag:
-			*(bool*)place = yes(value);
-			break;
-		case kKeyImage: {
-			// A path too long to keep whole is no path of ours. Only a path that runs to the
-			// end of a cut line was cut; one that ends at a control byte is whole.
-			std::string imagePath = text_value(value);
-			entry_ref imageRef;
-			if (imagePath.size() < room && imagePath.size() < sizeof(baseimgpath)
-				&& get_ref_for_path(imagePath.c_str(), &imageRef) == B_OK)
-				view->load(&imageRef);
-			break;
-		}
-		case kKeyFormat: {
-			std::string mime = text_value(value);
-			for (int32 i = 0; i < trc; i++) {
-				format_item* format = (format_item*)xlt.ItemAt(i);
-				if (format != nullptr && mime == format->mime) {
-					*(int32*)place = i;
-					break;
-				}
-			}
-			break;
-		}
-		case kKeyFont:
-			read_font(value, *(font_name*)place, (int32*)((char*)item + key.number));
-			break;
-		case kKeySources: {
-			// As with the image, a source cut for length is none.
-			std::string source = text_value(value);
-			if (!source.empty() && source.size() < room)
-				((std::vector<std::string>*)place)->push_back(source);
-			break;
-		}
-	}
-}
-
-// Appends the key's line, unless it has nothing to say or says only its quiet default.
-void write_value(std::string* out, const design_key& key, object* item)
-{
-	const void* place = key_value(key, item);
-	std::string text;
-	switch (key.kind) {
-		case kKeyInt32:
-		case kKeyChoice:
-			append(&text, "%d", (int)*(const int32*)place);
-			break;
-		case kKeyInt8:
-			append(&text, "%d", (int)*(const int8*)place);
-			break;
-		case kKeyUint8:
-			append(&text, "%d", (int)*(const uint8*)place);
-			break;
-		case kKeyColor:
-			append(&text, "%08x", (unsigned)*(const uint32*)place);
-			break;
-		case kKeyRect:
-		case kKeyBounds: {
-			const BRect& r = *(const BRect*)place;
-			append(&text, "%d,%d,%d,%d", truncate_int(r.left), truncate_int(r.top),
-				truncate_int(r.right), truncate_int(r.bottom));
-			break;
-		}
-		case kKeyFlag:
-			text = *(const bool*)place ? "y" : "n";
-			break;
-		case kKeyImage:
-			if (*(const char*)place == '\0')
-				return;
-			text = (const char*)place;
-			break;
-		case kKeyFormat: {
-			int32 index = *(const int32*)place;
-			format_item* format = index >= 0 ? (format_item*)xlt.ItemAt(index) : nullptr;
-			if (format == nullptr)
-				return;
-			text = format->mime;
-			break;
-		}
-		case kKeyFont: {
-			const font_name& name = *(const font_name*)place;
-			append(&text, "%s,%s", name[0], name[1]);
-			break;
-		}
-		case kKeySources:
-			for (const std::string& source : *(const std::vector<std::string>*)place)
-				*out += std::string(key.name) + '\t' + source + '\n';
-			return;
-	}
-	if (key.quiet != nullptr && text == key.quiet)
-		return;
-	*out += key.name;
-	*out += '\t';
-	*out += text;
-	*out += '\n';
-}
-
 }
 
 void tevraview::load_config(entry_ref* ref)
@@ -254,7 +87,7 @@ void tevraview::load_config(entry_ref* ref)
 		const design_key* row = find_design_key(key);
 		if (row == nullptr)
 			continue;
-		read_value(this, *row, value, cut ? line.size() - (value - text) : SIZE_MAX, pending);
+		read_key_value(this, *row, value, cut ? line.size() - (value - text) : SIZE_MAX, pending);
 		// A block ends at its bounds, even unreadable ones; the next block starts as a copy
 		// of it.
 		if (row->kind == kKeyBounds) {
@@ -276,13 +109,13 @@ status_t tevraview::save_config(entry_ref* folder, const char* name)
 	std::string out;
 	for (size_t k = 0; k < kDesignKeyCount; k++) {
 		if (kDesignKeys[k].global != nullptr)
-			write_value(&out, kDesignKeys[k], nullptr);
+			write_key_value(&out, kDesignKeys[k], nullptr);
 	}
 	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
 		out += "\n";
 		for (size_t k = 0; k < kDesignKeyCount; k++) {
 			if (kDesignKeys[k].global == nullptr)
-				write_value(&out, kDesignKeys[k], item);
+				write_key_value(&out, kDesignKeys[k], item);
 		}
 	}
 

@@ -216,7 +216,7 @@ public:
 		int outputs = 1)
 	{
 		if (!on_path("sway") || !on_path("grim")) {
-			fWhy = "sway or grim is not installed (scripts/install-deps installs them)";
+			fWhy = "sway or grim is not installed (scripts/install-deps test installs them)";
 			return;
 		}
 		std::string runtime = fDir.file("run");
