@@ -35,6 +35,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 using namespace desktop_test;
 
@@ -727,6 +728,81 @@ TEST_F(SwaySession, EveryScreenShowsItsPartOfOnePicture)
 		}, 5000)) << name << " shows its own part";
 	}
 }
+
+// On X the picture has RandR's pixels whatever Qt's scale, the main monitor's or the box
+// around them all; a picture for every monitor covers the whole root window.
+struct x_screens_row {
+	const char* name;
+	bool two_monitors; // 120 x 100 (main) and 80 x 100 beside it, on a 200 x 100 screen
+	const char* scale;
+	const char* screens;
+	QSize expected;
+};
+
+void PrintTo(const x_screens_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class XScreens : public backend_test, public testing::WithParamInterface<x_screens_row> {};
+
+TEST_P(XScreens, PictureHasTheMonitorsPixels)
+{
+	const x_screens_row& row = GetParam();
+	if (!on_path("Xvfb") || !on_path("import"))
+		GTEST_SKIP() << "Xvfb or ImageMagick is not installed (scripts/install-deps test)";
+	helper_process server({"Xvfb", "-displayfd", "3", "-screen", "0", "200x100x24", "-nolisten",
+		"tcp", "-noreset"}, 3);
+	ASSERT_FALSE(server.first_line().empty()) << "Xvfb did not start";
+	std::string display = ":" + server.first_line();
+	Display* x = XOpenDisplay(display.c_str());
+	ASSERT_NE(x, nullptr);
+	if (row.two_monitors) {
+		for (int i = 0; i < 2; i++) {
+			XRRMonitorInfo* monitor = XRRAllocateMonitor(x, 0);
+			monitor->name = XInternAtom(x, i == 0 ? "LEFT" : "RIGHT", False);
+			monitor->primary = i == 0;
+			monitor->x = i * 120;
+			monitor->width = i == 0 ? 120 : 80;
+			monitor->height = 100;
+			monitor->mwidth = monitor->width;
+			monitor->mheight = monitor->height;
+			XRRSetMonitor(x, DefaultRootWindow(x), monitor);
+			XRRFreeMonitors(monitor);
+		}
+		XSync(x, False);
+	}
+	write_halves(fHome.file("halves.png"), 32, 24);
+	fHome.write("design", std::string("base_type\t1\nbase_image\thalves.png\n")
+		+ "out_format\timage/png\nwp_autoset\ty\nscreens\t" + row.screens + "\n");
+	run_options options;
+	options.folder = fHome.path();
+	options.environment = {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "-WAYLAND_DISPLAY",
+		"-XDG_CURRENT_DESKTOP", std::string("QT_SCALE_FACTOR=") + row.scale};
+	run_result r = run_tevra({"design", "wall.png"}, options);
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(r.err, "");
+	QImage picture(QString::fromStdString(fHome.file("wall.png")));
+	EXPECT_EQ(picture.size(), row.expected);
+	if (row.expected == QSize(200, 100) && picture.size() == row.expected) {
+		XImage* root = XGetImage(x, DefaultRootWindow(x), 0, 0, 200, 100, AllPlanes, ZPixmap);
+		ASSERT_NE(root, nullptr);
+		QImage shown(200, 100, QImage::Format_RGB32);
+		for (int py = 0; py < 100; py++)
+			for (int px = 0; px < 200; px++)
+				shown.setPixel(px, py, 0xff000000 | XGetPixel(root, px, py));
+		XDestroyImage(root);
+		EXPECT_EQ(shown, picture.convertToFormat(QImage::Format_RGB32))
+			<< "the root window shows the whole picture";
+	}
+	XCloseDisplay(x);
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitors, XScreens, testing::Values(
+		x_screens_row{"QtScaledByOneAndAHalf", false, "1.5", "0", QSize(200, 100)},
+		x_screens_row{"MainMonitor", true, "1", "0", QSize(120, 100)},
+		x_screens_row{"EveryMonitor", true, "1", "1", QSize(200, 100)}),
+	[](const testing::TestParamInfo<x_screens_row>& info) { return info.param.name; });
 
 // --- LXQt and LXDE: the real pcmanfm-qt and pcmanfm drawing the desktop of an X server of
 // the test's own, on a bus of its own.
