@@ -25,17 +25,22 @@ tevraview::~tevraview()
 
 void tevraview::fit_screens()
 {
-	std::vector<screen_frame> frames = get_screen_frames();
-	BRect picture = BScreen(B_MAIN_SCREEN_ID).Frame();
-	scrns.clear();
-	if (screens == kScreensAll && !frames.empty()) {
+	BRect picture = scrn;
+	std::vector<screen_frame> frames;
+	if (screens == kScreensAll)
+		frames = get_screen_frames();
+	if (!frames.empty()) {
 		// One picture over the box around every screen; what no screen shows stays the base
 		// colour.
 		picture = screens_bounds(frames);
+		scrns.clear();
 		for (const screen_frame& frame : frames)
 			scrns.push_back(frame.frame);
-	} else if (picture.IsValid()) {
-		scrns.push_back(picture);
+	} else {
+		// The main screen, as the program found it; back to it after every screen.
+		if (scrns.size() > 1)
+			picture = BScreen(B_MAIN_SCREEN_ID).Frame();
+		scrns.assign(1, picture);
 	}
 	if (!picture.IsValid() || (picture == scrn && wallbmp != nullptr))
 		return;
