@@ -19,6 +19,7 @@ bool textback = false;
 uint32 scrn_color = 0;
 int32 screens = kScreensMain;
 std::vector<BRect> scrns;
+std::string design_language;
 
 int32 sel_no = -1;
 selection_frame sel_now = {false, BRect()};

@@ -2,6 +2,7 @@
 #define TEVRA_GLOBALS_H
 
 #include <climits>
+#include <string>
 #include <vector>
 
 #include <List.h>
@@ -38,6 +39,8 @@ extern int32 outfmt;
 extern bool autoset;
 extern bool textback;
 extern uint32 scrn_color;
+// The language of month and weekday names ("de", "fr_CA"); empty for the user's own.
+extern std::string design_language;
 
 // Which screens the picture is for: the main one, or every one, each showing its own part.
 enum {

@@ -342,17 +342,21 @@ TEST_F(panel_messages, CheckBoxesOnlyChangeTheirFlag)
 	EXPECT_EQ(sent(), kNothing);
 }
 
-// The law of each date redraws at once, and a design that does not choose it unticks it.
-TEST_F(panel_messages, HolidayLawBoxChoosesTheRulesAndRedraws)
+// Each of the three holiday rules redraws at once, and a design that chooses none shows the
+// fixed rules marked.
+TEST_F(panel_messages, HolidayRulesMenuChoosesTheRulesAndRedraws)
 {
-	click_control(panel->law_cb);
-	settle();
-	EXPECT_EQ(holiday_rules, 1);
-	EXPECT_EQ(sent(), kDraw);
+	BMenu* rules = panel->holiday_rules_mf->Menu();
+	for (int32 i : {1, 2}) {
+		choose_menu_item(rules->ItemAt(i));
+		settle();
+		EXPECT_EQ(holiday_rules, i == 1 ? 1 : -1);
+		EXPECT_EQ(sent(), kDraw);
+	}
 	choose_menu_item(file_item("New"));
 	settle();
 	EXPECT_EQ(holiday_rules, 0);
-	EXPECT_EQ(panel->law_cb->Value(), 0);
+	EXPECT_TRUE(rules->ItemAt(0)->IsMarked());
 }
 
 // "all screens" redraws at once over the screens' box, and a new design goes back to the main one.
