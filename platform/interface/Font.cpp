@@ -234,6 +234,21 @@ QFont to_qfont(const BFont& font, const QPaintDevice* device)
 	return qfont;
 }
 
+QFont control_qfont(const BFont& font, const QPaintDevice* device)
+{
+	static const char kSystemFamily[] = "Noto Sans";
+	font_family family, plainFamily;
+	font_style style;
+	font.GetFamilyAndStyle(&family, &style);
+	be_plain_font->GetFamilyAndStyle(&plainFamily, nullptr);
+	const family_entry* system = find_family(kSystemFamily);
+	if (system == nullptr || strcmp(family, plainFamily) != 0)
+		return to_qfont(font, device);
+	BFont shown(font);
+	shown.SetFamilyAndStyle(kSystemFamily, find_style(*system, style).toUtf8().constData());
+	return to_qfont(shown, device);
+}
+
 BFont::BFont()
 	: fSize(12)
 {

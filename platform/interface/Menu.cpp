@@ -348,7 +348,7 @@ static void set_menu_font(BMenu* menu, QMenu* qmenu)
 {
 	BFont font;
 	menu->GetFont(&font);
-	qmenu->setFont(to_qfont(font, qmenu));
+	qmenu->setFont(control_qfont(font, qmenu));
 }
 
 QMenu* BMenu::Private::Menu(BMenu* menu)

@@ -183,7 +183,7 @@ void BView::_FontChanged()
 	// A canvas draws text itself with the view's font; a Qt control must be told.
 	QWidget* widget = fData->widget;
 	if (widget != nullptr && dynamic_cast<ViewWidget*>(widget) == nullptr)
-		widget->setFont(to_qfont(fFont, widget));
+		widget->setFont(control_qfont(fFont, widget));
 }
 
 QWidget* BView::Private::CreateCanvas(BView* view, QWidget* parent)

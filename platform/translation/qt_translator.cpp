@@ -23,6 +23,7 @@
 
 #include "../interface/BitmapPrivate.h"
 #include "BitmapStreamPrivate.h"
+#include "plugin_formats.h"
 #include "png_writer.h"
 #include "position_io_device.h"
 
@@ -362,10 +363,7 @@ status_t QtImageTranslator::Identify(BPositionIO* source, const translation_form
 		if (writable && (outType == 0 || outType == fType))
 			matched = &fInputs.back();
 	} else if (readable && (outType == 0 || outType == B_TRANSLATOR_BITMAP)) {
-		PositionIODevice device(source);
-		device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-		QByteArray detected = QImageReader::imageFormat(&device);
-		if (fFormats.contains(detected))
+		if (fFormats.contains(content_format(source)))
 			matched = &fInputs.front();
 	}
 	if (matched == nullptr)
@@ -403,10 +401,13 @@ status_t QtImageTranslator::_Decode(BPositionIO* source, BPositionIO* destinatio
 	if (!whole(fType, source))
 		return B_NO_TRANSLATOR;
 
+	// Named by its content, so that Qt opens that format's plugin alone.
+	QByteArray format = content_format(source);
+	if (!fFormats.contains(format))
+		return B_NO_TRANSLATOR;
 	PositionIODevice device(source);
 	device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-	QImageReader reader(&device);
-	reader.setDecideFormatFromContent(true);
+	QImageReader reader(&device, format);
 	reader.setAutoTransform(true);
 	reader.setAllocationLimit(kDecodeLimitMegabytes);
 	QImage image;
@@ -507,13 +508,12 @@ status_t QtImageTranslator::_Encode(BPositionIO* source, BPositionIO* destinatio
 
 void add_qt_translators(BTranslatorRoster* roster)
 {
-	QList<QByteArray> readable = QImageReader::supportedImageFormats();
-	QList<QByteArray> writable = QImageWriter::supportedImageFormats();
-	std::map<QByteArray, QList<QByteArray>> byMime;
-	for (const QByteArray& mime : QImageReader::supportedMimeTypes())
-		byMime[mime] = QImageReader::imageFormatsForMimeType(mime);
-	for (const QByteArray& mime : QImageWriter::supportedMimeTypes()) {
-		for (const QByteArray& format : QImageWriter::imageFormatsForMimeType(mime)) {
+	plugin_formats installed = installed_plugin_formats();
+	const QList<QByteArray>& readable = installed.readable;
+	const QList<QByteArray>& writable = installed.writable;
+	std::map<QByteArray, QList<QByteArray>> byMime = installed.readMimes;
+	for (const auto& [mime, formats] : installed.writeMimes) {
+		for (const QByteArray& format : formats) {
 			if (!byMime[mime].contains(format))
 				byMime[mime].append(format);
 		}

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
+#include "model/events.h"
 #include "tests/support/param_rows.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
@@ -15,18 +18,32 @@ const char kCalendar[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\n"
 
 struct loading_row {
 	const char* name;
-	bool events;
+	// The design's key naming the calendar file, or none.
+	const char* key;
 	bool expectLoaded;
 };
 
 TEVRA_PRINT_CASE(loading_row)
 
 const loading_row loading_rows[] = {
-	{"month_without_events_maps_neither", false, false},
-	{"month_with_events_maps_both", true, true},
+	{"month_without_events_maps_neither", nullptr, false},
+	{"month_with_events_maps_both", "events", true},
+	{"month_with_holidays_maps_both", "holidays", true},
 };
 
 class LoadedObjects : public testing::TestWithParam<loading_row> {};
+
+// Runs create mode on the folder's design.tevra with the folder as home.
+run_result run_in(const temp_dir& dir, const std::vector<std::string>& environment)
+{
+	run_options options;
+	options.folder = dir.path();
+	options.environment = {"QT_QPA_PLATFORM=offscreen", "HOME=" + dir.path(),
+		"-XDG_CACHE_HOME"};
+	options.environment.insert(options.environment.end(), environment.begin(),
+		environment.end());
+	return run_tevra({dir.file("design.tevra"), dir.file("out.png")}, options);
+}
 
 // The shared objects the dynamic loader started in the run, one path a line.
 std::string started_objects(const std::string& trace)
@@ -49,12 +66,12 @@ TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
 	temp_dir dir;
 	dir.write("days.ics", kCalendar);
 	dir.write("design.tevra", std::string("base_type\t0\nout_format\timage/png\n")
-		+ (row.events ? "events\t" + dir.file("days.ics") + "\n" : "")
+		+ (row.key != nullptr ? std::string(row.key) + "\t" + dir.file("days.ics") + "\n" : "")
 		+ "\ntype\t10\nbounds\t10,10,400,300\n");
-	run_options options;
-	options.folder = dir.path();
-	options.environment = {"QT_QPA_PLATFORM=offscreen", "LD_DEBUG=files"};
-	run_result r = run_tevra({dir.file("design.tevra"), dir.file("out.png")}, options);
+	// The first run in a fresh home learns the image formats and keeps them; the second
+	// takes them from the cache.
+	ASSERT_EQ(run_in(dir, {}).status, 0);
+	run_result r = run_in(dir, {"LD_DEBUG=files"});
 	ASSERT_EQ(r.status, 0) << r.err;
 	std::string objects = started_objects(r.err);
 	ASSERT_NE(objects.find("libQt6Core"), std::string::npos) << "no loader trace";
@@ -62,6 +79,64 @@ TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
 		EXPECT_EQ(objects.find(library) != std::string::npos, row.expectLoaded)
 			<< library << " in\n" << objects;
 	}
+	// A colour base written as PNG needs no image plugin.
+	EXPECT_EQ(objects.find("/imageformats/"), std::string::npos) << objects;
+}
+
+// The kept list of image formats is learnt again when the plugin folders change, and when
+// what is kept is no such list.
+TEST(ImageFormatsCache, LearntAgainWhenThePluginsChange)
+{
+	temp_dir dir;
+	dir.write("design.tevra", "base_type\t0\nout_format\timage/png\n");
+	std::filesystem::create_directories(dir.file("plugins/imageformats"));
+	std::string plugins = "QT_PLUGIN_PATH=" + dir.file("plugins");
+	const std::string cache = ".cache/tevra/image-formats";
+	ASSERT_EQ(run_in(dir, {plugins}).status, 0);
+	std::string first = dir.read(cache);
+	ASSERT_NE(first.find("image/png"), std::string::npos) << first;
+	EXPECT_EQ(first.find("libnew.so"), std::string::npos);
+
+	dir.write("plugins/imageformats/libnew.so", "not a plugin");
+	ASSERT_EQ(run_in(dir, {plugins}).status, 0);
+	std::string second = dir.read(cache);
+	EXPECT_NE(second.find("libnew.so"), std::string::npos) << second;
+	EXPECT_NE(second.find("image/png"), std::string::npos);
+
+	dir.write(cache, first.substr(0, first.size() / 2) + "\ngarbage\n");
+	ASSERT_EQ(run_in(dir, {plugins}).status, 0);
+	EXPECT_EQ(dir.read(cache), second);
+}
+
+// The program's settings reach the module opened on demand: a feed comes through the
+// program's own fetch, and the module's answers come back.
+TEST(EventsOnDemand, FeedComesThroughTheProgramsFetch)
+{
+	temp_dir dir;
+	std::string savedCache = getenv("XDG_CACHE_HOME") != nullptr ? getenv("XDG_CACHE_HOME") : "";
+	setenv("XDG_CACHE_HOME", dir.path().c_str(), 1);
+	event_fetch_function saved = event_fetch;
+	static int asked;
+	asked = 0;
+	event_fetch = [](const std::string&, int, std::string* body, std::string*) {
+		asked++;
+		*body = kCalendar;
+		return true;
+	};
+	event_sources = {"https://calendar.invalid/days.ics"};
+	load_events();
+	EXPECT_EQ(asked, 1);
+	EXPECT_TRUE(has_event(2026, 1, 14));
+	EXPECT_FALSE(has_event(2026, 1, 15));
+	EXPECT_EQ(event_summaries(2026, 1, 14), std::vector<std::string>{"Dentist"});
+	event_sources.clear();
+	load_events();
+	EXPECT_FALSE(has_event(2026, 1, 14));
+	event_fetch = saved;
+	if (savedCache.empty())
+		unsetenv("XDG_CACHE_HOME");
+	else
+		setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, LoadedObjects, testing::ValuesIn(loading_rows),

