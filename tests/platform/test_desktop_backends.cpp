@@ -659,7 +659,9 @@ TEST_P(SwaySession, CreateModeFillsTheRealOutputWithoutADesktopFolder)
 		GTEST_SKIP() << sway.why_not();
 	if (!GetParam().swaysock)
 		sway.forget_socket();
+	// sway runs as another user here: the cache that holds the pictures is opened to it.
 	chmod(fHome.path().c_str(), 0755);
+	std::filesystem::create_directories(fHome.file("cache/tevra"));
 	fHome.write("design", "base_color\t00ff8000\nout_format\timage/png\nwp_autoset\ty\n"
 		"screen_color\t00336699\n");
 	// Under the leak checker: Qt's Wayland platform leaves libwayland's proxies to the end.
@@ -705,6 +707,7 @@ TEST_F(SwaySession, EveryScreenShowsItsPartOfOnePicture)
 	if (!sway.why_not().empty())
 		GTEST_SKIP() << sway.why_not();
 	chmod(fHome.path().c_str(), 0755);
+	std::filesystem::create_directories(fHome.file("cache/tevra"));
 	write_halves(fHome.file("halves.png"), 32, 24);
 	fHome.write("design", "base_type\t1\nbase_image\thalves.png\nout_format\timage/png\n"
 		"wp_autoset\ty\nscreens\t1\n");
