@@ -87,7 +87,7 @@ $(FUZZ_BUILD)/CMakeCache.txt: | deps-hardening
 	cmake -S . -B $(FUZZ_BUILD) $(HARDENING_FLAGS) -DTEVRA_FUZZ=ON -DTEVRA_TESTS=OFF
 
 fuzz: deps-hardening $(FUZZ_BUILD)/CMakeCache.txt
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_design fuzz_message fuzz_image make_seeds
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_design fuzz_message fuzz_image fuzz_events make_seeds
 	env $(SANITIZER_ENV) fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:

@@ -29,6 +29,10 @@ const char* status_text(status_t status)
 			return "not enough memory for the picture";
 		case B_BAD_VALUE:
 			return "not a usable file name";
+		case B_BAD_TYPE:
+			return "it is not a regular file, and is left as it is";
+		case B_NOT_ALLOWED:
+			return "it is a link that another user made in a shared folder, and is not followed";
 		default:
 			// The storage kit's codes are negated errno values.
 			return status < 0 && status > -4096 ? strerror(-status) : "the image could not be written";

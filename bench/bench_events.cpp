@@ -68,13 +68,16 @@ std::string big_calendar()
 	return path;
 }
 
-// A design with one month calendar over a colour base, with or without the big calendar.
-std::string month_design(bool withEvents)
+// A design with one month (or year) calendar over a colour base, with or without the big
+// calendar.
+std::string design(bool withEvents, bool year = false)
 {
-	std::string path = files().folder + "/month" + (withEvents ? "-events" : "") + ".tevra";
+	std::string path = files().folder + (year ? "/year" : "/month") + (withEvents ? "-events" : "")
+		+ ".tevra";
 	std::string text = "base_type\t0\nout_format\timage/png\n"
 		+ (withEvents ? "events\t" + big_calendar() + "\n" : std::string())
-		+ "\ntype\t10\nbg_type\t1\nbg_color\t60ffffff\nbounds\t96,86,672,594\n";
+		+ (year ? "\ntype\t20\nbg_type\t1\nbg_color\t60ffffff\nbounds\t96,86,1824,994\n"
+			: "\ntype\t10\nbg_type\t1\nbg_color\t60ffffff\nbounds\t96,86,672,594\n");
 	FILE* file = fopen(path.c_str(), "w");
 	if (file != nullptr) {
 		fwrite(text.data(), 1, text.size(), file);
@@ -87,17 +90,34 @@ std::string month_design(bool withEvents)
 void BM_CreateModeMonthEvents(benchmark::State& state)
 {
 	bool withEvents = state.range(0) != 0;
-	std::string design = month_design(withEvents);
+	std::string month = design(withEvents);
 	std::string platform = "QT_QPA_PLATFORM=offscreen:configfile="
 		+ files().screen_json(1920, 1080);
 	std::string output = files().folder + "/out-month";
 	for (auto _ : state) {
-		if (run({TEVRA_BINARY_PATH, design, output}, {platform}) != 0)
+		if (run({TEVRA_BINARY_PATH, month, output}, {platform}) != 0)
 			state.SkipWithError("create mode failed");
 	}
 	state.SetLabel(withEvents ? "5,000 events" : "no events");
 }
 BENCHMARK(BM_CreateModeMonthEvents)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)
+	->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The same with a year calendar: a year's events prepared once, not month by month.
+void BM_CreateModeYearEvents(benchmark::State& state)
+{
+	bool withEvents = state.range(0) != 0;
+	std::string year = design(withEvents, true);
+	std::string platform = "QT_QPA_PLATFORM=offscreen:configfile="
+		+ files().screen_json(1920, 1080);
+	std::string output = files().folder + "/out-year";
+	for (auto _ : state) {
+		if (run({TEVRA_BINARY_PATH, year, output}, {platform}) != 0)
+			state.SkipWithError("create mode failed");
+	}
+	state.SetLabel(withEvents ? "5,000 events" : "no events");
+}
+BENCHMARK(BM_CreateModeYearEvents)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)
 	->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 // Reading the 1.4 MB file: what create mode pays once, and config mode when sources change.

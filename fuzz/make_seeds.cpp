@@ -1,4 +1,4 @@
-// Writes the fuzzers' seed corpora into a folder: design/, message/ and image/. The bundled
+// Writes the fuzzers' seed corpora into a folder: design/, message/, image/ and events/. The bundled
 // examples are added by fuzz/run; these are the cases the tests care about, small.
 #include <cstdio>
 #include <fstream>
@@ -47,6 +47,27 @@ void write_designs()
 	write("design/odd-lines", "# a comment\n0 digits\n base_type\t1\nbase_type 2\n"
 		"base_color\t0xffffffff\r\nwhen\t99999999999\ntype\t-1\nyear_type\t300\n"
 		"out_format\timage/png\twith tab\nbounds\t1,2,3\n");
+}
+
+void write_events()
+{
+	// A zone of the file's own, a series with an exception, a moved instance, an
+	// excluded one, an added one, and a cancelled event.
+	write("events/series", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VTIMEZONE\r\n"
+		"TZID:Europe/Berlin\r\nBEGIN:STANDARD\r\nDTSTART:19701025T030000\r\n"
+		"RRULE:FREQ=YEARLY;BYMONTH=10;BYDAY=-1SU\r\nTZOFFSETFROM:+0200\r\nTZOFFSETTO:+0100\r\n"
+		"END:STANDARD\r\nBEGIN:DAYLIGHT\r\nDTSTART:19700329T020000\r\n"
+		"RRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=-1SU\r\nTZOFFSETFROM:+0100\r\nTZOFFSETTO:+0200\r\n"
+		"END:DAYLIGHT\r\nEND:VTIMEZONE\r\nBEGIN:VEVENT\r\nUID:a\r\n"
+		"DTSTART;TZID=Europe/Berlin:20260105T090000\r\nDURATION:PT15M\r\n"
+		"RRULE:FREQ=WEEKLY;BYDAY=MO,TH;UNTIL=20261231T000000Z\r\n"
+		"EXDATE;TZID=Europe/Berlin:20260316T090000\r\nRDATE;VALUE=DATE:20260318\r\n"
+		"SUMMARY:Standup\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:a\r\n"
+		"RECURRENCE-ID;TZID=Europe/Berlin:20260323T090000\r\n"
+		"DTSTART;TZID=Europe/Berlin:20260324T090000\r\nSUMMARY:Moved\r\nEND:VEVENT\r\n"
+		"BEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:19900314\r\nRRULE:FREQ=YEARLY\r\n"
+		"SUMMARY:Birthday\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:c\r\nSTATUS:CANCELLED\r\n"
+		"DTSTART:20260325T100000Z\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
 }
 
 void write_message(const std::string& name, const BMessage& message)
@@ -146,11 +167,12 @@ int main(int argc, char** argv)
 		return 1;
 	}
 	root = argv[1];
-	for (const char* sub : {"", "/design", "/message", "/image"})
+	for (const char* sub : {"", "/design", "/message", "/image", "/events"})
 		mkdir((root + sub).c_str(), 0755);
 	start_tevra();
 	write_designs();
 	write_messages();
 	write_images();
+	write_events();
 	return 0;
 }

@@ -10,8 +10,8 @@ bool event_rules_by_library = false;
 
 namespace {
 
-// Steps one rule may take over one preparation: a bad rule (every second) cannot hold us.
-const int kStepLimit = 50000;
+// The longest event, in days; longer ones are cut to it.
+const int kLongestEvent = 100 * 366;
 
 // The time with the zone its TZID names: the calendar's own definition first, else the
 // system's.
@@ -43,7 +43,7 @@ time_t instant(const icaltimetype& t)
 
 int date_of(const icaltimetype& t)
 {
-	return day_number(t.year, t.month, t.day);
+	return days_from_civil(t.year, t.month, t.day);
 }
 
 
@@ -59,26 +59,21 @@ bool empty(const short* by)
 // The weekday of a day as the library numbers them, Sunday 1 to Saturday 7.
 int weekday(int day)
 {
-	return ((day + 4) % 7 + 7) % 7 + 1;
-}
-
-int month_length(int y, int m)
-{
-	return m == 12 ? 31 : day_number(y, m + 1, 1) - day_number(y, m, 1);
+	return weekday_of_day(day) + 1;
 }
 
 // The day of a month that the month's `position`th `wday` falls on, counted from its end
 // when negative; INT_MIN when the month has none.
 int nth_weekday(int y, int m, int wday, int position)
 {
-	int length = month_length(y, m);
+	int length = days_in_month(y, m);
 	int day;
 	if (position > 0) {
-		int first = day_number(y, m, 1);
+		int first = days_from_civil(y, m, 1);
 		day = first + (wday - weekday(first) + 7) % 7 + 7 * (position - 1);
 		return day < first + length ? day : INT_MIN;
 	}
-	int last = day_number(y, m, length);
+	int last = days_from_civil(y, m, length);
 	day = last - (weekday(last) - wday + 7) % 7 + 7 * (position + 1);
 	return day > last - length ? day : INT_MIN;
 }
@@ -89,7 +84,7 @@ bool simple_rule(const icalrecurrencetype& rule, const icaltimetype& start)
 {
 	if ((rule.rscale != nullptr && rule.rscale[0] != '\0') || rule.interval < 1
 		|| start.year < 1 || start.year > 9999 || start.month < 1 || start.month > 12
-		|| start.day < 1 || start.day > month_length(start.year, start.month)
+		|| start.day < 1 || start.day > days_in_month(start.year, start.month)
 		|| !empty(rule.by_second)
 		|| !empty(rule.by_minute) || !empty(rule.by_hour) || !empty(rule.by_year_day)
 		|| !empty(rule.by_week_no) || !empty(rule.by_set_pos))
@@ -112,7 +107,7 @@ bool simple_rule(const icalrecurrencetype& rule, const icaltimetype& start)
 		// The library counts every other week from elsewhere when the start is not one of
 		// the weekdays, or weeks start on another day than Monday.
 		if (byDay && rule.interval > 1 && (rule.week_start != ICAL_MONDAY_WEEKDAY
-				|| !named[weekday(day_number(start.year, start.month, start.day))]))
+				|| !named[weekday(days_from_civil(start.year, start.month, start.day))]))
 			return false;
 		return empty(rule.by_month_day) && empty(rule.by_month);
 	}
@@ -138,23 +133,26 @@ bool simple_rule(const icalrecurrencetype& rule, const icaltimetype& start)
 
 }
 
-event_expander::event_expander(icalcomponent* calendar, day_table* table, size_t order)
-	: fCalendar(calendar), fTable(table), fFirst(table->first), fLast(table->last),
-	fFrom(local_midnight(table->first)), fTo(local_midnight(table->last + 1)), fOrder(order)
+event_expander::event_expander(day_table* table)
+	: fCalendar(nullptr), fTable(table), fFirst(table->first), fLast(table->last),
+	fFrom(local_midnight(table->first)), fTo(local_midnight(table->last + 1)),
+	fBudget(kSourceBudget)
 {
 }
 
-void event_expander::Expand(icalcomponent* event, const replaced_set& replaced)
+void event_expander::Expand(icalcomponent* event, const replaced_set& replaced, uint32_t order)
 {
 	icalproperty* startLine = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
-	if (startLine == nullptr || icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
+	if (startLine == nullptr || icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED
+		|| !_Spend(1))
 		return;
 	fStart = with_zone(startLine, icalproperty_get_dtstart(startLine), fCalendar);
 	if (icaltime_is_null_time(fStart))
 		return;
-	fOrder++;
+	fOrder = order;
+	fSummary = (uint32_t)fTable->summaries.size();
 	const char* summary = icalcomponent_get_summary(event);
-	fSummary = summary != nullptr ? summary : "";
+	fTable->summaries.push_back(summary != nullptr ? summary : "");
 
 	icalproperty* endLine = icalcomponent_get_first_property(event, ICAL_DTEND_PROPERTY);
 	icalproperty* durationLine = icalcomponent_get_first_property(event, ICAL_DURATION_PROPERTY);
@@ -170,8 +168,8 @@ void event_expander::Expand(icalcomponent* event, const replaced_set& replaced)
 			length /= 86400;
 	} else if (fStart.is_date)
 		length = 1;
-	const time_t kCentury = 100 * 366 * 86400LL;
-	fReach = std::min(std::max(length, (time_t)(fStart.is_date ? 1 : 0)), kCentury);
+	fReach = std::min(std::max(length, (time_t)(fStart.is_date ? 1 : 0)),
+		(time_t)kLongestEvent * (fStart.is_date ? 1 : 86400));
 
 	fExcludedTimes.clear();
 	fExcludedDates.clear();
@@ -212,12 +210,14 @@ void event_expander::Expand(icalcomponent* event, const replaced_set& replaced)
 // the prepared days are over.
 bool event_expander::_Occurrence(int day, const icalrecurrencetype& rule, int* count)
 {
+	if (!_Spend(1))
+		return false;
 	if (rule.count > 0 && ++*count > rule.count)
 		return false;
 	if (day > fToDay || day > fUntilDay + 1)
 		return false;
 	icaltimetype t = fStart;
-	civil(day, &t.year, &t.month, &t.day);
+	civil_from_days(day, &t.year, &t.month, &t.day);
 	if (day >= fUntilDay - 1 && icaltime_compare(t, rule.until) > 0)
 		return false;
 	if (day >= fFromDay) {
@@ -299,10 +299,25 @@ bool event_expander::_Simple(const icalrecurrencetype& rule)
 			wday = icalrecurrencetype_day_day_of_week(rule.by_day[0]);
 			position = icalrecurrencetype_day_position(rule.by_day[0]);
 		}
-		for (int month = fStart.year * 12 + fStart.month - 1; month / 12 <= 9999; month += step) {
+		int month = fStart.year * 12 + fStart.month - 1;
+		// The steps before the prepared days are stepped over at once when none has to be
+		// counted, or when each has its occurrence (its first one included).
+		bool everyStep = position != 0
+			? position >= -4 && position <= 4
+				&& nth_weekday(fStart.year, fStart.month, wday, position) >= start
+			: yearly ? fStart.month != 2 || fStart.day <= 28 : fStart.day <= 28;
+		int y, m, d;
+		civil_from_days(fFromDay, &y, &m, &d);
+		int from = y * 12 + m - 2;
+		if ((rule.count == 0 || everyStep) && from > month) {
+			int steps = (from - month) / step;
+			month += steps * step;
+			count = rule.count > 0 ? steps : 0;
+		}
+		for (; month / 12 <= 9999; month += step) {
 			int y = month / 12, m = month % 12 + 1;
 			int day = position != 0 ? nth_weekday(y, m, wday, position)
-				: fStart.day <= month_length(y, m) ? day_number(y, m, fStart.day) : INT_MIN;
+				: fStart.day <= days_in_month(y, m) ? days_from_civil(y, m, fStart.day) : INT_MIN;
 			if (day == INT_MIN || day < start)
 				continue;
 			if (day > fToDay || !_Occurrence(day, rule, &count))
@@ -335,7 +350,7 @@ void event_expander::_Rule(icalrecurrencetype rule)
 		icalrecur_iterator_set_start(iterator,
 			icaltime_from_timet_with_zone(skip, fStart.is_date, fStart.zone));
 	}
-	for (int step = 0; step < kStepLimit; step++) {
+	while (_Spend(1)) {
 		icaltimetype t = icalrecur_iterator_next(iterator);
 		if (icaltime_is_null_time(t))
 			break;
@@ -347,9 +362,15 @@ void event_expander::_Rule(icalrecurrencetype rule)
 	icalrecur_iterator_free(iterator);
 }
 
+bool event_expander::_Spend(long units)
+{
+	fBudget -= units;
+	return fBudget > 0;
+}
+
 void event_expander::_Add(icaltimetype t)
 {
-	if (icaltime_is_null_time(t))
+	if (icaltime_is_null_time(t) || !_Spend(1))
 		return;
 	time_t at = instant(t);
 	if (fExcludedTimes.count(at) != 0 || fExcludedDates.count(date_of(t)) != 0
@@ -363,37 +384,94 @@ void event_expander::_Add(icaltimetype t)
 		first = local_day(at);
 		last = local_day(fReach > 0 ? at + fReach - 1 : at);
 	}
-	for (int day = std::max(first, fFirst); day <= std::min(last, fLast); day++)
+	first = std::max(first, fFirst);
+	last = std::min(last, fLast);
+	if (first > last || !_Spend(last - first + 1))
+		return;
+	for (int day = first; day <= last; day++)
 		fTable->days[day - fFirst].push_back({at, fOrder, fSummary});
 }
 
 namespace {
 
-size_t expand_calendar(icalcomponent* calendar, day_table* table, size_t order)
+// Events are parsed this many at a time, so a huge source never stands in memory whole as
+// the library's objects, and one over its budget stops being parsed.
+const size_t kEventsPerParse = 1000;
+
+// The instances that exceptions replace, by UID.
+void note_replaced(icalcomponent* calendar, replaced_set* replaced)
 {
-	replaced_set replaced;
 	for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
 		event != nullptr;
 		event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
 		icalproperty* line = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY);
 		const char* uid = icalcomponent_get_uid(event);
 		if (line != nullptr && uid != nullptr) {
-			replaced.insert({uid,
+			replaced->insert({uid,
 				instant(with_zone(line, icalproperty_get_recurrenceid(line), calendar))});
 		}
 	}
-	event_expander expander(calendar, table, order);
-	for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
-		event != nullptr;
-		event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
-		expander.Expand(event, replaced);
-	return expander.Order();
 }
+
+// Parses the events of `text` at `picked` with all its time zones, and expands them; each
+// event's order is `base` plus its place in the text.
+void expand_batch(const calendar_text& text, const std::string& zones,
+	const std::vector<size_t>& picked, uint32_t base, replaced_set* replaced,
+	event_expander* expander)
+{
+	std::string part = "BEGIN:VCALENDAR\r\n" + zones;
+	for (size_t index : picked)
+		part.append(text.text, text.events[index].begin,
+			text.events[index].end - text.events[index].begin);
+	part += "END:VCALENDAR\r\n";
+	icalcomponent* calendar = icalparser_parse_string(part.c_str());
+	if (calendar == nullptr)
+		return;
+	note_replaced(calendar, replaced);
+	expander->SetCalendar(calendar);
+	size_t at = 0;
+	for (icalcomponent* event = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT);
+		event != nullptr && at < picked.size() && !expander->Spent();
+		event = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+		expander->Expand(event, *replaced, base + (uint32_t)picked[at++]);
+	icalcomponent_free(calendar);
+}
+
+// The events of one source that can touch the table's days, exceptions first so their
+// series know what they replace, then the rest a batch at a time.
+void expand_source(const calendar_text& text, const std::vector<bool>& yearly, uint32_t base,
+	day_table* table)
+{
+	int first = table->first, last = table->last;
+	std::string zones;
+	for (const event_block& zone : text.zones)
+		zones.append(text.text, zone.begin, zone.end - zone.begin);
+	std::vector<size_t> exceptions, others;
+	for (size_t i = 0; i < text.events.size(); i++) {
+		const event_block& event = text.events[i];
+		if (event.last >= first && event.first <= last
+			&& (event.yearly < 0 || last - first >= 400 || yearly[event.yearly]))
+			(event.exception ? exceptions : others).push_back(i);
+	}
+	event_expander expander(table);
+	replaced_set replaced;
+	if (!exceptions.empty())
+		expand_batch(text, zones, exceptions, base, &replaced, &expander);
+	for (size_t from = 0; from < others.size() && !expander.Spent(); from += kEventsPerParse) {
+		std::vector<size_t> batch(others.begin() + from,
+			others.begin() + std::min(others.size(), from + kEventsPerParse));
+		expand_batch(text, zones, batch, base, &replaced, &expander);
+	}
+	if (expander.Spent() && table->told.insert(text.source).second)
+		complain(text.source, "too many occurrences to draw; only some of its events are shown");
+}
+
 }
 
 void expand_calendars(const std::vector<calendar_text>& calendars, day_table* table)
 {
 	int first = table->first, last = table->last;
+	table->summaries.clear();
 	// The parser would stop the program at an error of the text otherwise.
 	icalerror_set_errors_are_fatal(0);
 	// The month-days the prepared days reach, for events that come back yearly.
@@ -401,29 +479,12 @@ void expand_calendars(const std::vector<calendar_text>& calendars, day_table* ta
 	for (int day = first - kZoneMargin - kYearlyReach; day <= last + kZoneMargin
 		&& day - first < 400; day++) {
 		int y, m, d;
-		civil(day, &y, &m, &d);
+		civil_from_days(day, &y, &m, &d);
 		yearly[m * 32 + d] = true;
 	}
-	size_t order = 0;
+	uint32_t base = 0;
 	for (const calendar_text& text : calendars) {
-		// Only the events that can touch the days are handed to the parser, with every
-		// time zone the file defines.
-		std::string picked = "BEGIN:VCALENDAR\r\n";
-		for (const event_block& zone : text.zones)
-			picked.append(text.text, zone.begin, zone.end - zone.begin);
-		size_t size = picked.size();
-		for (const event_block& event : text.events) {
-			if (event.last >= first && event.first <= last
-				&& (event.yearly < 0 || last - first >= 400 || yearly[event.yearly]))
-				picked.append(text.text, event.begin, event.end - event.begin);
-		}
-		if (picked.size() == size)
-			continue;
-		picked += "END:VCALENDAR\r\n";
-		icalcomponent* calendar = icalparser_parse_string(picked.c_str());
-		if (calendar == nullptr)
-			continue;
-		order = expand_calendar(calendar, table, order);
-		icalcomponent_free(calendar);
+		expand_source(text, yearly, base, table);
+		base += (uint32_t)text.events.size();
 	}
 }

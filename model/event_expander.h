@@ -9,19 +9,25 @@
 
 #include "model/event_parts.h"
 
-// The one way occurrences are made: every event of a parsed calendar goes through Expand,
-// which puts each occurrence that touches the table's days into it.
 // Instances of recurring events that another VEVENT of the same UID replaces or cancels.
 typedef std::set<std::pair<std::string, time_t>> replaced_set;
 
+// The one way occurrences are made: every event of a parsed calendar goes through Expand,
+// which puts each occurrence that touches the table's days into it. One expander serves one
+// source, whose work it bounds by a budget of steps and entries.
 class event_expander {
 public:
-	event_expander(icalcomponent* calendar, day_table* table, size_t order);
+	explicit event_expander(day_table* table);
 
-	void Expand(icalcomponent* event, const replaced_set& replaced);
-	size_t Order() const { return fOrder; }
+	// The parsed calendar whose events come next, for the time zones it defines.
+	void SetCalendar(icalcomponent* calendar) { fCalendar = calendar; }
+	// order: the event's place among all the sources' events.
+	void Expand(icalcomponent* event, const replaced_set& replaced, uint32_t order);
+	// Whether the source's budget ran out, leaving occurrences unmade.
+	bool Spent() const { return fBudget <= 0; }
 
 private:
+	bool _Spend(long units);
 	void _Add(icaltimetype t);
 	void _Rule(icalrecurrencetype rule);
 	bool _Simple(const icalrecurrencetype& rule);
@@ -33,11 +39,12 @@ private:
 	int fLast;
 	time_t fFrom;
 	time_t fTo;
-	size_t fOrder;
+	long fBudget;
 	// The event at hand.
+	uint32_t fOrder;
+	uint32_t fSummary;
 	icaltimetype fStart;
 	time_t fReach;	// its length: days for an all-day event, else seconds
-	std::string fSummary;
 	std::set<time_t> fExcludedTimes;
 	std::set<int> fExcludedDates;
 	std::set<time_t> fSeen;

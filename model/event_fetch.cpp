@@ -1,4 +1,10 @@
 #include "model/events.h"
+#include "model/event_parts.h"
+
+#include <arpa/inet.h>
+#include <cstring>
+#include <memory>
+#include <netinet/in.h>
 
 #include <curl/curl.h>
 
@@ -6,55 +12,166 @@ namespace {
 
 // More than any calendar needs; a larger answer is no calendar of ours.
 const size_t kBodyLimit = 64 * 1024 * 1024;
+const long kMostRedirects = 5;
+
+struct transfer {
+	CURL* handle = nullptr;
+	std::string* body = nullptr;
+	bool tooLarge = false;
+	bool seen = false;
+	bool remote = false;	// the first request went to an address off this machine
+	bool refused = false;
+	char error[CURL_ERROR_SIZE] = "";
+};
 
 size_t keep(char* data, size_t size, size_t count, void* target)
 {
-	std::string* body = (std::string*)target;
-	if (body->size() + size * count > kBodyLimit)
+	transfer* t = (transfer*)target;
+	if (t->body->size() + size * count > kBodyLimit) {
+		t->tooLarge = true;
 		return 0;
-	body->append(data, size * count);
+	}
+	t->body->append(data, size * count);
 	return size * count;
 }
 
-bool fetch_with_curl(const std::string& url, int timeoutMs, std::string* body,
-	std::string* reason)
+// Loopback, link-local or unspecified: this machine or its own link, where a feed elsewhere
+// has no business sending us.
+bool local_address(std::string address)
 {
-	static bool started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-	CURL* curl = started ? curl_easy_init() : nullptr;
-	if (curl == nullptr) {
-		*reason = "the network library did not start";
-		return false;
+	if (strncasecmp(address.c_str(), "::ffff:", 7) == 0 && address.find('.') != std::string::npos)
+		address.erase(0, 7);
+	in_addr v4;
+	if (inet_pton(AF_INET, address.c_str(), &v4) == 1) {
+		uint32_t host = ntohl(v4.s_addr);
+		return (host >> 24) == 127 || (host >> 16) == 0xa9fe || (host >> 24) == 0;
 	}
-	char error[CURL_ERROR_SIZE] = "";
-	body->clear();
-	curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-	curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-	curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-	curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-	curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-	curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, (long)timeoutMs);
-	curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-	curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-	curl_easy_setopt(curl, CURLOPT_USERAGENT, "tevra");
-	curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
-	curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keep);
-	curl_easy_setopt(curl, CURLOPT_WRITEDATA, body);
-	CURLcode result = curl_easy_perform(curl);
-	long status = 0;
-	curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-	curl_easy_cleanup(curl);
-	if (result != CURLE_OK) {
-		*reason = error[0] != '\0' ? error : curl_easy_strerror(result);
-		return false;
+	in6_addr v6;
+	if (inet_pton(AF_INET6, address.c_str(), &v6) == 1) {
+		return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_LINKLOCAL(&v6)
+			|| IN6_IS_ADDR_UNSPECIFIED(&v6);
 	}
-	if (status >= 400) {
-		*reason = "the server answered " + std::to_string(status);
-		return false;
-	}
-	return true;
+	return false;
 }
 
+// Before every request, the first and each redirect's, with the address connected to.
+int before_request(void* data, char* primary, char*, int, int)
+{
+	transfer* t = (transfer*)data;
+	char* url = nullptr;
+	curl_easy_getinfo(t->handle, CURLINFO_EFFECTIVE_URL, &url);
+	bool local = local_address(event_judged_address(url != nullptr ? url : "",
+		primary != nullptr ? primary : ""));
+	if (!t->seen) {
+		t->seen = true;
+		t->remote = !local;
+	} else if (t->remote && local) {
+		t->refused = true;
+		return CURL_PREREQFUNC_ABORT;
+	}
+	return CURL_PREREQFUNC_OK;
+}
+
+void start(transfer* t, const std::string& url, int timeoutMs)
+{
+	curl_easy_setopt(t->handle, CURLOPT_URL, url.c_str());
+	curl_easy_setopt(t->handle, CURLOPT_PROTOCOLS_STR, "http,https");
+	// A feed asked for over https stays on https.
+	bool secure = strncasecmp(url.c_str(), "https:", 6) == 0;
+	curl_easy_setopt(t->handle, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+	curl_easy_setopt(t->handle, CURLOPT_FOLLOWLOCATION, 1L);
+	curl_easy_setopt(t->handle, CURLOPT_MAXREDIRS, kMostRedirects);
+	curl_easy_setopt(t->handle, CURLOPT_PREREQFUNCTION, before_request);
+	curl_easy_setopt(t->handle, CURLOPT_PREREQDATA, t);
+	curl_easy_setopt(t->handle, CURLOPT_TIMEOUT_MS, (long)timeoutMs);
+	curl_easy_setopt(t->handle, CURLOPT_NOSIGNAL, 1L);
+	curl_easy_setopt(t->handle, CURLOPT_ACCEPT_ENCODING, "");
+	curl_easy_setopt(t->handle, CURLOPT_USERAGENT, "tevra");
+	curl_easy_setopt(t->handle, CURLOPT_ERRORBUFFER, t->error);
+	curl_easy_setopt(t->handle, CURLOPT_WRITEFUNCTION, keep);
+	curl_easy_setopt(t->handle, CURLOPT_WRITEDATA, t);
+}
+
+std::string reason_for(const transfer& t, CURLcode result)
+{
+	if (t.refused)
+		return "a redirect to this machine's own address was refused";
+	if (t.tooLarge)
+		return "the answer is larger than 64 MB";
+	if (result == CURLE_TOO_MANY_REDIRECTS)
+		return "more than " + std::to_string(kMostRedirects) + " redirects";
+	if (result == CURLE_UNSUPPORTED_PROTOCOL)
+		return "a redirect to another protocol than https was refused";
+	if (result != CURLE_OK)
+		return t.error[0] != '\0' ? t.error : curl_easy_strerror(result);
+	long status = 0;
+	curl_easy_getinfo(t.handle, CURLINFO_RESPONSE_CODE, &status);
+	if (status >= 400)
+		return "the server answered " + std::to_string(status);
+	return "";
+}
+
+bool network_started()
+{
+	static bool started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+	return started;
+}
+
+void fetch_with_curl(const std::vector<std::string>& urls, int timeoutMs,
+	std::vector<std::string>* bodies, std::vector<std::string>* reasons)
+{
+	CURLM* multi = network_started() ? curl_multi_init() : nullptr;
+	std::vector<transfer> transfers(urls.size());
+	for (size_t i = 0; i < urls.size(); i++) {
+		transfer& t = transfers[i];
+		t.body = &(*bodies)[i];
+		t.body->clear();
+		t.handle = multi != nullptr ? curl_easy_init() : nullptr;
+		(*reasons)[i] = "the network library did not start";
+		if (t.handle == nullptr)
+			continue;
+		start(&t, urls[i], timeoutMs);
+		(*reasons)[i] = "no answer";
+		curl_multi_add_handle(multi, t.handle);
+	}
+	// All at once: the slowest feed, not their sum, decides how long this takes.
+	for (int running = 1; multi != nullptr && running > 0;) {
+		if (curl_multi_perform(multi, &running) != CURLM_OK)
+			break;
+		if (running > 0)
+			curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+	}
+	int left = 0;
+	while (CURLMsg* message = multi != nullptr ? curl_multi_info_read(multi, &left) : nullptr) {
+		if (message->msg != CURLMSG_DONE)
+			continue;
+		for (size_t i = 0; i < transfers.size(); i++) {
+			if (transfers[i].handle == message->easy_handle)
+				(*reasons)[i] = reason_for(transfers[i], message->data.result);
+		}
+	}
+	for (transfer& t : transfers) {
+		if (t.handle == nullptr)
+			continue;
+		curl_multi_remove_handle(multi, t.handle);
+		curl_easy_cleanup(t.handle);
+	}
+	if (multi != nullptr)
+		curl_multi_cleanup(multi);
+}
+
+std::string as_connected(const std::string&, const std::string& address)
+{
+	return address;
+}
+
+}
+
+void start_network()
+{
+	network_started();
 }
 
 event_fetch_function event_fetch = fetch_with_curl;
 int event_fetch_timeout_ms = 5000;
+event_address_function event_judged_address = as_connected;

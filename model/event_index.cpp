@@ -6,6 +6,9 @@
 
 namespace {
 
+// How deep components may nest; real calendars go three deep.
+const size_t kDeepestNesting = 64;
+
 // Unfolds the content line that starts at `at` (RFC 5545 folds long lines by a line break
 // and one space or tab); `next` is where the following line starts.
 std::string content_line(const std::string& text, size_t at, size_t* next)
@@ -59,7 +62,7 @@ bool value_day(const char* value, int* day)
 	int d = digits[6] * 10 + digits[7];
 	if (m < 1 || m > 12 || d < 1 || d > 31)
 		return false;
-	*day = day_number(y, m, d);
+	*day = days_from_civil(y, m, d);
 	return true;
 }
 
@@ -78,6 +81,7 @@ struct event_shape {
 	int end = INT_MIN;	// DTEND's day
 	int until = INT_MIN;	// the last day of its rules: INT_MIN without one, INT_MAX open
 	bool always = false;	// shapes left to the parser
+	bool exception = false;	// it replaces an instance of a series
 	bool yearly = false;	// every rule comes back yearly on the first date
 	bool other = false;	// some rule does something else
 };
@@ -100,8 +104,10 @@ void note(event_shape* shape, const std::string& name, const std::string& value)
 			&& rule.find("BY") == std::string::npos && rule.find("INTERVAL") == std::string::npos;
 		shape->yearly |= yearly;
 		shape->other |= !yearly;
-	} else if (name == "DURATION" || name == "RDATE" || name == "RECURRENCE-ID")
+	} else if (name == "DURATION" || name == "RDATE" || name == "RECURRENCE-ID") {
 		shape->always = true;
+		shape->exception |= name == "RECURRENCE-ID";
+	}
 }
 
 void close_shape(const event_shape& shape, event_block* event)
@@ -109,13 +115,14 @@ void close_shape(const event_shape& shape, event_block* event)
 	event->first = INT_MIN;
 	event->last = INT_MAX;
 	event->yearly = -1;
+	event->exception = shape.exception;
 	if (shape.always || shape.start == INT_MIN)
 		return;
 	event->first = shape.start - kZoneMargin;
 	if (shape.yearly && !shape.other
 		&& (shape.end == INT_MIN || shape.end - shape.start <= kYearlyReach)) {
 		int y, m, d;
-		civil(shape.start, &y, &m, &d);
+		civil_from_days(shape.start, &y, &m, &d);
 		event->yearly = m * 32 + d;
 	}
 	if (shape.until != INT_MAX)
@@ -139,6 +146,16 @@ bool wanted(const std::string& text, size_t at)
 	return false;
 }
 
+// Whether a rule's frequency is hourly or finer: a time zone so ruled would make the library
+// step through every change since its start.
+bool finer_than_daily(const std::string& rule)
+{
+	std::string text = upper(rule);
+	size_t freq = text.find("FREQ=");
+	return freq != std::string::npos && (text.compare(freq + 5, 8, "SECONDLY") == 0
+		|| text.compare(freq + 5, 8, "MINUTELY") == 0 || text.compare(freq + 5, 6, "HOURLY") == 0);
+}
+
 // Where the line after the one at `at` starts, past its folded continuations.
 size_t next_line(const std::string& text, size_t at)
 {
@@ -153,13 +170,15 @@ size_t next_line(const std::string& text, size_t at)
 
 }
 
-bool index_text(calendar_text* calendar)
+bool index_text(calendar_text* calendar, std::string* reason)
 {
 	const std::string& text = calendar->text;
 	std::vector<std::string> open;
 	size_t begin = 0;
 	event_shape shape;
 	bool whole = false;
+	bool zoneTooFine = false;
+	*reason = "not an iCalendar file";
 	for (size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0, next; at < text.size();
 		at = next) {
 		if (!wanted(text, at)) {
@@ -172,6 +191,11 @@ bool index_text(calendar_text* calendar)
 			value = upper(value);
 			if (open.empty() && value != "VCALENDAR")
 				return false;
+			// The library frees components recursively: a deep nest would overflow the stack.
+			if (open.size() >= kDeepestNesting) {
+				*reason = "its components nest deeper than " + std::to_string(kDeepestNesting);
+				return false;
+			}
 			if (open.size() == 1) {
 				begin = at;
 				shape = event_shape();
@@ -182,16 +206,22 @@ bool index_text(calendar_text* calendar)
 				return false;
 			open.pop_back();
 			if (open.size() == 1) {
-				event_block component = {begin, next, INT_MIN, INT_MAX, -1};
+				event_block component = {begin, next, INT_MIN, INT_MAX, -1, false};
 				if (upper(value) == "VEVENT") {
 					close_shape(shape, &component);
 					calendar->events.push_back(component);
-				} else if (upper(value) == "VTIMEZONE")
+				} else if (upper(value) == "VTIMEZONE" && !zoneTooFine)
 					calendar->zones.push_back(component);
+				else if (upper(value) == "VTIMEZONE")
+					complain(calendar->source, "a time zone that changes more often than daily "
+						"is left out");
+				zoneTooFine = false;
 			}
 			whole |= open.empty();
 		} else if (open.size() == 2 && open[1] == "VEVENT")
 			note(&shape, name, value);
+		else if (open.size() == 3 && open[1] == "VTIMEZONE" && name == "RRULE")
+			zoneTooFine |= finer_than_daily(value);
 	}
 	return whole && open.empty();
 }

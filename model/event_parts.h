@@ -4,12 +4,19 @@
 // What the files of the events module share among themselves; the rest of the program sees
 // model/events.h only.
 
+#include <cstdint>
 #include <ctime>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "model/civil_date.h"
+
 // A time in one zone falls at most this many days from the same time's local date.
 const int kZoneMargin = 2;
+// Steps and day entries one source may cost a preparation: a count, so what is drawn never
+// depends on the machine's speed. A year of a busy calendar costs a few ten thousand.
+const long kSourceBudget = 500000;
 // The longest yearly event, in days, whose dates are told from its text.
 const int kYearlyReach = 7;
 
@@ -22,6 +29,8 @@ struct event_block {
 	// For an event that comes back every year on its first date: that date's month * 32 +
 	// day, else -1. Most of a calendar's birthdays then need no parsing.
 	int yearly;
+	// Whether it replaces an instance of a series (it has a RECURRENCE-ID).
+	bool exception;
 };
 
 // One source as read, with its index.
@@ -32,23 +41,24 @@ struct calendar_text {
 	std::vector<event_block> events;
 };
 
-// One occurrence on one prepared day.
+// An event's occurrence on one prepared day: `order` is the event's place among all the
+// sources' events, which decides between equal starts; `summary` indexes the table's.
 struct day_entry {
 	time_t start;
-	size_t order;
-	std::string summary;
+	uint32_t order;
+	uint32_t summary;
 };
 
-// The prepared days, from `first`, each with its occurrences.
+// The prepared days, from `first`, each with its events' occurrences, and the events'
+// summaries, each kept once however many days it marks.
 struct day_table {
 	int first = 1;
 	int last = 0;
 	std::vector<std::vector<day_entry>> days;
+	std::vector<std::string> summaries;
+	// Sources already named for running over their budget since they were read.
+	std::set<std::string> told;
 };
-
-// Days since 1970-01-01 of a civil date, and back.
-int day_number(int y, int m, int d);
-void civil(int day, int* y, int* m, int* d);
 
 // Local times of the process's zone.
 time_t local_time(int y, int m, int d, int hour = 0, int minute = 0, int second = 0);
@@ -59,12 +69,21 @@ int local_day(time_t when);
 void complain(const std::string& source, const std::string& reason);
 
 // Finds the time zones and events of calendar->text, and what days each event can touch;
-// false when the text is no whole iCalendar object.
-bool index_text(calendar_text* calendar);
+// false, with the reason, when the text is no whole iCalendar object or one that cannot be
+// read safely.
+bool index_text(calendar_text* calendar, std::string* reason);
+
+// Starts the network library once, before any thread fetches.
+void start_network();
+
+// Whether a source is a feed's address rather than a file.
+bool is_feed(const std::string& source);
 
 // Reads files and fetches feeds, indexed, in the order given; a source that shows no events
-// is left out with a line on standard error.
-std::vector<calendar_text> read_sources(const std::vector<std::string>& sources);
+// is left out with a line on standard error. Without `fetch`, a feed's kept copy stands in
+// for it, silently, and a feed without one is left out.
+std::vector<calendar_text> read_sources(const std::vector<std::string>& sources,
+	bool fetch = true);
 
 // Expands the calendars' events that can touch table's days into it.
 void expand_calendars(const std::vector<calendar_text>& calendars, day_table* table);

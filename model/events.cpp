@@ -1,7 +1,10 @@
 #include "model/events.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 #include "model/event_parts.h"
 
@@ -22,6 +25,76 @@ struct event_book {
 
 event_book g_books[kEventBooks];
 
+// Fetches in a thread of its own for config mode; what it brings waits in `arrived` until the
+// thread that composes takes it.
+struct background_loader {
+	std::mutex lock;
+	std::condition_variable wake;
+	std::thread thread;
+	bool stop = false;
+	// The sources asked for, by book; a later request replaces an earlier one.
+	std::vector<std::vector<std::string>> asked;
+	std::vector<bool> waiting;
+	std::vector<std::vector<calendar_text>> arrived;
+	std::vector<bool> ready;
+	// Counts each book's requests, so an answer to one that a later request replaced is
+	// dropped.
+	std::vector<unsigned> generation;
+	void (*told)() = nullptr;
+
+	background_loader()
+		: asked(kEventBooks), waiting(kEventBooks, false), arrived(kEventBooks),
+		ready(kEventBooks, false), generation(kEventBooks, 0) {}
+
+	~background_loader()
+	{
+		{
+			std::lock_guard<std::mutex> hold(lock);
+			stop = true;
+			told = nullptr;
+		}
+		wake.notify_all();
+		if (thread.joinable())
+			thread.join();
+	}
+
+	void Run()
+	{
+		std::unique_lock<std::mutex> hold(lock);
+		while (!stop) {
+			int book = (int)(std::find(waiting.begin(), waiting.end(), true) - waiting.begin());
+			if (book == kEventBooks) {
+				wake.wait(hold);
+				continue;
+			}
+			std::vector<std::string> sources = asked[book];
+			unsigned taken = generation[book];
+			waiting[book] = false;
+			hold.unlock();
+			std::vector<calendar_text> calendars = read_sources(sources);
+			hold.lock();
+			if (generation[book] != taken)
+				continue;
+			arrived[book] = std::move(calendars);
+			ready[book] = true;
+			if (told != nullptr)
+				told();
+		}
+	}
+};
+
+background_loader* g_loader = nullptr;
+
+// Made on the first load in the background, after the network library has started: its
+// end, which waits for the thread, then comes before the network library's own at exit.
+background_loader& loader()
+{
+	start_network();
+	static background_loader the;
+	g_loader = &the;
+	return the;
+}
+
 bool known(int book)
 {
 	return book >= 0 && book < kEventBooks;
@@ -30,29 +103,6 @@ bool known(int book)
 }
 
 // Days since 1970-01-01 of a civil date, and back.
-int day_number(int y, int m, int d)
-{
-	y -= m <= 2;
-	int era = (y >= 0 ? y : y - 399) / 400;
-	int yoe = y - era * 400;
-	int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-	int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-	return era * 146097 + doe - 719468;
-}
-
-void civil(int day, int* y, int* m, int* d)
-{
-	day += 719468;
-	int era = (day >= 0 ? day : day - 146096) / 146097;
-	int doe = day - era * 146097;
-	int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-	int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-	int mp = (5 * doy + 2) / 153;
-	*d = doy - (153 * mp + 2) / 5 + 1;
-	*m = mp + (mp < 10 ? 3 : -9);
-	*y = yoe + era * 400 + (*m <= 2);
-}
-
 time_t local_time(int y, int m, int d, int hour, int minute, int second)
 {
 	struct tm t = {};
@@ -69,7 +119,7 @@ time_t local_time(int y, int m, int d, int hour, int minute, int second)
 time_t local_midnight(int day)
 {
 	int y, m, d;
-	civil(day, &y, &m, &d);
+	civil_from_days(day, &y, &m, &d);
 	return local_time(y, m, d);
 }
 
@@ -78,7 +128,7 @@ int local_day(time_t when)
 	struct tm t;
 	if (localtime_r(&when, &t) == nullptr)
 		return 0;
-	return day_number(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
+	return days_from_civil(t.tm_year + 1900, t.tm_mon + 1, t.tm_mday);
 }
 
 void complain(const std::string& source, const std::string& reason)
@@ -121,9 +171,9 @@ const std::vector<day_entry>* entries(int book, int y, int m, int d)
 	if (!known(book) || !sane(y, m, d))
 		return nullptr;
 	day_table& table = g_books[book].table;
-	int day = day_number(y, m, d);
+	int day = days_from_civil(y, m, d);
 	if (day < table.first || day > table.last)
-		prepare_days(&g_books[book], day_number(y, m, 1), day_number(y, m + 1, 1) - 1);
+		prepare_days(&g_books[book], days_from_civil(y, m, 1), days_from_civil(y, m + 1, 1) - 1);
 	if (day < table.first || day > table.last)
 		return nullptr;
 	return &table.days[day - table.first];
@@ -135,6 +185,12 @@ void load_event_book(int book, const std::vector<std::string>& sources)
 {
 	if (!known(book))
 		return;
+	if (g_loader != nullptr) {
+		std::lock_guard<std::mutex> hold(g_loader->lock);
+		g_loader->generation[book]++;
+		g_loader->waiting[book] = false;
+		g_loader->ready[book] = false;
+	}
 	g_books[book] = event_book();
 	g_books[book].calendars = read_sources(sources);
 }
@@ -142,7 +198,7 @@ void load_event_book(int book, const std::vector<std::string>& sources)
 void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2)
 {
 	if (known(book) && sane(y1, m1, d1) && sane(y2, m2, d2))
-		prepare_days(&g_books[book], day_number(y1, m1, d1), day_number(y2, m2, d2));
+		prepare_days(&g_books[book], days_from_civil(y1, m1, d1), days_from_civil(y2, m2, d2));
 }
 
 bool book_has_event(int book, int y, int m, int d)
@@ -156,9 +212,56 @@ std::vector<std::string> book_event_summaries(int book, int y, int m, int d)
 	std::vector<std::string> summaries;
 	if (const std::vector<day_entry>* day = entries(book, y, m, d)) {
 		for (const day_entry& e : *day)
-			summaries.push_back(e.summary);
+			summaries.push_back(g_books[book].table.summaries[e.summary]);
 	}
 	return summaries;
+}
+
+void load_event_book_in_background(int book, const std::vector<std::string>& sources,
+	void (*arrived)())
+{
+	if (!known(book))
+		return;
+	// Files and the feeds' kept copies at once, so the picture has them while feeds load.
+	g_books[book] = event_book();
+	g_books[book].calendars = read_sources(sources, false);
+	background_loader& background = loader();
+	std::lock_guard<std::mutex> hold(background.lock);
+	// An answer still on its way for the book's old sources is not wanted.
+	background.generation[book]++;
+	background.waiting[book] = false;
+	background.ready[book] = false;
+	if (std::none_of(sources.begin(), sources.end(), is_feed))
+		return;
+	background.asked[book] = sources;
+	background.waiting[book] = true;
+	background.told = arrived;
+	if (!background.thread.joinable())
+		background.thread = std::thread([&background] { background.Run(); });
+	background.wake.notify_all();
+}
+
+bool take_arrived_events()
+{
+	if (g_loader == nullptr)
+		return false;
+	background_loader& background = *g_loader;
+	std::lock_guard<std::mutex> hold(background.lock);
+	bool taken = false;
+	for (int book = 0; book < kEventBooks; book++) {
+		if (!background.ready[book])
+			continue;
+		g_books[book] = event_book();
+		g_books[book].calendars = std::move(background.arrived[book]);
+		background.ready[book] = false;
+		taken = true;
+	}
+	return taken;
+}
+
+void load_events_in_background(void (*arrived)())
+{
+	load_event_book_in_background(kEventsBook, event_sources, arrived);
 }
 
 void load_events()

@@ -23,6 +23,14 @@ extern std::vector<std::string> holiday_sources;
 // standard error naming it.
 void load_events();
 
+// As load_events, for config mode: files and the feeds' kept copies are read at once, and
+// the feeds fetched in a thread of the module's own, which calls `arrived` (from that thread)
+// when they are in. The thread that composes then takes them with take_arrived_events.
+void load_events_in_background(void (*arrived)());
+// Puts what the background fetches brought in place of what was read before; false when
+// nothing arrived since.
+bool take_arrived_events();
+
 // Expands the events over the local dates y1-m1-d1 to y2-m2-d2, both included, so the
 // queries answer from a table. Only events that can touch those dates are parsed; asking
 // again for dates already prepared costs nothing.
@@ -41,6 +49,8 @@ const int kEventsBook = 0;
 const int kHolidaysBook = 1;
 const int kEventBooks = 2;
 void load_event_book(int book, const std::vector<std::string>& sources);
+void load_event_book_in_background(int book, const std::vector<std::string>& sources,
+	void (*arrived)());
 void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2);
 bool book_has_event(int book, int y, int m, int d);
 std::vector<std::string> book_event_summaries(int book, int y, int m, int d);
@@ -49,12 +59,23 @@ std::vector<std::string> book_event_summaries(int book, int y, int m, int d);
 // rules are otherwise expanded directly. Tests compare the two.
 extern bool event_rules_by_library;
 
-// The one door to the network: fetches url into body, or gives a short reason why not.
-// Tests put their own in its place.
-typedef bool (*event_fetch_function)(const std::string& url, int timeoutMs, std::string* body,
-	std::string* reason);
+// The one door to the network: fetches every url at once, within timeoutMs in all, into
+// bodies, or gives in reasons a short reason why not (empty for a good answer). Tests put
+// their own in its place.
+typedef void (*event_fetch_function)(const std::vector<std::string>& urls, int timeoutMs,
+	std::vector<std::string>* bodies, std::vector<std::string>* reasons);
 extern event_fetch_function event_fetch;
-// How long a fetch may take in all, in milliseconds.
+// How long the fetches may take in all, in milliseconds.
 extern int event_fetch_timeout_ms;
+
+// The address a fetch of url is taken to have connected to, given the one it did; redirects
+// are judged by it. Tests put their own in its place to stand for a server elsewhere.
+typedef std::string (*event_address_function)(const std::string& url,
+	const std::string& address);
+extern event_address_function event_judged_address;
+
+// A feed's address as messages show it: scheme, host and last path segment, since a private
+// calendar's secret is often in the user part, the path or the query.
+std::string shown_address(const std::string& source);
 
 #endif

@@ -16,6 +16,9 @@ struct events_api {
 	void (*prepare_book)(int book, int y1, int m1, int d1, int y2, int m2, int d2);
 	bool (*has_event)(int book, int y, int m, int d);
 	std::vector<std::string> (*summaries)(int book, int y, int m, int d);
+	void (*load_book_in_background)(int book, const std::vector<std::string>& sources,
+		void (*arrived)());
+	bool (*take_arrived)();
 	// The module's own settings, which the program's copies are handed to before each call.
 	event_fetch_function* fetch;
 	int* fetch_timeout_ms;

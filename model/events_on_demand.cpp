@@ -15,8 +15,8 @@ int event_fetch_timeout_ms = 5000;
 
 namespace {
 
-bool fetch_through_module(const std::string& url, int timeoutMs, std::string* body,
-	std::string* reason);
+void fetch_through_module(const std::vector<std::string>& urls, int timeoutMs,
+	std::vector<std::string>* bodies, std::vector<std::string>* reasons);
 
 }
 
@@ -80,14 +80,14 @@ const events_api* module()
 	return g_api;
 }
 
-bool fetch_through_module(const std::string& url, int timeoutMs, std::string* body,
-	std::string* reason)
+void fetch_through_module(const std::vector<std::string>& urls, int timeoutMs,
+	std::vector<std::string>* bodies, std::vector<std::string>* reasons)
 {
 	if (module() == nullptr) {
-		*reason = "the events module is missing";
-		return false;
+		reasons->assign(urls.size(), "the events module is missing");
+		return;
 	}
-	return g_api->network_fetch(url, timeoutMs, body, reason);
+	g_api->network_fetch(urls, timeoutMs, bodies, reasons);
 }
 
 }
@@ -117,6 +117,25 @@ std::vector<std::string> book_event_summaries(int book, int y, int m, int d)
 	if (g_api == nullptr || module() == nullptr)
 		return std::vector<std::string>();
 	return g_api->summaries(book, y, m, d);
+}
+
+void load_event_book_in_background(int book, const std::vector<std::string>& sources,
+	void (*arrived)())
+{
+	if (sources.empty() && g_api == nullptr)
+		return;
+	if (module() != nullptr)
+		g_api->load_book_in_background(book, sources, arrived);
+}
+
+bool take_arrived_events()
+{
+	return g_api != nullptr && module() != nullptr && g_api->take_arrived();
+}
+
+void load_events_in_background(void (*arrived)())
+{
+	load_event_book_in_background(kEventsBook, event_sources, arrived);
 }
 
 void load_events()

@@ -63,6 +63,24 @@ void remove_stale(const std::string& folder, const std::string& name)
 	closedir(dir);
 }
 
+// Only a regular file, or a link to one, is replaced: a pipe or a device keeps its kind. In a
+// shared folder (sticky, anyone may write) a link made by another user than us or the
+// folder's owner is not followed, as the kernel would not open it either: it may point at
+// a file of ours it wants replaced.
+status_t replaceable(const std::string& folder, const std::string& target)
+{
+	struct stat link, file, shared;
+	if (lstat(target.c_str(), &link) != 0)
+		return B_OK;
+	if (S_ISLNK(link.st_mode) && stat(folder.c_str(), &shared) == 0
+		&& (shared.st_mode & S_ISVTX) != 0 && (shared.st_mode & S_IWOTH) != 0
+		&& link.st_uid != geteuid() && link.st_uid != shared.st_uid)
+		return B_NOT_ALLOWED;
+	if (S_ISLNK(link.st_mode) && stat(target.c_str(), &file) != 0)
+		return B_OK;
+	return S_ISREG(S_ISLNK(link.st_mode) ? file.st_mode : link.st_mode) ? B_OK : B_BAD_TYPE;
+}
+
 }
 
 safe_file::safe_file(const char* folder, const char* name)
@@ -79,6 +97,9 @@ safe_file::safe_file(const char* folder, const char* name)
 	fTarget = std::string(folder) + "/" + name;
 	fFolder = folder;
 	fName = name;
+	fStatus = replaceable(fFolder, fTarget);
+	if (fStatus != B_OK)
+		return;
 	// A link is saved through, as opening it for writing would: the file it names is
 	// replaced, beside itself, and the link stays.
 	struct stat st;

@@ -134,22 +134,45 @@ void mark_events(BView* view, const object* item, int year, int month, int day,
 	view->FillRect(BRect(number.x, top, number.x + width - 1, top + thick - 1));
 }
 
-// As much of a text as fits in width, cut at a character with "…" after it.
+// Longer summaries are cut before they are measured: no line of a wallpaper holds more.
+const size_t kLongestSummary = 400;
+
+// Where the character that starts at or before `at` starts.
+size_t character_start(const std::string& text, size_t at)
+{
+	while (at > 0 && ((uchar)text[at] & 0xc0) == 0x80)
+		at--;
+	return at;
+}
+
+// As much of a text as fits in width, cut at a character with "…" after it; the cut is
+// found by halving, so a long text costs a few measurements.
 std::string fitted(BView* view, const std::string& text, float width)
 {
-	if (view->StringWidth(text.c_str()) <= width)
+	std::string whole = text.size() > kLongestSummary
+		? text.substr(0, character_start(text, kLongestSummary)) : text;
+	if (whole.size() == text.size() && view->StringWidth(text.c_str()) <= width)
 		return text;
-	std::string cut = text;
-	while (!cut.empty()) {
-		// The last character: its continuation bytes, then its first.
-		while (!cut.empty() && ((uchar)cut.back() & 0xc0) == 0x80)
-			cut.pop_back();
-		if (!cut.empty())
-			cut.pop_back();
-		if (view->StringWidth((cut + "…").c_str()) <= width)
-			return cut + "…";
+	// The longest cut that fits lies in [fits, over).
+	size_t fits = 0, over = whole.size() + 1;
+	while (over - fits > 1) {
+		size_t middle = character_start(whole, (fits + over) / 2);
+		if (middle <= fits) {
+			// The halfway point is inside the character after `fits`: try its end.
+			middle = fits + 1;
+			while (middle < whole.size() && ((uchar)whole[middle] & 0xc0) == 0x80)
+				middle++;
+			if (middle >= over)
+				break;
+		}
+		if (view->StringWidth((whole.substr(0, middle) + "…").c_str()) <= width)
+			fits = middle;
+		else
+			over = middle;
 	}
-	return "";
+	if (fits == 0)
+		return view->StringWidth("…") <= width ? "…" : "";
+	return whole.substr(0, fits) + "…";
 }
 
 // The grid column of a month's first day, for the weekday its weeks start on.
@@ -477,13 +500,14 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 	float daySize = item->day_size > 0 ? item->day_size
 		: header ? W / 60 * rowH / (H / 16) : W / 60;
 	font = set_font(view, item->day_font, daySize);
+	// The whole year at once: month by month would widen and redo the preparation twelve times.
+	prepare_events(year, 1, 1, year, 12, 31);
+	if (!holiday_sources.empty())
+		prepare_event_book(kHolidaysBook, year, 1, 1, year, 12, 31);
 	for (int m = 1; m <= 12; m++) {
 		int x0 = truncate_int(((m - 1) % 6) * W / 6);
 		int y0 = truncate_int(((m - 1) / 6) * H / 2);
 		int first = first_column(item, year, m);
-		prepare_events(year, m, 1, year, m, last_day(year, m));
-		if (!holiday_sources.empty())
-			prepare_event_book(kHolidaysBook, year, m, 1, year, m, last_day(year, m));
 		auto row_top = [&](int r) {
 			return header ? T + y0 + H / 8 + band + rowH * r : T + y0 + H * (r + 2) / 16;
 		};

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -106,4 +108,38 @@ TEST(create_mode, EveryExampleRendersSilentlyAtTheScreensSize)
 		EXPECT_EQ(identify_size(dir.file("wall.png")), screen_size());
 	}
 	EXPECT_GE(designs, 3);
+}
+
+// Calendar files written to harm, beside a good one: the picture is written, the status is a
+// good design's, and each bad file costs one line naming it. A 30 KB title on today's
+// single date is cut to fit and costs nothing.
+TEST(create_mode, HostileCalendarsCostALineEachAndThePictureIsWritten)
+{
+	temp_dir dir;
+	time_t now = time(nullptr);
+	char today[16];
+	strftime(today, sizeof(today), "%Y%m%d", localtime(&now));
+	std::string head = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:";
+	std::string nest = head + today + "\r\n";
+	for (int i = 0; i < 300000; i++)
+		nest += "BEGIN:VALARM\r\n";
+	for (int i = 0; i < 300000; i++)
+		nest += "END:VALARM\r\n";
+	dir.write("nest.ics", nest + "END:VEVENT\r\nEND:VCALENDAR\r\n");
+	dir.write("forever.ics", head + "00010101\r\nDTEND;VALUE=DATE:99991231\r\n"
+		"RRULE:FREQ=DAILY\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+	std::string title;
+	while (title.size() < 30000)
+		title += "a very long title ";
+	dir.write("title.ics", head + today + "\r\nSUMMARY:" + title
+		+ "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+	dir.write("design", "events\t" + dir.file("nest.ics") + "\nevents\t" + dir.file("forever.ics")
+		+ "\nevents\t" + dir.file("title.ics") + "\n\ntype\t0\nbounds\t10,10,600,300\n"
+		"\ntype\t20\nbounds\t10,310,900,700\n");
+	run_result r = create(dir.file("design"), dir.file("wall.png"));
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+	EXPECT_NE(r.err.find(dir.file("nest.ics") + ": "), std::string::npos) << r.err;
+	EXPECT_NE(r.err.find(dir.file("forever.ics") + ": "), std::string::npos) << r.err;
+	EXPECT_EQ(identify_size(dir.file("wall.png")), screen_size());
 }

@@ -523,6 +523,53 @@ TEST_F(real_write_faults, ReadOnlyFolder_OldPictureAndBackgroundKeptStatusOne)
 	EXPECT_EQ(xattr(desktop, kBackgroundXattr), background);
 }
 
+// Only a regular file, or a link to one, is replaced; in a shared folder (sticky, anyone may
+// write, as /tmp) a link another user planted is not followed. Refused, the old file stays.
+TEST_F(real_write_faults, OutputThatIsNoPlainFileIsRefused)
+{
+	std::string shared = scratch.file("shared");
+	ASSERT_EQ(mkdir(shared.c_str(), 0755), 0);
+	ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+	const struct {
+		const char* name;
+		bool link;
+		uid_t owner;
+		const char* said;  // nullptr: written through the link
+	} rows[] = {
+		{"pipe", false, 0, "it is not a regular file"},
+		{"own link", true, geteuid(), nullptr},
+		{"stranger's link", true, 65534, "it is a link that another user made in a shared folder"},
+	};
+	bool skipped = false;
+	for (const auto& row : rows) {
+		SCOPED_TRACE(row.name);
+		std::string target = scratch.file("out/wall.png"), output = shared + "/wall.png";
+		scratch.write("out/wall.png", before);
+		unlink(output.c_str());
+		if (!row.link) {
+			ASSERT_EQ(mkfifo(output.c_str(), 0644), 0);
+		} else {
+			ASSERT_EQ(symlink(target.c_str(), output.c_str()), 0);
+			if (lchown(output.c_str(), row.owner, row.owner) != 0) {
+				skipped = true;
+				continue;
+			}
+		}
+		run_result r = run_tevra({scratch.file("design"), output}, options);
+		EXPECT_EQ(r.status, row.said != nullptr ? 1 : 0) << r.err;
+		EXPECT_EQ(read_file(target) == before, row.said != nullptr);
+		struct stat st;
+		EXPECT_EQ(lstat(output.c_str(), &st), 0);
+		EXPECT_EQ(S_ISFIFO(st.st_mode), !row.link);
+		if (row.said != nullptr) {
+			EXPECT_EQ(r.err.rfind("tevra: cannot write " + output + ": " + row.said, 0), 0u)
+				<< r.err;
+		}
+	}
+	if (skipped)
+		GTEST_SKIP() << "only root can make a link that another user owns";
+}
+
 // Killed at any moment, a run leaves yesterday's picture and background, or today's whole.
 // Seeded; TEVRA_KILL_RUNS and TEVRA_KILL_SEED repeat or widen it.
 TEST_F(real_write_faults, KilledAtRandomMoments_OldOrNewWhole)
