@@ -60,9 +60,12 @@ tevra::tevra(int argc, char** argv)
 	if (argc == 3) {
 		create(argv[1], argv[2]);
 	} else {
-		float W = scrn.Width(), H = scrn.Height();
-		pwin = new prevwindow(BRect(10, 30, W - 420, H - 10));
-		cwin = new configwindow(BRect(W - 400, H - 400, W, H));
+		// Windows go where the desktop places them, in its logical coordinates; the picture
+		// (scrn) is in the screen's own pixels, which a scaled desktop makes more.
+		BRect desk = BScreen(B_MAIN_SCREEN_ID).WindowFrame();
+		float W = desk.Width(), H = desk.Height();
+		pwin = new prevwindow(BRect(10, 30, W - 420, H - 10).OffsetByCopy(desk.left, desk.top));
+		cwin = new configwindow(BRect(W - 400, H - 400, W, H).OffsetByCopy(desk.left, desk.top));
 	}
 
 	delete view;
@@ -76,6 +79,7 @@ void tevra::create(const char* configPath, const char* outputPath)
 	view->keep_base = false;
 	view->load_config(&configRef);
 	load_events();
+	view->fit_screens();
 	view->create_wallpaper();
 
 	BEntry output(outputPath, false);

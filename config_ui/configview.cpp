@@ -167,6 +167,7 @@ void configview::_BuildBasePage()
 	output_format = menu(config_base, BRect(30, 250, 280, 270), "output_format",
 		"output_format", setupformatmenu(), 70);
 	auto_cb = check(config_base, BRect(30, 300, 130, 320), "auto", "autoset", this);
+	screens_cb = check(config_base, BRect(260, 300, 370, 320), "screens", "all screens", this);
 	textback_cb = check(config_base, BRect(150, 300, 250, 320), "textback", "erase_textback",
 		this);
 	screen_col = text(config_base, BRect(30, 325, 140, 345), "screen_col", "screen_color",

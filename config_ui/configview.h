@@ -57,6 +57,7 @@ public:
 	// of each date, none), the calendar files and feeds whose events are drawn, and the
 	// language of month and weekday names.
 	BMenuField* holiday_rules_mf;
+	BCheckBox* screens_cb;
 	BTextControl* events_tc;
 	BMenuField* events_mf;
 	BTextControl* language_tc;

@@ -137,6 +137,13 @@ void configview::_ValueChanged(BMessage* message)
 		_SendToPreview(kMsgRedraw);
 		return;
 	}
+	if (source == screens_cb) {
+		int32 value = 0;
+		message->FindInt32("be:value", &value);
+		screens = value != 0 ? kScreensAll : kScreensMain;
+		_SendToPreview(kMsgRedraw);
+		return;
+	}
 	if (source == auto_cb || source == textback_cb) {
 		int32 value = 0;
 		message->FindInt32("be:value", &value);

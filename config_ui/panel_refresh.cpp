@@ -216,11 +216,13 @@ void configview::redraw(int which)
 	if (holiday_rules >= -1 && holiday_rules <= 1)
 		fRuleItems[holiday_rules < 0 ? 2 : holiday_rules]->SetMarked(true);
 	language_tc->SetText(design_language.c_str());
+	screens_cb->SetValue(screens == kScreensAll ? 1 : 0);
 	_FillEventList();
 	set_color(screen_col, scrn_col_sl, "%06x", scrn_color);
 	for (BView* control : std::initializer_list<BView*>{mono, img_c, img_f, img_p, bg_bounds_tc,
 			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col,
-			holiday_rules_mf, events_tc, events_mf, language_tc, holidays_tc, holidays_mf})
+			holiday_rules_mf, events_tc, events_mf, language_tc, holidays_tc, holidays_mf,
+			screens_cb})
 		set_enabled(control, true);
 }
 

@@ -28,6 +28,7 @@ const design_key kDesignKeys[] = {
 	GLOBAL("wp_autoset", kKeyFlag, autoset, "n"),
 	GLOBAL("wp_textback", kKeyFlag, textback, "y"),
 	GLOBAL("screen_color", kKeyColor, scrn_color, "00336699"),
+	QUIET_GLOBAL("screens", kKeyChoice, screens, "0", 0, 1),
 	QUIET_GLOBAL("holiday_rules", kKeyChoice, holiday_rules, "0", -1, 1),
 	QUIET_GLOBAL("events", kKeySources, event_sources, "", 0, 0),
 	QUIET_GLOBAL("holidays", kKeySources, holiday_sources, "", 0, 0),

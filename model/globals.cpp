@@ -17,6 +17,8 @@ int32 outfmt = 0;
 bool autoset = false;
 bool textback = false;
 uint32 scrn_color = 0;
+int32 screens = kScreensMain;
+std::vector<BRect> scrns;
 std::string design_language;
 
 int32 sel_no = -1;

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include <List.h>
 #include <Rect.h>
@@ -40,6 +41,16 @@ extern bool textback;
 extern uint32 scrn_color;
 // The language of month and weekday names ("de", "fr_CA"); empty for the user's own.
 extern std::string design_language;
+
+// Which screens the picture is for: the main one, or every one, each showing its own part.
+enum {
+	kScreensMain = 0,
+	kScreensAll = 1,
+};
+extern int32 screens;
+// Each screen's frame within the picture, the main one first: read with the layout of the
+// screens at each run.
+extern std::vector<BRect> scrns;
 
 // The frame of the selected object as it should be shown (sel_now) and as its handles are
 // drawn on the screen right now (sel_old).

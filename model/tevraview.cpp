@@ -1,6 +1,7 @@
 #include "model/tevraview.h"
 
 #include <Bitmap.h>
+#include <Screen.h>
 
 #include "model/design_keys.h"
 #include "model/globals.h"
@@ -20,6 +21,32 @@ tevraview::~tevraview()
 	clr_obj();
 	delete baseimg;
 	delete wallbmp;
+}
+
+void tevraview::fit_screens()
+{
+	BRect picture = scrn;
+	std::vector<screen_frame> frames;
+	if (screens == kScreensAll)
+		frames = get_screen_frames();
+	if (!frames.empty()) {
+		// One picture over the box around every screen; what no screen shows stays the base
+		// colour.
+		picture = screens_bounds(frames);
+		scrns.clear();
+		for (const screen_frame& frame : frames)
+			scrns.push_back(frame.frame);
+	} else {
+		// The main screen, as the program found it; back to it after every screen.
+		if (scrns.size() > 1)
+			picture = BScreen(B_MAIN_SCREEN_ID).Frame();
+		scrns.assign(1, picture);
+	}
+	if (!picture.IsValid() || (picture == scrn && wallbmp != nullptr))
+		return;
+	scrn = picture;
+	delete wallbmp;
+	wallbmp = new BBitmap(scrn, B_RGB32, true, false);
 }
 
 void tevraview::clr_obj()

@@ -15,6 +15,9 @@ public:
 
 	// Empties the object list and puts every setting back to its default.
 	void clr_obj();
+	// Gives the picture the size the design's `screens` asks for, from the screens as they
+	// are now: the main screen's, or the box around them all.
+	void fit_screens();
 	// Reads a design into the settings and the object list; a file that cannot be read
 	// leaves everything as it was.
 	void load_config(entry_ref* ref);

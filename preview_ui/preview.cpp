@@ -15,6 +15,7 @@
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
+#include "preview_ui/prevwindow.h"
 
 namespace {
 
@@ -108,6 +109,17 @@ void preview::Draw(BRect updateRect)
 {
 	eraseframe();
 	DrawBitmap(calview->wallbmp, updateRect, updateRect);
+	// Over a picture for several screens, where each screen's part begins and ends.
+	if (scrns.size() > 1) {
+		SetDrawingMode(B_OP_INVERT);
+		for (const BRect& f : scrns) {
+			FillRect(BRect(f.left, f.top, f.right, f.top));
+			FillRect(BRect(f.left, f.bottom, f.right, f.bottom));
+			FillRect(BRect(f.left, f.top + 1, f.left, f.bottom - 1));
+			FillRect(BRect(f.right, f.top + 1, f.right, f.bottom - 1));
+		}
+		SetDrawingMode(B_OP_COPY);
+	}
 	drawframe();
 	// An empty design says what program this is.
 	if (baseimgpath[0] == '\0' && obl.CountItems() == 0) {
@@ -230,6 +242,14 @@ void preview::MessageReceived(BMessage* message)
 			break;
 
 		case kMsgRedraw: {
+			// The design may ask for every screen now, or the screens may have changed.
+			BRect before = scrn;
+			calview->fit_screens();
+			if (scrn != before && Window() != nullptr) {
+				Window()->SetSizeLimits(199, scrn.Width() + kScrollBarSize, 119,
+					scrn.Height() + kScrollBarSize);
+				Window()->FrameResized(Window()->Bounds().Width(), Window()->Bounds().Height());
+			}
 			calview->create_wallpaper();
 			object* item = selected_object();
 			sel_now.shown = item != nullptr;

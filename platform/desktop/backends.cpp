@@ -19,11 +19,36 @@
 #include <sstream>
 #include <vector>
 
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+
+#include "../interface/screen_layout.h"
 #include "run_command.h"
 
 namespace desktop {
 
 limits g_limits;
+
+namespace {
+
+std::string g_note;
+
+}
+
+void note(const std::string& text)
+{
+	if (g_note.empty())
+		g_note = text;
+}
+
+std::string take_note()
+{
+	std::string text = g_note;
+	g_note.clear();
+	return text;
+}
 
 namespace {
 
@@ -149,18 +174,50 @@ public:
 	bool failed(const background& what) const { return !what.picture.empty() && fPath.empty(); }
 	const std::string& path() const { return fPath; }
 
+	// The part of the picture that one screen shows, as a fresh file of its own; "" when it
+	// could not be made (run says why).
+	std::string part(const background& what, const BRect& frame, commands* run)
+	{
+		std::string error;
+		std::string path = fresh_picture_path(what.picture, &error);
+		if (path.empty()) {
+			run->fail(error);
+			return "";
+		}
+		fParts.push_back(path);
+		QImage whole(QString::fromStdString(what.picture));
+		QImage cut = whole.copy((int)frame.left, (int)frame.top, frame.IntegerWidth() + 1,
+			frame.IntegerHeight() + 1);
+		std::string suffix = std::filesystem::path(path).extension().string();
+		QByteArray format = suffix.size() > 1 ? QByteArray(suffix.c_str() + 1) : "png";
+		// Written under another name first: the desktop must never see half a picture.
+		std::string temporary = path + ".new";
+		if (whole.isNull() || !cut.save(QString::fromStdString(temporary), format.constData())
+			|| rename(temporary.c_str(), path.c_str()) != 0) {
+			unlink(temporary.c_str());
+			run->fail("cannot cut the picture into each screen's part in "
+				+ std::filesystem::path(path).parent_path().string());
+			return "";
+		}
+		return path;
+	}
+
 	void settle(const commands& run)
 	{
 		if (fPath.empty())
 			return;
-		if (run.why().empty())
+		if (run.why().empty()) {
 			remove_older_fresh_pictures(fPath);
-		else
-			unlink(fPath.c_str());
+			return;
+		}
+		unlink(fPath.c_str());
+		for (const std::string& part : fParts)
+			unlink(part.c_str());
 	}
 
 private:
 	std::string fPath;
+	std::vector<std::string> fParts;
 };
 
 // --- GNOME and its relatives: one schema each, set through gsettings.
@@ -240,7 +297,7 @@ std::string apply_gsettings(const gsettings_schema& schema, const background& wh
 		return run.why();
 	if (!picture.path().empty()) {
 		std::string value = schema.picture_is_uri ? file_uri(picture.path()) : picture.path();
-		set("picture-options", "centered");
+		set("picture-options", what.screens.empty() ? "centered" : "spanned");
 		set(schema.picture_key, value);
 		if (schema.dark_key != nullptr)
 			set(schema.dark_key, value);
@@ -274,14 +331,43 @@ std::string apply_plasma(const background& what)
 	if (picture.failed(what))
 		return run.why();
 
+	// A picture for every screen: each desktop gets the part of the screen it is on, found by
+	// where the screen sits; the main screen's part where none matches.
+	std::string image = js_string(file_uri(picture.path()));
+	std::string script;
+	if (!picture.path().empty() && !what.screens.empty()) {
+		script = "var parts = [";
+		for (size_t i = 0; i < what.screens.size(); i++) {
+			std::string part = picture.part(what, what.screens[i].frame, &run);
+			if (part.empty()) {
+				picture.settle(run);
+				return run.why();
+			}
+			script += std::string(i > 0 ? ", " : "") + "{x: "
+				+ std::to_string((int)what.screens[i].window_frame.left) + ", y: "
+				+ std::to_string((int)what.screens[i].window_frame.top) + ", image: "
+				+ js_string(file_uri(part)) + "}";
+		}
+		script += "];\n";
+		image = "image";
+	}
+
 	// FillMode 6 is Plasma's "Centered"; Color fills what the picture leaves.
-	std::string script = "var all = desktops();\n"
+	script += "var all = desktops();\n"
 		"for (var i = 0; i < all.length; i++) {\n"
 		"    var d = all[i];\n"
 		"    d.wallpaperPlugin = \"org.kde.image\";\n"
 		"    d.currentConfigGroup = [\"Wallpaper\", \"org.kde.image\", \"General\"];\n";
 	if (!picture.path().empty()) {
-		script += "    d.writeConfig(\"Image\", " + js_string(file_uri(picture.path())) + ");\n"
+		if (!what.screens.empty()) {
+			script += "    var image = parts[0].image;\n"
+				"    var g = screenGeometry(d.screen);\n"
+				"    for (var j = 0; j < parts.length; j++) {\n"
+				"        if (parts[j].x == g.x && parts[j].y == g.y)\n"
+				"            image = parts[j].image;\n"
+				"    }\n";
+		}
+		script += "    d.writeConfig(\"Image\", " + image + ");\n"
 			"    d.writeConfig(\"FillMode\", 6);\n";
 	}
 	if (what.has_color)
@@ -342,7 +428,8 @@ std::string apply_xfce(const background& what)
 	};
 	for (const std::string& base : backdrops) {
 		if (!picture.path().empty()) {
-			set(base + "/image-style", {"-t", "int", "-s", "1"}); // centred
+			// Centred, or one picture spanning the screens.
+			set(base + "/image-style", {"-t", "int", "-s", what.screens.empty() ? "1" : "6"});
 			set(base + "/last-image", {"-t", "string", "-s", picture.path()});
 		}
 		if (what.has_color) {
@@ -360,9 +447,9 @@ std::string apply_xfce(const background& what)
 // --- LXQt and LXDE: the file manager that draws the desktop takes the picture; the colour
 // around it is the desktop's own, which neither lets another program set.
 
-// Whether a desktop profile's settings name the picture: the file manager hands the picture
-// to its running desktop and ends with status 0 even when no desktop of its runs.
-bool pcmanfm_recorded(bool qt, const std::string& picture)
+// The desktop profile's settings file that names the picture, or "": the file manager hands
+// the picture to its running desktop and ends with status 0 even when no desktop of its runs.
+std::string pcmanfm_settings_naming(bool qt, const std::string& picture)
 {
 	std::string folder = env_or("XDG_CONFIG_HOME", home() + "/.config")
 		+ (qt ? "/pcmanfm-qt" : "/pcmanfm");
@@ -379,11 +466,76 @@ bool pcmanfm_recorded(bool qt, const std::string& picture)
 			for (std::string line; std::getline(in, line);) {
 				if (line.rfind(key, 0) == 0 && line.size() >= key.size() + leaf.size()
 					&& line.compare(line.size() - leaf.size(), leaf.size(), leaf) == 0)
-					return true;
+					return file.path().string();
 			}
 		}
 	}
-	return false;
+	return "";
+}
+
+// pcmanfm-qt 1.2 shows the picture in the mode asked for but saves "none" (or keeps what it
+// started with), and a desktop started on "none" shows no picture: the settings get the mode
+// as pcmanfm-qt writes it, in its [Desktop] section. Whether the settings still need it.
+std::string file_text(const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::ostringstream text;
+	text << in.rdbuf();
+	return text.str();
+}
+
+bool lxqt_keep_centred(const std::string& settings)
+{
+	// pcmanfm-qt rewrites the file in place: it is taken once it reads the same twice.
+	std::string text = file_text(settings);
+	long long deadline = now_ms() + g_limits.command_ms;
+	for (;;) {
+		usleep(100000);
+		std::string again = file_text(settings);
+		if (again == text || now_ms() >= deadline)
+			break;
+		text = again;
+	}
+	std::istringstream in(text);
+	std::vector<std::string> lines;
+	bool inDesktop = false, present = false, changed = false;
+	size_t desktopEnd = std::string::npos;
+	for (std::string line; std::getline(in, line);) {
+		if (!line.empty() && line[0] == '[') {
+			if (inDesktop)
+				desktopEnd = lines.size();
+			inDesktop = line == "[Desktop]";
+		} else if (inDesktop && line.rfind("WallpaperMode=", 0) == 0) {
+			present = true;
+			if (line == "WallpaperMode=none" || line == "WallpaperMode=") {
+				line = "WallpaperMode=center";
+				changed = true;
+			}
+		}
+		lines.push_back(line);
+	}
+	if (inDesktop)
+		desktopEnd = lines.size();
+	if (!present && desktopEnd != std::string::npos) {
+		lines.insert(lines.begin() + desktopEnd, "WallpaperMode=center");
+		changed = true;
+	}
+	if (!changed)
+		return false;
+	// Written whole under another name first: the desktop may read it at any moment; and not
+	// over a newer save of its own.
+	std::string temporary = settings + ".tevra-new";
+	bool written;
+	{
+		std::ofstream out(temporary, std::ios::trunc);
+		for (const std::string& line : lines)
+			out << line << "\n";
+		written = (bool)out.flush();
+	}
+	if (!written || file_text(settings) != text
+		|| rename(temporary.c_str(), settings.c_str()) != 0)
+		unlink(temporary.c_str());
+	return true;
 }
 
 std::string apply_pcmanfm(const background& what, bool qt)
@@ -392,21 +544,38 @@ std::string apply_pcmanfm(const background& what, bool qt)
 	fresh_picture picture(what, &run);
 	if (picture.failed(what) || picture.path().empty())
 		return run.why();
+	std::string shown = picture.path();
+	if (qt && !what.screens.empty()) {
+		// pcmanfm-qt shows one picture on every screen and spans none.
+		shown = picture.part(what, what.screens[0].frame, &run);
+		if (shown.empty()) {
+			picture.settle(run);
+			return run.why();
+		}
+		note("pcmanfm-qt spans no picture over several screens: every screen shows the main "
+			"screen's part");
+	}
 	if (qt)
-		run.run({"pcmanfm-qt", "--set-wallpaper", picture.path(), "--wallpaper-mode=center"});
+		run.run({"pcmanfm-qt", "--set-wallpaper", shown, "--wallpaper-mode=center"});
 	else
-		run.run({"pcmanfm", "--set-wallpaper=" + picture.path(), "--wallpaper-mode=center"});
+		run.run({"pcmanfm", "--set-wallpaper=" + shown,
+			what.screens.empty() ? "--wallpaper-mode=center" : "--wallpaper-mode=screen"});
 	if (run.why().empty()) {
 		// The desktop saves its settings a moment after it shows the picture.
 		// It rewrites the file in place, so a second look may catch it half written: the
 		// look that saw the picture is the answer.
 		long long deadline = now_ms() + g_limits.command_ms;
-		bool recorded;
-		while (!(recorded = pcmanfm_recorded(qt, picture.path())) && now_ms() < deadline)
+		std::string settings;
+		while ((settings = pcmanfm_settings_naming(qt, shown)).empty()
+			&& now_ms() < deadline)
 			usleep(20000);
-		if (!recorded)
+		if (settings.empty())
 			run.fail(std::string(qt ? "pcmanfm-qt" : "pcmanfm")
 				+ " did not take the picture (is its desktop running?)");
+		else if (qt && lxqt_keep_centred(settings))
+			note("pcmanfm-qt's running desktop keeps no wallpaper mode and saves that again "
+				"when it quits; choose one once in its Desktop Preferences so that the next "
+				"log-in shows the picture");
 	}
 	picture.settle(run);
 	return run.why();
@@ -414,25 +583,79 @@ std::string apply_pcmanfm(const background& what, bool qt)
 
 // --- sway: its own command; it restarts its background drawer.
 
+struct placement {
+	std::string output;
+	std::string picture;
+	std::string mode;
+};
+
+// Each output by name with its picture and the way to draw it there: stretched where the
+// picture has exactly the output's pixels (a fractionally scaled output is drawn through a
+// larger buffer, where a centred picture would shrink), centred elsewhere. A picture for every
+// screen is cut into each output's part. Empty where the compositor cannot be asked: then
+// every output at once, centred.
+std::vector<placement> wayland_placements(const background& what, fresh_picture* picture,
+	commands* run)
+{
+	std::vector<placement> placements;
+	QSize size = QImageReader(QString::fromStdString(picture->path())).size();
+	for (const output_layout& output : read_wayland_display(nullptr).outputs) {
+		if (output.name.empty() || output.name.find_first_of("'\"\\ ;,") != std::string::npos)
+			return {};
+		placement place = {output.name, picture->path(), "center"};
+		for (const screen_frame& screen : what.screens) {
+			if (output.name == screen.name && screen.frame.IntegerWidth() + 1 == output.pixel_width
+				&& screen.frame.IntegerHeight() + 1 == output.pixel_height) {
+				place.picture = picture->part(what, screen.frame, run);
+				place.mode = "stretch";
+				if (place.picture.empty())
+					return {};
+			}
+		}
+		if (size.width() == output.pixel_width && size.height() == output.pixel_height)
+			place.mode = "stretch";
+		placements.push_back(place);
+	}
+	return placements;
+}
+
 std::string apply_sway(const background& what)
 {
 	commands run;
 	fresh_picture picture(what, &run);
 	if (picture.failed(what))
 		return run.why();
-	std::vector<std::string> argv = {"swaymsg", "output", "*", "bg"};
+	std::vector<std::string> argv = {"swaymsg"};
+	// swaymsg finds sway only through SWAYSOCK: the socket found otherwise is named to it.
+	environment env = current_environment();
+	std::string socket = find_sway_socket(env);
+	if (!socket.empty() && (env.count("SWAYSOCK") == 0 || env["SWAYSOCK"].empty()))
+		argv.insert(argv.end(), {"-s", socket});
 	if (!picture.path().empty()) {
 		// sway strips the double quotes, then word-expands the path: the single quotes keep
 		// it one word, unexpanded.
 		if (picture.path().find_first_of("'\"\\") != std::string::npos)
 			return "sway cannot be given the path " + picture.path();
-		argv.push_back("\"'" + picture.path() + "'\"");
-		argv.push_back("center");
-		if (what.has_color)
-			argv.push_back(color_hex(what.color));
+		std::vector<placement> placements = wayland_placements(what, &picture, &run);
+		if (!run.why().empty()) {
+			picture.settle(run);
+			return run.why();
+		}
+		if (placements.empty())
+			placements.push_back({"*", picture.path(), "center"});
+		bool first = true;
+		for (const placement& place : placements) {
+			// One call, one command per output.
+			if (!first)
+				argv.push_back(";");
+			first = false;
+			argv.insert(argv.end(), {"output", place.output, "bg",
+				"\"'" + place.picture + "'\"", place.mode});
+			if (what.has_color)
+				argv.push_back(color_hex(what.color));
+		}
 	} else {
-		argv.push_back(color_hex(what.color));
-		argv.push_back("solid_color");
+		argv.insert(argv.end(), {"output", "*", "bg", color_hex(what.color), "solid_color"});
 	}
 	run.run(argv);
 	picture.settle(run);
@@ -464,15 +687,33 @@ void stop_earlier_swaybg(pid_t keep)
 
 std::string apply_swaybg(const background& what)
 {
+	// A compositor without layer-shell (a kiosk such as cage) lets no other program draw
+	// under its windows: swaybg would only end.
+	wayland_display display = read_wayland_display(nullptr);
+	if (display.connected && !display.offers("zwlr_layer_shell_v1"))
+		return "the Wayland compositor offers no layer-shell (zwlr_layer_shell_v1), so no "
+			"program can draw its background";
 	commands run;
 	fresh_picture picture(what, &run);
 	if (picture.failed(what))
 		return run.why();
 	std::vector<std::string> argv = {"swaybg"};
 	if (!picture.path().empty()) {
-		argv.insert(argv.end(), {"-i", picture.path(), "-m", "center"});
-		if (what.has_color)
-			argv.insert(argv.end(), {"-c", color_hex(what.color)});
+		std::vector<placement> placements = wayland_placements(what, &picture, &run);
+		if (!run.why().empty()) {
+			picture.settle(run);
+			return run.why();
+		}
+		for (const placement& place : placements) {
+			argv.insert(argv.end(), {"-o", place.output, "-i", place.picture, "-m", place.mode});
+			if (what.has_color)
+				argv.insert(argv.end(), {"-c", color_hex(what.color)});
+		}
+		if (placements.empty()) {
+			argv.insert(argv.end(), {"-i", picture.path(), "-m", "center"});
+			if (what.has_color)
+				argv.insert(argv.end(), {"-c", color_hex(what.color)});
+		}
 	} else {
 		argv.insert(argv.end(), {"-c", color_hex(what.color), "-m", "solid_color"});
 	}

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include <QCoreApplication>
+#include <QImageReader>
 #include <QMetaObject>
+#include <QString>
 
 #include <Message.h>
 #include <Messenger.h>
@@ -114,6 +116,17 @@ std::string read_desktop_background(std::string* picture)
 	return "";
 }
 
+std::vector<screen_frame> spanned_screens(const std::string& picture)
+{
+	std::vector<screen_frame> frames = get_screen_frames();
+	QSize size = QImageReader(QString::fromStdString(picture)).size();
+	BRect box = screens_bounds(frames);
+	if (frames.size() < 2 || size.width() != box.IntegerWidth() + 1
+		|| size.height() != box.IntegerHeight() + 1)
+		frames.clear();
+	return frames;
+}
+
 void start_desktop_bridge()
 {
 	pending = pending_state();
@@ -152,6 +165,8 @@ std::string apply_pending()
 	}
 	if (what.picture.empty() && !what.has_color)
 		return why;
+	if (!what.picture.empty())
+		what.screens = spanned_screens(what.picture);
 	std::string applied = apply_background(kind, what);
 	return why.empty() ? applied : why;
 }
@@ -159,10 +174,13 @@ std::string apply_pending()
 void finish_desktop_bridge()
 {
 	std::string why = apply_pending();
-	if (why.empty())
-		return;
-	fprintf(stderr, "%s: the desktop background could not be applied: %s\n",
-		program_invocation_short_name, why.c_str());
+	std::string advice = take_note();
+	if (!why.empty()) {
+		fprintf(stderr, "%s: the desktop background could not be applied: %s\n",
+			program_invocation_short_name, why.c_str());
+	} else if (!advice.empty()) {
+		fprintf(stderr, "%s: %s\n", program_invocation_short_name, advice.c_str());
+	}
 }
 
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include <GraphicsDefs.h>
+#include <Screen.h>
 
 // The layer's stand-in for the Tracker: the Tracker's signature and 'Tbgr' reach it, it reads
 // the background attribute back from the Desktop folder, and BScreen::SetDesktopColor hands it
@@ -37,6 +38,10 @@ environment current_environment();
 // other desktops (Openbox, xfwm4, KWin), so only their session name tells them.
 desktop_kind detect_desktop(const environment& env, const std::function<std::string()>& wm_name);
 const char* desktop_name(desktop_kind kind);
+// SWAYSOCK, or else the socket of the sway that runs for this user on WAYLAND_DISPLAY's
+// runtime folder (the newest, if several), as an environment that names only the display
+// (a timer, cron) leaves it to be found; "" when none.
+std::string find_sway_socket(const environment& env);
 
 // --- What to show.
 
@@ -44,10 +49,19 @@ struct background {
 	std::string picture; // absolute; empty for the colour alone
 	bool has_color = false;
 	rgb_color color = {0, 0, 0, 255};
+	// A picture made for every screen (the size of the box around them all): each screen's
+	// frame in it, the main one first. Empty for a picture of the main screen.
+	std::vector<screen_frame> screens;
 };
+
+// The screens' frames when the picture spans them all (it has the size of their box).
+std::vector<screen_frame> spanned_screens(const std::string& picture);
 
 // "" when applied, otherwise why not.
 std::string apply_background(desktop_kind kind, const background& what);
+// What an applied background leaves the user to do, said once (the first since the last take).
+void note(const std::string& text);
+std::string take_note();
 
 // The X11 part: the name the window manager gives itself (_NET_SUPPORTING_WM_CHECK,
 // _NET_WM_NAME), and the root window's background pixmap.
@@ -69,7 +83,7 @@ std::string color_hex(rgb_color color); // "#rrggbb"
 struct limits {
 	int command_ms = 5000;     // one command
 	int total_ms = 20000;      // everything one application does
-	int detach_wait_ms = 500;  // a background drawer that fails at once
+	int detach_wait_ms = 2000; // a background drawer that fails in its first seconds
 };
 extern limits g_limits;
 

@@ -1,7 +1,13 @@
 #include "desktop_bridge.h"
 
 #include <cctype>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -51,6 +57,47 @@ const name_row kWindowManagers[] = {
 
 }
 
+std::string find_sway_socket(const environment& env)
+{
+	std::string given = value(env, "SWAYSOCK");
+	if (!given.empty())
+		return given;
+	std::string folder = value(env, "XDG_RUNTIME_DIR");
+	if (folder.empty() || value(env, "WAYLAND_DISPLAY").empty())
+		return "";
+	// sway names its socket sway-ipc.<uid>.<pid>.sock; one left by a sway that ended is dead.
+	std::string prefix = "sway-ipc." + std::to_string(getuid()) + ".";
+	std::string newest;
+	struct timespec newestTime = {0, 0};
+	DIR* dir = opendir(folder.c_str());
+	if (dir == nullptr)
+		return "";
+	while (struct dirent* entry = readdir(dir)) {
+		std::string name = entry->d_name;
+		if (name.rfind(prefix, 0) != 0 || name.size() <= prefix.size() + 5
+			|| name.compare(name.size() - 5, 5, ".sock") != 0)
+			continue;
+		std::string pidText = name.substr(prefix.size(), name.size() - 5 - prefix.size());
+		if (pidText.empty() || pidText.size() > 9
+			|| pidText.find_first_not_of("0123456789") != std::string::npos)
+			continue;
+		pid_t pid = (pid_t)atoi(pidText.c_str());
+		if (pid <= 1 || (kill(pid, 0) != 0 && errno != EPERM))
+			continue;
+		std::string path = folder + "/" + name;
+		struct stat st;
+		if (stat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode))
+			continue;
+		if (newest.empty() || st.st_mtim.tv_sec > newestTime.tv_sec
+			|| (st.st_mtim.tv_sec == newestTime.tv_sec && st.st_mtim.tv_nsec > newestTime.tv_nsec)) {
+			newest = path;
+			newestTime = st.st_mtim;
+		}
+	}
+	closedir(dir);
+	return newest;
+}
+
 environment current_environment()
 {
 	environment env;
@@ -79,7 +126,7 @@ desktop_kind detect_desktop(const environment& env, const std::function<std::str
 		start = end + 1;
 	}
 
-	if (!value(env, "SWAYSOCK").empty())
+	if (!find_sway_socket(env).empty())
 		return k_sway;
 	// On Wayland an X server, if any, is Xwayland, whose root window nobody sees.
 	if (!value(env, "WAYLAND_DISPLAY").empty())

@@ -1,6 +1,8 @@
 #ifndef _SCREEN_H
 #define _SCREEN_H
 
+#include <vector>
+
 #include <InterfaceDefs.h>
 #include <Rect.h>
 
@@ -14,14 +16,32 @@ public:
 
 	bool IsValid() const { return fValid; }
 	status_t InitCheck() const { return fValid ? B_OK : B_ERROR; }
-	// In device pixels: the wallpaper must fill a high-density screen pixel for pixel.
+	// In the screen's own pixels, its current mode whatever the desktop's scale: the
+	// wallpaper must fill a high-density screen pixel for pixel.
 	BRect Frame() const;
+	// Where windows are placed: the screen in the desktop's logical coordinates, which a
+	// scaled desktop makes smaller than Frame().
+	BRect WindowFrame() const;
 	rgb_color DesktopColor() const;
 	void SetDesktopColor(rgb_color color, bool makeDefault = true);
 
 private:
 	bool fValid;
 };
+
+// Beyond Haiku, which has one screen: every screen of the desktop, the main one first, read
+// from the display server at each call. frame is in pixels, where a picture spanning all screens
+// shows this screen's own pixels: the desktop's layout position times the screen's scale, the
+// whole moved so that the screens' bounding box starts at 0, 0. window_frame is the screen in the
+// desktop's logical coordinates, where windows are placed.
+struct screen_frame {
+	BRect frame;
+	BRect window_frame;
+	char name[64];
+};
+std::vector<screen_frame> get_screen_frames();
+// The box around every frame of get_screen_frames: the size of a picture for all screens.
+BRect screens_bounds(const std::vector<screen_frame>& screens);
 
 // The layer's desktop bridge receives desktop colour changes here.
 typedef void (*desktop_color_receiver)(rgb_color color);

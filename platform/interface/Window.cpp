@@ -217,8 +217,8 @@ void BWindow::Zoom(BPoint origin, float width, float height)
 
 void BWindow::Zoom()
 {
-	BRect screen = BScreen(this).Frame();
-	Zoom(BPoint(0, 0), screen.Width(), screen.Height());
+	BRect screen = BScreen(this).WindowFrame();
+	Zoom(screen.LeftTop(), screen.Width(), screen.Height());
 }
 
 void BWindow::DispatchMessage(BMessage* message, BHandler* handler)

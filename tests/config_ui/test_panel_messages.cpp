@@ -8,6 +8,7 @@
 #include <BitmapStream.h>
 #include <File.h>
 #include <Path.h>
+#include <Screen.h>
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
@@ -356,6 +357,22 @@ TEST_F(panel_messages, HolidayRulesMenuChoosesTheRulesAndRedraws)
 	settle();
 	EXPECT_EQ(holiday_rules, 0);
 	EXPECT_TRUE(rules->ItemAt(0)->IsMarked());
+}
+
+// "all screens" redraws at once over the screens' box, and a new design goes back to the main one.
+TEST_F(panel_messages, AllScreensBoxChoosesEveryScreenAndRedraws)
+{
+	click_control(panel->screens_cb);
+	settle();
+	EXPECT_EQ(screens, kScreensAll);
+	EXPECT_EQ(sent(), kDraw);
+	redraw_preview();
+	EXPECT_EQ(scrn, screens_bounds(get_screen_frames()));
+	EXPECT_EQ(scrns.size(), get_screen_frames().size());
+	choose_menu_item(file_item("New"));
+	settle();
+	EXPECT_EQ(screens, kScreensMain);
+	EXPECT_EQ(panel->screens_cb->Value(), 0);
 }
 
 TEST_F(panel_messages, BaseModeButtonsRedraw)

@@ -269,6 +269,8 @@ const LoadRow load_rows[] = {
 		"holiday_rules\t1\nholiday_rules\t-1\nholiday_rules\t2\nholiday_rules\tlaw\n"
 		"holiday_rules\t-2\nholiday_rules\t1x\n",
 		[] { EXPECT_EQ(holiday_rules, -1); }},
+	{"Screens_OnlyMainOrAllTaken", "screens\t1\nscreens\t2\nscreens\t-1\n",
+		[] { EXPECT_EQ(screens, kScreensAll); }},
 	// Each line adds a source; an empty one adds none.
 	{"Events_EachLineAddsOne",
 		"events\t/home/me/days.ics\r\nevents\t\nevents\twebcal://cal.example/a.ics\n",
@@ -734,6 +736,18 @@ TEST_F(config_file_round_trip, HolidayRulesWrittenOnlyWhenChosen)
 	size_t end = plain.find('\n', screen) + 1;
 	EXPECT_EQ(chosen, plain.substr(0, end) + "holiday_rules\t1\n" + plain.substr(end));
 	EXPECT_EQ(holiday_rules, 1);
+}
+
+TEST_F(config_file_round_trip, ScreensWrittenOnlyForEveryScreen)
+{
+	ASSERT_EQ(save(), B_OK);
+	std::string plain = dir.read("design");
+	EXPECT_EQ(plain.find("screens"), std::string::npos);
+	screens = kScreensAll;
+	std::string chosen = save_and_reload();
+	size_t end = plain.find('\n', plain.find("screen_color")) + 1;
+	EXPECT_EQ(chosen, plain.substr(0, end) + "screens\t1\n" + plain.substr(end));
+	EXPECT_EQ(screens, kScreensAll);
 }
 
 // The key table's defaults are what a new design and a new calendar hold: saved, every key

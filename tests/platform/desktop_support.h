@@ -206,12 +206,14 @@ private:
 	std::vector<std::unique_ptr<helper_process>> fServices;
 };
 
-// sway on its headless backend with one output of the given size, as an unprivileged user
-// (sway will not run as root): its sockets are named in WAYLAND_DISPLAY and SWAYSOCK while it
-// lives. why_not() says why it could not start.
+// sway on its headless backend with outputs of the given size (more lines of its
+// configuration may place and scale them), as an unprivileged user (sway will not run as root):
+// its sockets are named in WAYLAND_DISPLAY and SWAYSOCK while it lives. why_not() says why it
+// could not start.
 class sway_session {
 public:
-	sway_session(scoped_env* env, int width, int height)
+	sway_session(scoped_env* env, int width, int height, const std::string& more = "",
+		int outputs = 1)
 	{
 		if (!on_path("sway") || !on_path("grim")) {
 			fWhy = "sway or grim is not installed (scripts/install-deps test installs them)";
@@ -219,8 +221,13 @@ public:
 		}
 		std::string runtime = fDir.file("run");
 		mkdir(runtime.c_str(), 0700);
-		fDir.write("config", "output HEADLESS-1 mode " + std::to_string(width) + "x"
-			+ std::to_string(height) + "\n");
+		std::string config;
+		for (int i = 1; i <= outputs; i++) {
+			config += "output HEADLESS-" + std::to_string(i) + " mode " + std::to_string(width)
+				+ "x" + std::to_string(height) + "\n";
+		}
+		fDir.write("config", config + more);
+		env->set("WLR_HEADLESS_OUTPUTS", std::to_string(outputs));
 		std::vector<std::string> argv = {"sh", "-c", "exec sway -c \"$0\" 2> \"$1\"",
 			fDir.file("config"), runtime + "/log"};
 		if (geteuid() == 0) {
@@ -265,6 +272,20 @@ public:
 		}
 		env->set("WAYLAND_DISPLAY", display);
 		env->set("SWAYSOCK", socket);
+		fSocket = socket;
+		fEnv = env;
+	}
+
+	// Only the display named, as a timer or cron leaves it: sway's socket is to be found. As
+	// root the test's sway is another user's; its socket is given our user's name as well.
+	void forget_socket()
+	{
+		std::string ours = fSocket.substr(0, fSocket.rfind('/') + 1) + "sway-ipc."
+			+ std::to_string(getuid()) + "." + std::to_string(fSway->pid()) + ".sock";
+		if (ours != fSocket && access(ours.c_str(), F_OK) != 0) {
+			EXPECT_EQ(link(fSocket.c_str(), ours.c_str()), 0) << strerror(errno);
+		}
+		fEnv->unset("SWAYSOCK");
 	}
 
 	// sway may miss a signal that comes while it sets itself up: it is asked until it goes.
@@ -280,12 +301,15 @@ public:
 
 	const std::string& why_not() const { return fWhy; }
 
-	// What the output shows, as grim captures it.
-	QImage screen() const
+	// What the outputs show, or the one named, as grim captures it.
+	QImage screen(const std::string& output = "") const
 	{
 		std::string file = fDir.file("screen.png");
 		unlink(file.c_str());
-		run_program({"grim", file});
+		if (output.empty())
+			run_program({"grim", file});
+		else
+			run_program({"grim", "-o", output, file});
 		return QImage(QString::fromStdString(file));
 	}
 
@@ -293,6 +317,8 @@ private:
 	temp_dir fDir;
 	std::unique_ptr<helper_process> fSway;
 	std::string fWhy;
+	std::string fSocket;
+	scoped_env* fEnv = nullptr;
 };
 
 // Create mode as a timer starts it for the user whose home this is: no desktop session, no

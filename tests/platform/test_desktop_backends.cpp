@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -34,6 +35,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 using namespace desktop_test;
 
@@ -466,13 +468,62 @@ TEST_F(Swaybg, NewDrawerReplacesTheOneBefore)
 	waitpid(first, nullptr, WNOHANG);
 }
 
-TEST_F(Swaybg, DrawerThatFailsAtOnceIsReported)
+// A drawer that ends in its first seconds drew nothing that stays.
+struct swaybg_failure_row {
+	const char* name;
+	const char* body;
+};
+
+void PrintTo(const swaybg_failure_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class SwaybgFailure : public Swaybg, public testing::WithParamInterface<swaybg_failure_row> {};
+
+TEST_P(SwaybgFailure, IsReported)
 {
 	stand_ins bin(&fEnv);
-	bin.add("swaybg", "exit 1\n");
-	desktop::g_limits.detach_wait_ms = 5000;
+	bin.add("swaybg", GetParam().body);
+	desktop::g_limits.detach_wait_ms = fSavedLimits.detach_wait_ms;
 	std::string why = desktop::apply_background(desktop::k_wayland, picture_and_colour());
 	EXPECT_EQ(why, "swaybg ended at once (status 1)");
+	EXPECT_TRUE(fresh_pictures().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Drawers, SwaybgFailure, testing::Values(
+		swaybg_failure_row{"AtOnce", "exit 1\n"},
+		swaybg_failure_row{"AfterASecond", "sleep 1\nexit 1\n"}),
+	[](const testing::TestParamInfo<swaybg_failure_row>& info) { return info.param.name; });
+
+// A kiosk compositor (cage) offers no layer-shell: the line says so, not only that swaybg ended.
+TEST_F(Swaybg, CompositorWithoutLayerShellIsNamed)
+{
+	if (!on_path("cage") || !on_path("Xwayland"))
+		GTEST_SKIP() << "cage or Xwayland is not installed (scripts/install-deps installs them)";
+	std::string runtime = fHome.file("cage");
+	mkdir(runtime.c_str(), 0700);
+	std::vector<std::string> argv = {"cage", "--", "sh", "-c",
+		"echo \"$WAYLAND_DISPLAY\" >&3; exec sleep 60"};
+	if (geteuid() == 0) {
+		// cage, like sway, will not run as root.
+		struct passwd* user = getpwnam("nobody");
+		ASSERT_NE(user, nullptr);
+		ASSERT_EQ(chown(runtime.c_str(), user->pw_uid, user->pw_gid), 0);
+		chmod(fHome.path().c_str(), 0755);
+		argv.insert(argv.begin(), {"setpriv", "--reuid=" + std::to_string(user->pw_uid),
+			"--regid=" + std::to_string(user->pw_gid), "--clear-groups", "--"});
+	}
+	fEnv.set("XDG_RUNTIME_DIR", runtime);
+	fEnv.set("WLR_BACKENDS", "headless");
+	fEnv.set("WLR_RENDERER", "pixman");
+	fEnv.set("WLR_LIBINPUT_NO_DEVICES", "1");
+	helper_process cage(argv, 3, 10000);
+	if (cage.first_line().empty())
+		GTEST_SKIP() << "cage did not start on its headless backend";
+	fEnv.set("WAYLAND_DISPLAY", cage.first_line());
+	std::string why = desktop::apply_background(desktop::k_wayland, picture_and_colour());
+	EXPECT_NE(why.find("no layer-shell"), std::string::npos) << why;
 	EXPECT_TRUE(fresh_pictures().empty());
 }
 
@@ -586,17 +637,80 @@ INSTANTIATE_TEST_SUITE_P(Drawers, Wayland, testing::Values(
 	[](const testing::TestParamInfo<wayland_row>& info) { return std::string(info.param.name); });
 
 // Create mode in a sway session as a set-up without a desktop folder has it: the picture is
-// composed for the output's real size, recorded on our own folder, and shown as it is.
-class SwaySession : public backend_test {};
+// composed for the output's real pixels whatever its scale, recorded on our own folder, and
+// shown as it is; sway is found without SWAYSOCK, as a timer's environment leaves it.
+struct sway_session_row {
+	const char* name;
+	const char* more_config;
+	bool swaysock;
+};
 
-TEST_F(SwaySession, CreateModeFillsTheRealOutputWithoutADesktopFolder)
+void PrintTo(const sway_session_row& row, std::ostream* out)
 {
-	sway_session sway(&fEnv, 200, 150);
+	*out << row.name;
+}
+
+class SwaySession : public backend_test, public testing::WithParamInterface<sway_session_row> {};
+
+TEST_P(SwaySession, CreateModeFillsTheRealOutputWithoutADesktopFolder)
+{
+	sway_session sway(&fEnv, 240, 160, GetParam().more_config);
+	if (!sway.why_not().empty())
+		GTEST_SKIP() << sway.why_not();
+	if (!GetParam().swaysock)
+		sway.forget_socket();
+	// sway runs as another user here: the cache that holds the pictures is opened to it.
+	chmod(fHome.path().c_str(), 0755);
+	std::filesystem::create_directories(fHome.file("cache/tevra"));
+	fHome.write("design", "base_color\t00ff8000\nout_format\timage/png\nwp_autoset\ty\n"
+		"screen_color\t00336699\n");
+	// Under the leak checker: Qt's Wayland platform leaves libwayland's proxies to the end.
+	fHome.write("leaks.supp", "leak:libwayland-client.so\n");
+	run_options options;
+	options.folder = fHome.path();
+	options.environment = {"-DISPLAY", "-QT_QPA_PLATFORM",
+		GetParam().swaysock ? "XDG_CURRENT_DESKTOP=sway" : "-XDG_CURRENT_DESKTOP",
+		"LSAN_OPTIONS=print_suppressions=0:suppressions=" + fHome.file("leaks.supp")};
+	run_result r = run_tevra({"design", "wall.png"}, options);
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(r.err, "");
+	QImage picture(QString::fromStdString(fHome.file("wall.png")));
+	ASSERT_EQ(picture.size(), QSize(240, 160)) << "the output's own pixels, not a guess";
+	EXPECT_GT(xattr(fHome.file(".local/state/tevra/Desktop"), "user.haiku.be:bgndimginfo").size(),
+		0u);
+	picture = picture.convertToFormat(QImage::Format_RGB32);
+	// sway rounds a fractional output's logical size (grim may read a row less) and filters
+	// the edge of a scaled buffer: the inside is compared.
+	QImage shown;
+	EXPECT_TRUE(eventually([&] {
+		shown = sway.screen().convertToFormat(QImage::Format_RGB32);
+		QRect inside(2, 2, shown.width() - 4, shown.height() - 4);
+		return shown.width() >= 239 && shown.height() >= 159
+			&& shown.copy(inside) == picture.copy(inside);
+	}, 5000)) << "the screen shows the whole picture: " << shown.width() << "x"
+		<< shown.height() << " " << std::hex << shown.pixel(0, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, SwaySession, testing::Values(
+		sway_session_row{"Whole", "", true},
+		sway_session_row{"ScaledByOneAndAHalf", "output HEADLESS-1 scale 1.5\n", true},
+		sway_session_row{"ScaledByTwo", "output HEADLESS-1 scale 2\n", true},
+		sway_session_row{"WithoutSwaysock", "", false}),
+	[](const testing::TestParamInfo<sway_session_row>& info) { return info.param.name; });
+
+// Every screen: two outputs side by side, one picture over both, each output showing its own
+// part (a base image of a red left half and a blue right half fitted to the whole box).
+TEST_F(SwaySession, EveryScreenShowsItsPartOfOnePicture)
+{
+	sway_session sway(&fEnv, 120, 80, "output HEADLESS-1 position 0 0\n"
+		"output HEADLESS-2 position 120 0\n", 2);
 	if (!sway.why_not().empty())
 		GTEST_SKIP() << sway.why_not();
 	chmod(fHome.path().c_str(), 0755);
-	fHome.write("design", "out_format\timage/png\nwp_autoset\ty\nscreen_color\t00336699\n");
-	// Under the leak checker: Qt's Wayland platform leaves libwayland's proxies to the end.
+	std::filesystem::create_directories(fHome.file("cache/tevra"));
+	write_halves(fHome.file("halves.png"), 32, 24);
+	fHome.write("design", "base_type\t1\nbase_image\thalves.png\nout_format\timage/png\n"
+		"wp_autoset\ty\nscreens\t1\n");
 	fHome.write("leaks.supp", "leak:libwayland-client.so\n");
 	run_options options;
 	options.folder = fHome.path();
@@ -606,14 +720,92 @@ TEST_F(SwaySession, CreateModeFillsTheRealOutputWithoutADesktopFolder)
 	EXPECT_EQ(r.status, 0);
 	EXPECT_EQ(r.err, "");
 	QImage picture(QString::fromStdString(fHome.file("wall.png")));
-	ASSERT_EQ(picture.size(), QSize(200, 150)) << "the output's size, not a guess";
-	EXPECT_GT(xattr(fHome.file(".local/state/tevra/Desktop"), "user.haiku.be:bgndimginfo").size(),
-		0u);
+	ASSERT_EQ(picture.size(), QSize(240, 80)) << "the box around both outputs";
 	picture = picture.convertToFormat(QImage::Format_RGB32);
-	EXPECT_TRUE(eventually([&] {
-		return sway.screen().convertToFormat(QImage::Format_RGB32) == picture;
-	}, 5000)) << "the screen shows the picture pixel for pixel";
+	for (int output = 0; output < 2; output++) {
+		QImage part = picture.copy(output * 120, 0, 120, 80);
+		EXPECT_EQ(part.pixel(60, 40) & 0xffffff, output == 0 ? 0xff0000u : 0x0000ffu);
+		std::string name = "HEADLESS-" + std::to_string(output + 1);
+		EXPECT_TRUE(eventually([&] {
+			return sway.screen(name).convertToFormat(QImage::Format_RGB32) == part;
+		}, 5000)) << name << " shows its own part";
+	}
 }
+
+// On X the picture has RandR's pixels whatever Qt's scale, the main monitor's or the box
+// around them all; a picture for every monitor covers the whole root window.
+struct x_screens_row {
+	const char* name;
+	bool two_monitors; // 120 x 100 (main) and 80 x 100 beside it, on a 200 x 100 screen
+	const char* scale;
+	const char* screens;
+	QSize expected;
+};
+
+void PrintTo(const x_screens_row& row, std::ostream* out)
+{
+	*out << row.name;
+}
+
+class XScreens : public backend_test, public testing::WithParamInterface<x_screens_row> {};
+
+TEST_P(XScreens, PictureHasTheMonitorsPixels)
+{
+	const x_screens_row& row = GetParam();
+	if (!on_path("Xvfb") || !on_path("import"))
+		GTEST_SKIP() << "Xvfb or ImageMagick is not installed (scripts/install-deps test)";
+	helper_process server({"Xvfb", "-displayfd", "3", "-screen", "0", "200x100x24", "-nolisten",
+		"tcp", "-noreset"}, 3);
+	ASSERT_FALSE(server.first_line().empty()) << "Xvfb did not start";
+	std::string display = ":" + server.first_line();
+	Display* x = XOpenDisplay(display.c_str());
+	ASSERT_NE(x, nullptr);
+	if (row.two_monitors) {
+		for (int i = 0; i < 2; i++) {
+			XRRMonitorInfo* monitor = XRRAllocateMonitor(x, 0);
+			monitor->name = XInternAtom(x, i == 0 ? "LEFT" : "RIGHT", False);
+			monitor->primary = i == 0;
+			monitor->x = i * 120;
+			monitor->width = i == 0 ? 120 : 80;
+			monitor->height = 100;
+			monitor->mwidth = monitor->width;
+			monitor->mheight = monitor->height;
+			XRRSetMonitor(x, DefaultRootWindow(x), monitor);
+			XRRFreeMonitors(monitor);
+		}
+		XSync(x, False);
+	}
+	write_halves(fHome.file("halves.png"), 32, 24);
+	fHome.write("design", std::string("base_type\t1\nbase_image\thalves.png\n")
+		+ "out_format\timage/png\nwp_autoset\ty\nscreens\t" + row.screens + "\n");
+	run_options options;
+	options.folder = fHome.path();
+	options.environment = {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "-WAYLAND_DISPLAY",
+		"-XDG_CURRENT_DESKTOP", std::string("QT_SCALE_FACTOR=") + row.scale};
+	run_result r = run_tevra({"design", "wall.png"}, options);
+	EXPECT_EQ(r.status, 0);
+	EXPECT_EQ(r.err, "");
+	QImage picture(QString::fromStdString(fHome.file("wall.png")));
+	EXPECT_EQ(picture.size(), row.expected);
+	if (row.expected == QSize(200, 100) && picture.size() == row.expected) {
+		XImage* root = XGetImage(x, DefaultRootWindow(x), 0, 0, 200, 100, AllPlanes, ZPixmap);
+		ASSERT_NE(root, nullptr);
+		QImage shown(200, 100, QImage::Format_RGB32);
+		for (int py = 0; py < 100; py++)
+			for (int px = 0; px < 200; px++)
+				shown.setPixel(px, py, 0xff000000 | XGetPixel(root, px, py));
+		XDestroyImage(root);
+		EXPECT_EQ(shown, picture.convertToFormat(QImage::Format_RGB32))
+			<< "the root window shows the whole picture";
+	}
+	XCloseDisplay(x);
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitors, XScreens, testing::Values(
+		x_screens_row{"QtScaledByOneAndAHalf", false, "1.5", "0", QSize(200, 100)},
+		x_screens_row{"MainMonitor", true, "1", "0", QSize(120, 100)},
+		x_screens_row{"EveryMonitor", true, "1", "1", QSize(200, 100)}),
+	[](const testing::TestParamInfo<x_screens_row>& info) { return info.param.name; });
 
 // --- LXQt and LXDE: the real pcmanfm-qt and pcmanfm drawing the desktop of an X server of
 // the test's own, on a bus of its own.
@@ -623,6 +815,12 @@ struct pcmanfm_row {
 	desktop::desktop_kind kind;
 	std::vector<std::string> desktop; // the desktop as the session starts it
 	bool started;
+	struct lxqt_case {
+		const char* name;
+		const char* saved_mode; // the profile's mode before; null: no settings yet
+		int stop_signal;        // how the first desktop ends: SIGTERM saves, SIGKILL does not
+		bool advised;           // the user is told to choose a mode
+	} lxqt = {};
 };
 
 void PrintTo(const pcmanfm_row& row, std::ostream* out)
@@ -649,8 +847,12 @@ protected:
 		fBus.reset(new private_bus(&fEnv));
 		ASSERT_TRUE(fBus->running()) << "dbus-daemon did not start";
 		write_halves(fHome.file("wall.png"), 32, 24);
-		if (!row.started)
-			return;
+		if (row.started)
+			start_desktop();
+	}
+	void start_desktop()
+	{
+		const pcmanfm_row& row = GetParam();
 		fDesktop.reset(new helper_process(row.desktop, 3, 0));
 		// Ready when it answers other calls: pcmanfm-qt on the bus, pcmanfm on its socket.
 		std::string socket = fHome.file("pcmanfm-socket--" + fServer->first_line());
@@ -705,6 +907,56 @@ INSTANTIATE_TEST_SUITE_P(Desktops, Pcmanfm, testing::Values(
 		pcmanfm_row{"Lxde", desktop::k_lxde, {"pcmanfm", "--desktop", "--profile", "LXDE"}, true},
 		pcmanfm_row{"LxqtWithoutItsDesktop", desktop::k_lxqt, {"pcmanfm-qt"}, false},
 		pcmanfm_row{"LxdeWithoutItsDesktop", desktop::k_lxde, {"pcmanfm"}, false}),
+	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
+
+// --- LXQt's next log-in: pcmanfm-qt 1.2 shows the picture but saves no wallpaper mode, and a
+// desktop that starts on none shows nothing. The settings are read by a desktop started anew.
+
+class LxqtNextStart : public Pcmanfm {};
+
+TEST_P(LxqtNextStart, DesktopStartedAgainShowsThePicture)
+{
+	const pcmanfm_row::lxqt_case& row = GetParam().lxqt;
+	std::string settings = fHome.file("config/pcmanfm-qt/lxqt/settings.conf");
+	if (row.saved_mode != nullptr) {
+		// The profile before, and a desktop that started on it.
+		kill(fDesktop->pid(), SIGKILL);
+		fDesktop.reset();
+		ASSERT_TRUE(eventually([] { return !bus_name_owned("org.pcmanfm.PCManFM"); }));
+		std::filesystem::create_directories(fHome.file("config/pcmanfm-qt/lxqt"));
+		fHome.write("config/pcmanfm-qt/lxqt/settings.conf", std::string("[Desktop]\n")
+			+ "Wallpaper=/nowhere.png\nWallpaperMode=" + row.saved_mode + "\n");
+		start_desktop();
+	}
+	desktop::g_limits.command_ms = 1500;
+	desktop::take_note();
+	ASSERT_EQ(desktop::apply_background(desktop::k_lxqt, picture_and_colour()), "");
+	EXPECT_EQ(desktop::take_note().find("Desktop Preferences") != std::string::npos, row.advised);
+	EXPECT_EQ(read_file(settings).find("WallpaperMode=none"), std::string::npos);
+
+	pid_t first = fDesktop->pid();
+	kill(first, row.stop_signal);
+	ASSERT_TRUE(eventually([&] { return process_gone(first); }, 5000));
+	fDesktop.reset();
+	start_desktop();
+	std::vector<unsigned> shown;
+	EXPECT_TRUE(eventually([&] {
+		shown = root_samples();
+		return shown.size() == 8 && std::vector<unsigned>(shown.begin() + 2, shown.end() - 2)
+			== std::vector<unsigned>(kCentredHalves.begin() + 2, kCentredHalves.end() - 2);
+	}, 5000)) << testing::PrintToString(shown) << "\n" << read_file(settings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Profiles, LxqtNextStart, testing::Values(
+		// A new profile, and one that saved none: the desktop running now keeps none, so only
+		// a start from the settings as written shows the picture; the user is told.
+		pcmanfm_row{"NewProfile", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"},
+			true, {"NewProfile", nullptr, SIGKILL, true}},
+		pcmanfm_row{"SavedNone", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"},
+			true, {"SavedNone", "none", SIGKILL, true}},
+		// A mode chosen once stays through the desktop's own save as it quits.
+		pcmanfm_row{"ChosenMode", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"},
+			true, {"ChosenMode", "center", SIGTERM, false}}),
 	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
 
 // --- A bare X server: the root window's pixmap, as X wallpaper setters leave it.

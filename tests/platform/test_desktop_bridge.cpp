@@ -7,6 +7,10 @@
 #include <climits>
 #include <cstdio>
 #include <string>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <vector>
 
@@ -90,6 +94,74 @@ TEST_P(Detect, FindsTheDesktop)
 
 INSTANTIATE_TEST_SUITE_P(Environments, Detect, testing::ValuesIn(detect_rows),
 	case_name<detect_row>);
+
+// --- sway's socket where SWAYSOCK is not set: ours, of a sway that is alive, the newest.
+
+struct socket_row {
+	const char* name;
+	// Sockets made in the runtime folder: 'L' a live sway (this process, then its parent), 'D' a
+	// sway that ended,
+	// 'O' another user's, 'F' a plain file; the later ones are newer.
+	const char* made;
+	const char* swaysock; // null: unset
+	int expected;         // index into made, -1 none; -2 the SWAYSOCK given
+};
+
+TEVRA_PRINT_CASE(socket_row)
+
+const socket_row socket_rows[] = {
+	{"LiveSway", "L", nullptr, 0},
+	{"EndedSwayIsNotTaken", "D", nullptr, -1},
+	{"NewestOfTwoLive", "LL", nullptr, 1},
+	{"LiveOverNewerEnded", "LD", nullptr, 0},
+	{"OtherUsersIsNotTaken", "O", nullptr, -1},
+	{"PlainFileIsNotASocket", "F", nullptr, -1},
+	{"SwaysockWins", "L", "/run/given.sock", -2},
+};
+
+class SwaySocket : public testing::TestWithParam<socket_row> {};
+
+TEST_P(SwaySocket, IsFoundInTheRuntimeFolder)
+{
+	const socket_row& row = GetParam();
+	temp_dir runtime;
+	pid_t ended = fork();
+	if (ended == 0)
+		_exit(0);
+	waitpid(ended, nullptr, 0);
+	std::vector<std::string> paths;
+	for (size_t i = 0; row.made[i] != '\0'; i++) {
+		char kind = row.made[i];
+		std::string uid = std::to_string(kind == 'O' ? getuid() + 1 : getuid());
+		std::string pid = std::to_string(kind == 'D' ? ended : i == 0 ? getpid() : getppid());
+		std::string path = runtime.file("sway-ipc." + uid + "." + pid + ".sock");
+		if (kind == 'F') {
+			runtime.write(path.substr(path.rfind('/') + 1), "");
+		} else {
+			int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+			struct sockaddr_un address = {};
+			address.sun_family = AF_UNIX;
+			snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
+			ASSERT_EQ(bind(fd, (struct sockaddr*)&address, sizeof(address)), 0) << path;
+			close(fd);
+		}
+		struct timespec times[2] = {{(time_t)(1000000 + i * 10), 0}, {(time_t)(1000000 + i * 10), 0}};
+		utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+		paths.push_back(path);
+	}
+	desktop::environment env = {{"WAYLAND_DISPLAY", "wayland-1"},
+		{"XDG_RUNTIME_DIR", runtime.path()}};
+	if (row.swaysock != nullptr)
+		env["SWAYSOCK"] = row.swaysock;
+	std::string expected = row.expected == -2 ? std::string(row.swaysock)
+		: row.expected < 0 ? std::string() : paths[row.expected];
+	EXPECT_EQ(desktop::find_sway_socket(env), expected);
+	EXPECT_EQ(desktop::detect_desktop(env, nullptr), expected.empty() ? desktop::k_wayland
+		: desktop::k_sway);
+}
+
+INSTANTIATE_TEST_SUITE_P(RuntimeFolders, SwaySocket, testing::ValuesIn(socket_rows),
+	case_name<socket_row>);
 
 // --- Where Haiku's Desktop folder lands: the XDG desktop folder, or $HOME/Desktop, while it
 // exists; else a folder of tevra's own in the XDG state folder, made on demand.
