@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <Path.h>
+#include <UTF8.h>
 
 #include "model/catalogue_items.h"
 #include "model/design_keys.h"
+#include "model/design_paths.h"
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
@@ -121,10 +123,8 @@ void read_value(tevraview* view, const design_key& key, const char* value, size_
 			// A path too long to keep whole is no path of ours. Only a path that runs to the
 			// end of a cut line was cut; one that ends at a control byte is whole.
 			std::string imagePath = text_value(value);
-			entry_ref imageRef;
-			if (imagePath.size() < room && imagePath.size() < sizeof(baseimgpath)
-				&& get_ref_for_path(imagePath.c_str(), &imageRef) == B_OK)
-				view->load(&imageRef);
+			if (imagePath.size() < room && imagePath.size() < sizeof(baseimgpath))
+				view->load_base_image(imagePath.c_str());
 			break;
 		}
 		case kKeyFormat: {
@@ -151,8 +151,14 @@ void read_value(tevraview* view, const design_key& key, const char* value, size_
 	}
 }
 
+// Where the design is being written from and to: its paths are written for the new place.
+struct design_move {
+	std::string from;
+	std::string to;
+};
+
 // Appends the key's line, unless it has nothing to say or says only its quiet default.
-void write_value(std::string* out, const design_key& key, object* item)
+void write_value(std::string* out, const design_key& key, object* item, const design_move& move)
 {
 	const void* place = key_value(key, item);
 	std::string text;
@@ -183,7 +189,7 @@ void write_value(std::string* out, const design_key& key, object* item)
 		case kKeyImage:
 			if (*(const char*)place == '\0')
 				return;
-			text = (const char*)place;
+			text = moved_design_path((const char*)place, move.from, move.to);
 			break;
 		case kKeyFormat: {
 			int32 index = *(const int32*)place;
@@ -199,8 +205,10 @@ void write_value(std::string* out, const design_key& key, object* item)
 			break;
 		}
 		case kKeySources:
-			for (const std::string& source : *(const std::vector<std::string>*)place)
-				*out += std::string(key.name) + '\t' + source + '\n';
+			for (const std::string& source : *(const std::vector<std::string>*)place) {
+				*out += std::string(key.name) + '\t' + moved_design_path(source, move.from, move.to)
+					+ '\n';
+			}
 			return;
 	}
 	if (key.quiet != nullptr && text == key.quiet)
@@ -211,9 +219,27 @@ void write_value(std::string* out, const design_key& key, object* item)
 	*out += '\n';
 }
 
+// The design's own paths, rewritten in place for the design's new file.
+void move_paths(const design_move& move)
+{
+	for (size_t k = 0; k < kDesignKeyCount; k++) {
+		const design_key& key = kDesignKeys[k];
+		if (key.global == nullptr)
+			continue;
+		if (key.kind == kKeyImage) {
+			std::string moved = moved_design_path((const char*)key.global, move.from, move.to);
+			if (moved.size() < sizeof(baseimgpath))
+				copy_utf8((char*)key.global, moved.c_str(), sizeof(baseimgpath));
+		} else if (key.kind == kKeySources) {
+			for (std::string& source : *(std::vector<std::string>*)key.global)
+				source = moved_design_path(source, move.from, move.to);
+		}
+	}
 }
 
-void tevraview::load_config(entry_ref* ref)
+}
+
+bool tevraview::load_config(entry_ref* ref)
 {
 	BEntry entry(ref, false);
 	BPath path(&entry);
@@ -232,9 +258,11 @@ void tevraview::load_config(entry_ref* ref)
 		::close(fd);
 	if (file == nullptr) {
 		printf("not found config_file. use default\n");
-		return;
+		return false;
 	}
 
+	// The design's own files are read from its folder first.
+	design_path = absolute_path(path.Path());
 	clr_obj();
 	object* pending = new object(nullptr);
 	std::string line;
@@ -264,6 +292,7 @@ void tevraview::load_config(entry_ref* ref)
 	}
 	delete pending;
 	fclose(file);
+	return true;
 }
 
 status_t tevraview::save_config(entry_ref* folder, const char* name)
@@ -273,16 +302,18 @@ status_t tevraview::save_config(entry_ref* folder, const char* name)
 	if (path.InitCheck() != B_OK || name == nullptr)
 		return B_BAD_VALUE;
 
+	// Saved elsewhere, the design's relative paths are rewritten to name the same files.
+	design_move move = {design_path, absolute_path(std::string(path.Path()) + "/" + name)};
 	std::string out;
 	for (size_t k = 0; k < kDesignKeyCount; k++) {
 		if (kDesignKeys[k].global != nullptr)
-			write_value(&out, kDesignKeys[k], nullptr);
+			write_value(&out, kDesignKeys[k], nullptr, move);
 	}
 	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
 		out += "\n";
 		for (size_t k = 0; k < kDesignKeyCount; k++) {
 			if (kDesignKeys[k].global == nullptr)
-				write_value(&out, kDesignKeys[k], item);
+				write_value(&out, kDesignKeys[k], item, move);
 		}
 	}
 
@@ -295,5 +326,11 @@ status_t tevraview::save_config(entry_ref* folder, const char* name)
 		return written;
 	if ((size_t)written != out.size())
 		return B_IO_ERROR;
-	return file.Commit();
+	status = file.Commit();
+	if (status != B_OK)
+		return status;
+	// The design is now that file.
+	move_paths(move);
+	design_path = move.to;
+	return B_OK;
 }

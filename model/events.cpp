@@ -15,6 +15,8 @@
 
 #include <libical/ical.h>
 
+#include "model/design_paths.h"
+
 std::vector<std::string> event_sources;
 bool event_rules_by_library = false;
 
@@ -115,6 +117,13 @@ int local_day(time_t when)
 void complain(const std::string& source, const std::string& reason)
 {
 	fprintf(stderr, "tevra: events: %s: %s\n", source.c_str(), reason.c_str());
+}
+
+// A source that shows no events: said on standard error and kept for config mode to show.
+void leave_out(const std::string& source, const std::string& reason)
+{
+	complain(source, reason + "; its events are left out");
+	unread_files.push_back(source + ": " + reason);
 }
 
 // --- Reading the sources -------------------------------------------------------------------
@@ -391,14 +400,6 @@ bool index_text(calendar_text* calendar)
 	return whole && open.empty();
 }
 
-std::string home_path(const std::string& source)
-{
-	const char* home = getenv("HOME");
-	if (source.compare(0, 2, "~/") == 0 && home != nullptr)
-		return home + source.substr(1);
-	return source;
-}
-
 std::string kept_on(time_t when)
 {
 	char text[40];
@@ -430,7 +431,7 @@ bool read_feed(const std::string& source, calendar_text* calendar)
 		complain(source, reason + "; using the copy kept on " + kept_on(st.st_mtime));
 		return true;
 	}
-	complain(source, reason + "; its events are left out");
+	leave_out(source, reason);
 	return false;
 }
 
@@ -439,12 +440,12 @@ bool read_source(const std::string& source, calendar_text* calendar)
 	if (is_feed(source))
 		return read_feed(source, calendar);
 	std::string reason;
-	if (!read_file(home_path(source), &calendar->text, &reason)) {
-		complain(source, reason + "; its events are left out");
+	if (!read_file(design_file_path(source), &calendar->text, &reason)) {
+		leave_out(source, reason);
 		return false;
 	}
 	if (!index_text(calendar)) {
-		complain(source, "not an iCalendar file; its events are left out");
+		leave_out(source, "not an iCalendar file");
 		return false;
 	}
 	return true;
