@@ -348,8 +348,12 @@ TEST_F(panel_messages, HolidayLawBoxChoosesTheRulesAndRedraws)
 	settle();
 	EXPECT_EQ(holiday_rules, 1);
 	EXPECT_EQ(sent(), kDraw);
+	alert_seen asked;
+	answer_next_alert(&asked, "Don't save");
 	choose_menu_item(file_item("New"));
-	settle();
+	for (int i = 0; i < 100 && holiday_rules != 0; i++)
+		settle();
+	EXPECT_TRUE(asked.shown) << "New asks before dropping the change";
 	EXPECT_EQ(holiday_rules, 0);
 	EXPECT_EQ(panel->law_cb->Value(), 0);
 }
@@ -859,8 +863,12 @@ TEST_F(panel_messages, OpenOnAFileThatIsNoDesign)
 		SCOPED_TRACE(name);
 		add_object(kTypeMonth);
 		request_edit(0);
+		// The calendar added in the round before is an unsaved change.
+		alert_seen asked;
+		answer_next_alert(&asked, "Don't save");
 		choose_menu_item(file_item("Open"));
-		settle();
+		for (int i = 0; i < 100 && shown_file_dialogs().empty(); i++)
+			settle();
 		ASSERT_TRUE(accept_shown_file_dialog(dir.file(name)));
 		settle();
 		EXPECT_EQ(fp, nullptr);
