@@ -1,5 +1,6 @@
-# make demo: set up, build and write a wallpaper from a bundled design.
-# make test: set up, build and run every test.
+# make demo: set up what building and running need, build and write a wallpaper from a
+#   bundled design.
+# make test: set up the test tools as well, build and run every test.
 # make install: the binary, the daily refresh units, the menu entry, the manual and the
 #   examples under PREFIX (default /usr/local); DESTDIR stages them for a package.
 # make test-sanitize: every test again, built by clang with AddressSanitizer and
@@ -17,47 +18,61 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:hal
 # The config-mode soak runs long under the sanitizers.
 SOAK_ACTIONS ?= 3000
 
-.PHONY: all deps configure build demo test bench install clean test-sanitize fuzz
+.PHONY: all deps deps-test deps-hardening configure configure-tests build demo test bench \
+	install clean test-sanitize fuzz
 
 all: build
 
+# Each target sets up only what it needs: building and running, or the tests' tools as well.
 deps:
 	@scripts/install-deps
+deps-test:
+	@scripts/install-deps test
+deps-hardening:
+	@scripts/install-deps hardening
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 
 configure: $(BUILD)/CMakeCache.txt
 
+# A build first configured without GoogleTest (make demo) is configured again with the tests.
+$(BUILD)/tests/CTestTestfile.cmake: | deps-test
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DTEVRA_TESTS=ON
+
+configure-tests: $(BUILD)/tests/CTestTestfile.cmake
+
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+demo: deps configure
+	cmake --build $(BUILD) -j $(JOBS) --target tevra
 	$(BUILD)/tevra examples/month-bubble.tevra tevra-demo.png
 	@echo "wrote tevra-demo.png"
 
-test: build
+test: deps-test configure-tests
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-bench: build
+bench: deps-test configure-tests
 	cmake --build $(BUILD) --target tevra_bench -j $(JOBS)
 	$(BUILD)/bench/tevra_bench --benchmark_min_time=0.2
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
 
-$(SANITIZE_BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(SANITIZE_BUILD) $(HARDENING_FLAGS) -DTEVRA_SANITIZE=ON
+$(SANITIZE_BUILD)/CMakeCache.txt: | deps-hardening
+	cmake -S . -B $(SANITIZE_BUILD) $(HARDENING_FLAGS) -DTEVRA_SANITIZE=ON -DTEVRA_TESTS=ON
 
-test-sanitize: deps $(SANITIZE_BUILD)/CMakeCache.txt
+test-sanitize: deps-hardening $(SANITIZE_BUILD)/CMakeCache.txt
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && env $(SANITIZER_ENV) TEVRA_SOAK_ACTIONS=$(SOAK_ACTIONS) \
 	  ctest --output-on-failure -j $(JOBS)
 
-$(FUZZ_BUILD)/CMakeCache.txt: | deps
+$(FUZZ_BUILD)/CMakeCache.txt: | deps-hardening
 	cmake -S . -B $(FUZZ_BUILD) $(HARDENING_FLAGS) -DTEVRA_FUZZ=ON -DTEVRA_TESTS=OFF
 
-fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+fuzz: deps-hardening $(FUZZ_BUILD)/CMakeCache.txt
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_design fuzz_message fuzz_image make_seeds
 	env $(SANITIZER_ENV) fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 

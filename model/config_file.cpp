@@ -46,193 +46,20 @@ bool read_line(FILE* file, std::string* line, bool* cut)
 	return true;
 }
 
-// The value up to its first control byte.
-std::string text_value(const char* value)
-{
-	const char* end = value;
-	while ((uchar)*end >= 0x20)
-		end++;
-	return std::string(value, end - value);
-}
-
-void read_font(const char* value, font_name name, int32* number)
-{
-	std::string text = text_value(value);
-	size_t comma = text.find(',');
-	std::string family = text.substr(0, comma);
-	std::string style = comma == std::string::npos ? "" : text.substr(comma + 1);
-	set_font_name(name, family.c_str(), style.c_str());
-	for (int32 i = 0; font_item* item = (font_item*)fontl.ItemAt(i); i++) {
-		if (strcmp(item->family, name[0]) == 0 && strcmp(item->style, name[1]) == 0) {
-			*number = i;
-			return;
-		}
-	}
-}
-
-bool yes(const char* value)
-{
-	return value[0] == 'y' || value[0] == 'Y';
-}
-
-void append(std::string* out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-void append(std::string* out, const char* format, ...)
-{
-	char buffer[PATH_MAX + 300];
-	va_list args;
-	va_start(args, format);
-	int length = vsnprintf(buffer, sizeof(buffer), format, args);
-	va_end(args);
-	if (length > 0)
-		out->append(buffer, std::min<size_t>(length, sizeof(buffer) - 1));
-}
-
-// Reads one value into its place. A line cut for length holds only `room` bytes of value.
-void read_value(tevraview* view, const design_key& key, const char* value, size_t room,
-	object* item)
-{
-	void* place = key_value(key, item);
-	switch (key.kind) {
-		case kKeyInt32:
-			scan_int(value, (int32*)place, kScanPrefix);
-			break;
-		case kKeyChoice: {
-			int32 number;
-			if (scan_int(value, &number, kScanWhole) && number >= 0 && number <= key.limit)
-				*(int32*)place = number;
-			break;
-		}
-		case kKeyInt8:
-			scan_int8(value, (int8*)place, kScanPrefix);
-			break;
-		case kKeyUint8:
-			scan_int8(value, (uint8*)place, kScanPrefix);
-			break;
-		case kKeyColor:
-			scan_hex(value, (uint32*)place, kScanPrefix);
-			break;
-		case kKeyRect:
-		case kKeyBounds:
-			scan_rect(value, (BRect*)place, kScanPrefix);
-			break;
-		case kKeyFlag:
-			*(bool*)place = yes(value);
-			break;
-		case kKeyImage: {
-			// A path too long to keep whole is no path of ours. Only a path that runs to the
-			// end of a cut line was cut; one that ends at a control byte is whole.
-			std::string imagePath = text_value(value);
-			if (imagePath.size() < room && imagePath.size() < sizeof(baseimgpath))
-				view->load_base_image(imagePath.c_str());
-			break;
-		}
-		case kKeyFormat: {
-			std::string mime = text_value(value);
-			for (int32 i = 0; i < trc; i++) {
-				format_item* format = (format_item*)xlt.ItemAt(i);
-				if (format != nullptr && mime == format->mime) {
-					*(int32*)place = i;
-					break;
-				}
-			}
-			break;
-		}
-		case kKeyFont:
-			read_font(value, *(font_name*)place, (int32*)((char*)item + key.number));
-			break;
-		case kKeySources: {
-			// As with the image, a source cut for length is none.
-			std::string source = text_value(value);
-			if (!source.empty() && source.size() < room)
-				((std::vector<std::string>*)place)->push_back(source);
-			break;
-		}
-	}
-}
-
-// Where the design is being written from and to: its paths are written for the new place.
-struct design_move {
-	std::string from;
-	std::string to;
-};
-
-// Appends the key's line, unless it has nothing to say or says only its quiet default.
-void write_value(std::string* out, const design_key& key, object* item, const design_move& move)
-{
-	const void* place = key_value(key, item);
-	std::string text;
-	switch (key.kind) {
-		case kKeyInt32:
-		case kKeyChoice:
-			append(&text, "%d", (int)*(const int32*)place);
-			break;
-		case kKeyInt8:
-			append(&text, "%d", (int)*(const int8*)place);
-			break;
-		case kKeyUint8:
-			append(&text, "%d", (int)*(const uint8*)place);
-			break;
-		case kKeyColor:
-			append(&text, "%08x", (unsigned)*(const uint32*)place);
-			break;
-		case kKeyRect:
-		case kKeyBounds: {
-			const BRect& r = *(const BRect*)place;
-			append(&text, "%d,%d,%d,%d", truncate_int(r.left), truncate_int(r.top),
-				truncate_int(r.right), truncate_int(r.bottom));
-			break;
-		}
-		case kKeyFlag:
-			text = *(const bool*)place ? "y" : "n";
-			break;
-		case kKeyImage:
-			if (*(const char*)place == '\0')
-				return;
-			text = moved_design_path((const char*)place, move.from, move.to);
-			break;
-		case kKeyFormat: {
-			int32 index = *(const int32*)place;
-			format_item* format = index >= 0 ? (format_item*)xlt.ItemAt(index) : nullptr;
-			if (format == nullptr)
-				return;
-			text = format->mime;
-			break;
-		}
-		case kKeyFont: {
-			const font_name& name = *(const font_name*)place;
-			append(&text, "%s,%s", name[0], name[1]);
-			break;
-		}
-		case kKeySources:
-			for (const std::string& source : *(const std::vector<std::string>*)place) {
-				*out += std::string(key.name) + '\t' + moved_design_path(source, move.from, move.to)
-					+ '\n';
-			}
-			return;
-	}
-	if (key.quiet != nullptr && text == key.quiet)
-		return;
-	*out += key.name;
-	*out += '\t';
-	*out += text;
-	*out += '\n';
-}
-
 // The design's own paths, rewritten in place for the design's new file.
-void move_paths(const design_move& move)
+void move_paths(const std::string& from, const std::string& to)
 {
 	for (size_t k = 0; k < kDesignKeyCount; k++) {
 		const design_key& key = kDesignKeys[k];
 		if (key.global == nullptr)
 			continue;
 		if (key.kind == kKeyImage) {
-			std::string moved = moved_design_path((const char*)key.global, move.from, move.to);
+			std::string moved = moved_design_path((const char*)key.global, from, to);
 			if (moved.size() < sizeof(baseimgpath))
 				copy_utf8((char*)key.global, moved.c_str(), sizeof(baseimgpath));
 		} else if (key.kind == kKeySources) {
 			for (std::string& source : *(std::vector<std::string>*)key.global)
-				source = moved_design_path(source, move.from, move.to);
+				source = moved_design_path(source, from, to);
 		}
 	}
 }
@@ -282,7 +109,7 @@ bool tevraview::load_config(entry_ref* ref)
 		const design_key* row = find_design_key(key);
 		if (row == nullptr)
 			continue;
-		read_value(this, *row, value, cut ? line.size() - (value - text) : SIZE_MAX, pending);
+		read_key_value(this, *row, value, cut ? line.size() - (value - text) : SIZE_MAX, pending);
 		// A block ends at its bounds, even unreadable ones; the next block starts as a copy
 		// of it.
 		if (row->kind == kKeyBounds) {
@@ -303,17 +130,18 @@ status_t tevraview::save_config(entry_ref* folder, const char* name)
 		return B_BAD_VALUE;
 
 	// Saved elsewhere, the design's relative paths are rewritten to name the same files.
-	design_move move = {design_path, absolute_path(std::string(path.Path()) + "/" + name)};
+	std::string from = design_path;
+	std::string to = absolute_path(std::string(path.Path()) + "/" + name);
 	std::string out;
 	for (size_t k = 0; k < kDesignKeyCount; k++) {
 		if (kDesignKeys[k].global != nullptr)
-			write_value(&out, kDesignKeys[k], nullptr, move);
+			write_key_value(&out, kDesignKeys[k], nullptr, from, to);
 	}
 	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
 		out += "\n";
 		for (size_t k = 0; k < kDesignKeyCount; k++) {
 			if (kDesignKeys[k].global == nullptr)
-				write_value(&out, kDesignKeys[k], item, move);
+				write_key_value(&out, kDesignKeys[k], item, from, to);
 		}
 	}
 
@@ -330,7 +158,7 @@ status_t tevraview::save_config(entry_ref* folder, const char* name)
 	if (status != B_OK)
 		return status;
 	// The design is now that file.
-	move_paths(move);
-	design_path = move.to;
+	move_paths(from, to);
+	design_path = to;
 	return B_OK;
 }

@@ -48,6 +48,9 @@ void archive_value(BMessage* archive, const design_key& key, object* item)
 		case kKeyImage:
 			archive->AddString(key.name, (const char*)place);
 			break;
+		case kKeyText:
+			archive->AddString(key.name, ((const std::string*)place)->c_str());
+			break;
 		case kKeyFont: {
 			const font_name& name = *(const font_name*)place;
 			archive->AddString(key.name, name[0]);
@@ -96,6 +99,12 @@ void restore_value(tevraview* view, const BMessage* archive, const design_key& k
 				view->baseimg = nullptr;
 				*(char*)place = '\0';
 			}
+			break;
+		}
+		case kKeyText: {
+			const char* text;
+			if (archive->FindString(key.name, &text) == B_OK)
+				*(std::string*)place = text;
 			break;
 		}
 		case kKeyFont: {

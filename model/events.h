@@ -30,6 +30,16 @@ bool has_event(int y, int m, int d);
 // its first day, so it comes first.
 std::vector<std::string> event_summaries(int y, int m, int d);
 
+// Each list of sources is a book of its own, read, cached, bounded and prepared as the
+// design's events are (book kEventsBook, which the functions above use); another list, such
+// as the holidays a design adds, takes another book.
+const int kEventsBook = 0;
+const int kEventBooks = 2;
+void load_event_book(int book, const std::vector<std::string>& sources);
+void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2);
+bool book_has_event(int book, int y, int m, int d);
+std::vector<std::string> book_event_summaries(int book, int y, int m, int d);
+
 // Whether every recurrence rule goes through the library's own iterator; the common simple
 // rules are otherwise expanded directly. Tests compare the two.
 extern bool event_rules_by_library;

@@ -3,9 +3,6 @@
 
 #include <Rect.h>
 
-// A clear accent that none of the other default colours is.
-const uint32 kDefaultEventColor = 0x00d81b60;
-
 // Font names as stored in a design: family, then style.
 const int kFontNameLength = 128;
 typedef char font_name[2][kFontNameLength];
@@ -14,7 +11,7 @@ typedef char font_name[2][kFontNameLength];
 // its look. Kinds, background shapes and today marks are the numbers the design file uses.
 class object {
 public:
-	// A new default object when other is null; otherwise a copy of other moved 50 pixels
+	// A new object with the key table's defaults when other is null; otherwise a copy of other moved 50 pixels
 	// right and down, so a copy never hides what it was copied from.
 	object(const object* other);
 

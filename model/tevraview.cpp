@@ -1,13 +1,9 @@
 #include "model/tevraview.h"
 
-#include <cstring>
-
 #include <Bitmap.h>
 
-#include "model/catalogue_items.h"
-#include "model/events.h"
+#include "model/design_keys.h"
 #include "model/globals.h"
-#include "model/holidays.h"
 #include "model/object.h"
 
 tevraview::tevraview(BRect frame)
@@ -37,23 +33,9 @@ void tevraview::clr_obj()
 
 	delete baseimg;
 	baseimg = nullptr;
-	baseimgpath[0] = '\0';
 
-	base_mode = kBaseFitScreen;
-	base_color = 0x336699;
-	bg_bounds = scrn;
-	autoset = false;
-	textback = true;
-	scrn_color = 0x336699;
-	holiday_rules = 0;
-	event_sources.clear();
-
-	outfmt = 0;
-	for (int32 i = 0; i < trc; i++) {
-		format_item* format = (format_item*)xlt.ItemAt(i);
-		if (format != nullptr && strstr(format->mime, "png") != nullptr) {
-			outfmt = i;
-			break;
-		}
+	for (size_t k = 0; k < kDesignKeyCount; k++) {
+		if (kDesignKeys[k].global != nullptr)
+			set_key_default(kDesignKeys[k], nullptr);
 	}
 }

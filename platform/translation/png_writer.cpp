@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -40,17 +42,40 @@ void after_isal()
 #endif
 }
 
-// A compressed piece of the picture's data, grown as the compressor needs room.
+// A compressed piece of the picture's data, grown as the compressor needs room. The room is
+// not cleared: pages never written to cost no memory, which counts for an 8K picture.
 struct packed {
-	std::vector<uint8_t> bytes;
+	uint8_t* bytes = nullptr;
+	size_t capacity = 0;
 	size_t size = 0;
 
+	packed() = default;
+	packed(const packed&) = delete;
+	packed& operator=(const packed&) = delete;
+	~packed() { free(bytes); }
+
+	void reserve(size_t wanted)
+	{
+		if (wanted <= capacity)
+			return;
+		uint8_t* grown = (uint8_t*)realloc(bytes, wanted);
+		if (grown == nullptr)
+			throw std::bad_alloc();
+		bytes = grown;
+		capacity = wanted;
+	}
+	void release()
+	{
+		free(bytes);
+		bytes = nullptr;
+		capacity = size = 0;
+	}
 	uint8_t* room(size_t* space)
 	{
-		if (size == bytes.size())
-			bytes.resize(size + size / 2 + 4096);
-		*space = std::min(bytes.size() - size, (size_t)UINT32_MAX);
-		return bytes.data() + size;
+		if (size == capacity)
+			reserve(size + size / 2 + 4096);
+		*space = std::min(capacity - size, (size_t)UINT32_MAX);
+		return bytes + size;
 	}
 };
 
@@ -64,6 +89,7 @@ struct stripe {
 	uint32_t adler = 1;
 	packed data;
 	bool ok = false;
+	bool done = false;
 };
 
 void put32(uint8_t* bytes, uint32_t value)
@@ -74,33 +100,32 @@ void put32(uint8_t* bytes, uint32_t value)
 	bytes[3] = (uint8_t)value;
 }
 
-// Filter type 1 (Sub): each byte minus the same channel of the pixel on its left.
-void filter_row(const uint32_t* pixels, int width, bool alpha, uint8_t* row)
+const uint8_t kSub = 1;
+const uint8_t kUp = 2;
+
+// Filter type Sub: each byte minus the same channel of the pixel on its left; type Up: minus
+// the pixel above (none above the first row).
+void filter_row(const uint32_t* pixels, const uint32_t* above, int width, bool alpha,
+	uint8_t filter, uint8_t* row)
 {
-	*row++ = 1;
+	*row++ = filter;
 	uint32_t previous = 0;
-	if (alpha) {
-		for (int x = 0; x < width; x++, row += 4) {
-			uint32_t p = pixels[x];
-			row[0] = (uint8_t)((p >> 16) - (previous >> 16));
-			row[1] = (uint8_t)((p >> 8) - (previous >> 8));
-			row[2] = (uint8_t)(p - previous);
+	const int step = alpha ? 4 : 3;
+	for (int x = 0; x < width; x++, row += step) {
+		uint32_t p = pixels[x];
+		if (filter == kUp)
+			previous = above != nullptr ? above[x] : 0;
+		row[0] = (uint8_t)((p >> 16) - (previous >> 16));
+		row[1] = (uint8_t)((p >> 8) - (previous >> 8));
+		row[2] = (uint8_t)(p - previous);
+		if (alpha)
 			row[3] = (uint8_t)((p >> 24) - (previous >> 24));
-			previous = p;
-		}
-	} else {
-		for (int x = 0; x < width; x++, row += 3) {
-			uint32_t p = pixels[x];
-			row[0] = (uint8_t)((p >> 16) - (previous >> 16));
-			row[1] = (uint8_t)((p >> 8) - (previous >> 8));
-			row[2] = (uint8_t)(p - previous);
-			previous = p;
-		}
+		previous = p;
 	}
 }
 
-// Filters the stripe's rows a batch at a time and hands each batch on, saying whether it is
-// the last.
+// Filters the stripe's rows (all by their left neighbour) a batch at a time and hands each
+// batch on, saying whether it is the last.
 template <typename Feed>
 bool filter_batches(const QImage& image, bool alpha, const stripe& part, Feed feed)
 {
@@ -110,7 +135,7 @@ bool filter_batches(const QImage& image, bool alpha, const stripe& part, Feed fe
 	for (int y = part.first; y < part.last; y += kRowsPerBatch) {
 		int rows = std::min(kRowsPerBatch, part.last - y);
 		for (int i = 0; i < rows; i++) {
-			filter_row((const uint32_t*)image.constScanLine(y + i), width, alpha,
+			filter_row((const uint32_t*)image.constScanLine(y + i), nullptr, width, alpha, kSub,
 				batch.data() + rowBytes * i);
 		}
 		if (!feed(batch.data(), rowBytes * rows, y + rows >= part.last))
@@ -141,7 +166,7 @@ bool pump(isal_zstream* stream, packed* out, bool closing)
 	}
 }
 
-// The quick pass: ISA-L's fastest level, fast on photographs.
+// The quick way: ISA-L's fastest level, fast on photographs.
 bool deflate_quick(const QImage& image, bool alpha, stripe* part, std::vector<uint8_t>* level)
 {
 	isal_zstream stream;
@@ -149,7 +174,7 @@ bool deflate_quick(const QImage& image, bool alpha, stripe* part, std::vector<ui
 	stream.level = 1;
 	stream.level_buf = level->data();
 	stream.level_buf_size = (uint32_t)level->size();
-	part->data.bytes.resize(part->lead + part->rawSize / 2 + 4096);
+	part->data.reserve(part->lead + part->rawSize / 2 + 4096);
 	part->data.size = part->lead;
 	return filter_batches(image, alpha, *part, [&](uint8_t* batch, size_t bytes, bool last) {
 		part->adler = isal_adler32(part->adler, batch, bytes);
@@ -162,42 +187,125 @@ bool deflate_quick(const QImage& image, bool alpha, stripe* part, std::vector<ui
 	});
 }
 
-// The thorough pass: zlib's default level, for pictures of flat colour where the quick pass's
-// coding leaves much on the table and a closer search costs little.
-bool deflate_thorough(const QImage& image, bool alpha, const stripe& part, packed* out)
+// Runs zlib with flush until it has taken all its input and given all its output.
+bool run_zlib(z_stream* stream, packed* out, int flush)
+{
+	for (;;) {
+		size_t space;
+		stream->next_out = out->room(&space);
+		stream->avail_out = (uInt)std::min(space, (size_t)UINT_MAX);
+		uInt offered = stream->avail_out;
+		int result = deflate(stream, flush);
+		out->size += offered - stream->avail_out;
+		if (result == Z_STREAM_END)
+			return true;
+		if (result != Z_OK && result != Z_BUF_ERROR)
+			return false;
+		if (stream->avail_in == 0 && stream->avail_out > 0 && flush != Z_FINISH)
+			return true;
+		if (result == Z_BUF_ERROR && stream->avail_out > 0)
+			return false;
+	}
+}
+
+// Closes zlib's block and changes how it searches, giving it room for what the block ends with.
+bool switch_zlib(z_stream* stream, packed* out, bool runs)
+{
+	for (;;) {
+		size_t space;
+		stream->next_out = out->room(&space);
+		stream->avail_out = (uInt)std::min(space, (size_t)UINT_MAX);
+		uInt offered = stream->avail_out;
+		int result = runs ? deflateParams(stream, 1, Z_RLE)
+			: deflateParams(stream, 3, Z_DEFAULT_STRATEGY);
+		out->size += offered - stream->avail_out;
+		if (result == Z_OK)
+			return true;
+		if (result != Z_BUF_ERROR || stream->avail_out == offered)
+			return false;
+	}
+}
+
+// Counts the pixels that differ from the one on their left and from the one above.
+void count_changes(const uint32_t* pixels, const uint32_t* above, int width, int* left, int* up)
+{
+	*left = *up = 0;
+	for (int x = 0; x < width; x++) {
+		*left += x > 0 && pixels[x] != pixels[x - 1];
+		*up += pixels[x] != above[x];
+	}
+}
+
+// The flat way, for flat colour with captions, where ISA-L's coding leaves much on the table:
+// zlib, a row that repeats the one above coded as a run of zeros (Up filter, run-length
+// search only), any other row filtered by whichever neighbour it differs from less and
+// searched at a low level. Half the time that zlib's default level took over the whole
+// stripe, for a file of about the same size.
+bool deflate_flat(const QImage& image, bool alpha, stripe* part)
 {
 	z_stream stream = {};
-	if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY)
-		!= Z_OK)
+	if (deflateInit2(&stream, 3, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
 		return false;
 	// zlib's state is released however this ends, running out of memory included.
 	struct ender {
 		z_stream* stream;
 		~ender() { deflateEnd(stream); }
 	} end{&stream};
-	out->bytes.resize(part.lead + part.rawSize / 8 + 4096);
-	out->size = part.lead;
-	return filter_batches(image, alpha, part, [&](uint8_t* batch, size_t bytes, bool last) {
-		int flush = !last ? Z_NO_FLUSH : part.final ? Z_FINISH : Z_FULL_FLUSH;
-		stream.next_in = batch;
-		stream.avail_in = (uInt)bytes;
-		for (;;) {
-			size_t space;
-			stream.next_out = out->room(&space);
-			stream.avail_out = (uInt)std::min(space, (size_t)UINT_MAX);
-			uInt offered = stream.avail_out;
-			int result = deflate(&stream, flush);
-			out->size += offered - stream.avail_out;
-			if (result == Z_STREAM_END)
-				return true;
-			if (result != Z_OK && result != Z_BUF_ERROR)
-				return false;
-			if (stream.avail_in == 0 && stream.avail_out > 0 && flush != Z_FINISH)
-				return true;
-			if (result == Z_BUF_ERROR && stream.avail_out > 0)
+	part->data.reserve(part->lead + part->rawSize / 16 + 4096);
+	part->data.size = part->lead;
+	const int width = image.width();
+	const size_t rowBytes = (size_t)width * (alpha ? 4 : 3) + 1;
+	std::vector<uint8_t> batch(rowBytes * kRowsPerBatch);
+	int rows = 0;
+	bool runs = false;
+	auto hand_on = [&](int flush) {
+		part->adler = isal_adler32(part->adler, batch.data(), rowBytes * rows);
+		after_isal();
+		stream.next_in = batch.data();
+		stream.avail_in = (uInt)(rowBytes * rows);
+		rows = 0;
+		return run_zlib(&stream, &part->data, flush);
+	};
+	for (int y = part->first; y < part->last; y++) {
+		const uint32_t* pixels = (const uint32_t*)image.constScanLine(y);
+		const uint32_t* above = y > 0 ? (const uint32_t*)image.constScanLine(y - 1) : nullptr;
+		bool repeats = above != nullptr && memcmp(pixels, above, (size_t)width * 4) == 0;
+		if (rows == kRowsPerBatch || (repeats != runs && rows > 0)) {
+			if (!hand_on(Z_NO_FLUSH))
 				return false;
 		}
-	});
+		if (repeats != runs) {
+			runs = repeats;
+			if (!switch_zlib(&stream, &part->data, runs))
+				return false;
+		}
+		uint8_t* row = batch.data() + rowBytes * rows++;
+		if (repeats) {
+			row[0] = kUp;
+			memset(row + 1, 0, rowBytes - 1);
+			continue;
+		}
+		int left = 1, up = 1;
+		if (above != nullptr)
+			count_changes(pixels, above, width, &left, &up);
+		filter_row(pixels, above, width, alpha, up < left ? kUp : kSub, row);
+	}
+	return hand_on(part->final ? Z_FINISH : Z_FULL_FLUSH);
+}
+
+// Whether the stripe is mostly flat colour: nearly every pixel of a sample of its rows equals
+// the one on its left. Deciding before deflating spares a pass that would be thrown away.
+bool mostly_flat(const QImage& image, const stripe& part)
+{
+	const int width = image.width();
+	int64_t same = 0, all = 0;
+	for (int y = part.first; y < part.last; y += 4) {
+		const uint32_t* pixels = (const uint32_t*)image.constScanLine(y);
+		for (int x = 1; x < width; x++)
+			same += pixels[x] == pixels[x - 1];
+		all += width - 1;
+	}
+	return all > 0 && same * 8 >= all * 7;
 }
 
 // Deflates the stripe's rows as a run of blocks that stands alone: the last stripe closes the
@@ -207,16 +315,18 @@ void compress_stripe(const QImage& image, bool alpha, stripe* part, std::vector<
 	part->rawSize = ((size_t)image.width() * (alpha ? 4 : 3) + 1) * (part->last - part->first);
 	// Stripes run on their own threads, where an escaping exception would end the program.
 	try {
-		part->ok = deflate_quick(image, alpha, part, level);
-		if (part->ok && part->data.size - part->lead < part->rawSize / 8) {
-			packed thorough;
-			if (deflate_thorough(image, alpha, *part, &thorough)
-				&& thorough.size < part->data.size)
-				part->data = std::move(thorough);
-		}
+		if (mostly_flat(image, *part))
+			part->ok = deflate_flat(image, alpha, part);
+		else
+			part->ok = !level->empty() && deflate_quick(image, alpha, part, level);
+		// Room for the checksum that closes the stream.
+		if (part->ok && part->final)
+			part->data.reserve(part->data.size + 4);
 	} catch (const std::bad_alloc&) {
 		part->ok = false;
 	}
+	if (!part->ok)
+		part->data.release();
 }
 
 bool write_chunk(BPositionIO* destination, off_t* position, const char* type,
@@ -253,6 +363,20 @@ bool write_png(const QImage& source, BPositionIO* destination)
 	if (image.isNull() || width <= 0 || height <= 0)
 		return false;
 
+	static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+	off_t position = 0;
+	if (destination->WriteAt(position, kSignature, sizeof(kSignature)) != sizeof(kSignature))
+		return false;
+	position += sizeof(kSignature);
+	uint8_t header[13];
+	put32(header, width);
+	put32(header + 4, height);
+	header[8] = 8;
+	header[9] = alpha ? 6 : 2;
+	header[10] = header[11] = header[12] = 0;
+	if (!write_chunk(destination, &position, "IHDR", header, sizeof(header)))
+		return false;
+
 	// Horizontal stripes are filtered and deflated side by side. There are two to a core,
 	// taken in turn, so a core whose stripes hold only flat colour helps with the text.
 	int cores = std::max(1, (int)std::thread::hardware_concurrency());
@@ -264,6 +388,43 @@ bool write_png(const QImage& source, BPositionIO* destination)
 	}
 	parts.front().lead = 2;
 	parts.back().final = true;
+
+	// Each stripe is written as soon as those before it are, and its bytes let go: the file
+	// never waits whole in memory.
+	std::mutex writing;
+	int written = 0;
+	uint32_t adler = 1;
+	bool failed = false;
+	auto write_ready = [&]() {
+		for (; written < count && parts[written].done; written++) {
+			stripe& part = parts[written];
+			failed = failed || !part.ok;
+			if (failed)
+				return;
+			adler = written == 0 ? part.adler
+				: adler32_combine(adler, part.adler, (z_off_t)part.rawSize);
+			if (written == 0) {
+				// The zlib header: deflate with a 32K window, the fastest level, no dictionary.
+				part.data.bytes[0] = 0x78;
+				part.data.bytes[1] = 0x01;
+			}
+			if (part.final) {
+				put32(part.data.bytes + part.data.size, adler);
+				part.data.size += 4;
+			}
+			// Chunks hold at most 2^31 - 1 bytes; a stripe's data is split to fit.
+			const size_t kChunkLimit = 1u << 30;
+			for (size_t offset = 0; offset < part.data.size && !failed; offset += kChunkLimit) {
+				size_t size = std::min(kChunkLimit, part.data.size - offset);
+				failed = !write_chunk(destination, &position, "IDAT", part.data.bytes + offset,
+					size);
+			}
+			part.data.release();
+			if (failed)
+				return;
+		}
+	};
+
 	std::atomic<int> next(0);
 	auto work = [&]() {
 		// The compressor's tables are the worker's, used for each of its stripes in turn.
@@ -273,10 +434,15 @@ bool write_png(const QImage& source, BPositionIO* destination)
 		} catch (const std::bad_alloc&) {
 		}
 		for (int i; (i = next++) < count;) {
-			if (level.empty())
-				parts[i].ok = false;
-			else
-				compress_stripe(image, alpha, &parts[i], &level);
+			{
+				std::lock_guard<std::mutex> hold(writing);
+				if (failed)
+					return;
+			}
+			compress_stripe(image, alpha, &parts[i], &level);
+			std::lock_guard<std::mutex> hold(writing);
+			parts[i].done = true;
+			write_ready();
 		}
 	};
 	std::vector<std::thread> helpers;
@@ -290,45 +456,7 @@ bool write_png(const QImage& source, BPositionIO* destination)
 	work();
 	for (std::thread& helper : helpers)
 		helper.join();
-
-	uint32_t adler = parts[0].adler;
-	for (int i = 0; i < count; i++) {
-		if (!parts[i].ok)
-			return false;
-		if (i > 0)
-			adler = adler32_combine(adler, parts[i].adler, (z_off_t)parts[i].rawSize);
-	}
-	// The zlib header: deflate with a 32K window, the fastest level, no dictionary.
-	parts.front().data.bytes[0] = 0x78;
-	parts.front().data.bytes[1] = 0x01;
-	packed& tail = parts.back().data;
-	tail.bytes.resize(tail.size + 4);
-	put32(tail.bytes.data() + tail.size, adler);
-	tail.size += 4;
-
-	static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-	off_t position = 0;
-	if (destination->WriteAt(position, kSignature, sizeof(kSignature)) != sizeof(kSignature))
+	if (failed || written != count)
 		return false;
-	position += sizeof(kSignature);
-
-	uint8_t header[13];
-	put32(header, width);
-	put32(header + 4, height);
-	header[8] = 8;
-	header[9] = alpha ? 6 : 2;
-	header[10] = header[11] = header[12] = 0;
-	if (!write_chunk(destination, &position, "IHDR", header, sizeof(header)))
-		return false;
-	// Chunks hold at most 2^31 - 1 bytes; a stripe's data is split to fit.
-	const size_t kChunkLimit = 1u << 30;
-	for (const stripe& part : parts) {
-		for (size_t offset = 0; offset < part.data.size; offset += kChunkLimit) {
-			size_t size = std::min(kChunkLimit, part.data.size - offset);
-			if (!write_chunk(destination, &position, "IDAT", part.data.bytes.data() + offset,
-					size))
-				return false;
-		}
-	}
 	return write_chunk(destination, &position, "IEND", nullptr, 0);
 }

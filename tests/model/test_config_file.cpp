@@ -788,6 +788,26 @@ TEST_F(config_file_round_trip, HolidayRulesWrittenOnlyWhenChosen)
 	EXPECT_EQ(holiday_rules, 1);
 }
 
+// The key table's defaults are what a new design and a new calendar hold: saved, every key
+// says its default, and a quiet one says nothing.
+TEST_F(config_file_round_trip, NewDesignSavesTheTablesDefaults)
+{
+	obl.AddItem(new object(nullptr));
+	ASSERT_EQ(save(), B_OK);
+	std::string text = "\n" + dir.read("design");
+	for (size_t k = 0; k < kDesignKeyCount; k++) {
+		const design_key& key = kDesignKeys[k];
+		size_t at = text.find(std::string("\n") + key.name + "\t");
+		if (key.quiet || (key.kind == kKeyImage && key.def[0] == '\0')) {
+			EXPECT_EQ(at, std::string::npos) << key.name;
+		} else if (key.def != nullptr) {
+			ASSERT_NE(at, std::string::npos) << key.name;
+			EXPECT_EQ(text.substr(at + 1, text.find('\n', at + 1) - at - 1),
+				std::string(key.name) + "\t" + key.def) << key.name;
+		}
+	}
+}
+
 TEST_F(config_file_round_trip, NegativeOutputFormatAndNoImage_LinesLeftOut)
 {
 	outfmt = -1;
@@ -918,6 +938,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 			case kKeyInt8: case kKeyUint8: case kKeyFlag: return std::string(p, 1);
 			case kKeyRect: case kKeyBounds: return std::string(p, sizeof(BRect));
 			case kKeyImage: return std::string(p);
+			case kKeyText: return *(const std::string*)p;
 			case kKeyFont: return std::string(p) + '\0' + (p + kFontNameLength);
 			case kKeySources: return std::string();
 			default: return std::string(p, 4);
@@ -943,6 +964,7 @@ TEST_F(config_file_round_trip, EveryKeyOfTheTableComesBack)
 				break;
 			}
 			case kKeySources: *(std::vector<std::string>*)p = sources; break;
+			case kKeyText: *(std::string*)p = "k" + std::to_string(n); break;
 		}
 		given.push_back(held(key));
 	}

@@ -214,7 +214,7 @@ public:
 	sway_session(scoped_env* env, int width, int height)
 	{
 		if (!on_path("sway") || !on_path("grim")) {
-			fWhy = "sway or grim is not installed (scripts/install-deps installs them)";
+			fWhy = "sway or grim is not installed (scripts/install-deps test installs them)";
 			return;
 		}
 		std::string runtime = fDir.file("run");

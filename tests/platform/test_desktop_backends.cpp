@@ -107,7 +107,7 @@ protected:
 	{
 		backend_test::SetUp();
 		if (!on_path("gsettings"))
-			GTEST_SKIP() << "gsettings is not installed (scripts/install-deps installs it)";
+			GTEST_SKIP() << "gsettings is not installed (scripts/install-deps test installs it)";
 		fEnv.set("GSETTINGS_BACKEND", "keyfile");
 		fEnv.set("XDG_CONFIG_HOME", fHome.file("config"));
 	}
@@ -180,7 +180,7 @@ protected:
 		backend_test::SetUp();
 		if (!on_path("gsettings") || !on_path("dconf") || !on_path("dbus-daemon"))
 			GTEST_SKIP() << "gsettings, dconf or dbus-daemon is not installed "
-				"(scripts/install-deps installs them)";
+				"(scripts/install-deps test installs them)";
 		fEnv.set("GSETTINGS_BACKEND", "dconf");
 		fEnv.set("XDG_CONFIG_HOME", fHome.file("config"));
 		fBus.reset(new private_bus(&fEnv));
@@ -247,7 +247,7 @@ protected:
 	{
 		backend_test::SetUp();
 		if (!on_path("dbus-daemon"))
-			GTEST_SKIP() << "dbus-daemon is not installed (scripts/install-deps installs it)";
+			GTEST_SKIP() << "dbus-daemon is not installed (scripts/install-deps test installs it)";
 		fBus.reset(new helper_process({"dbus-daemon", "--session", "--nofork",
 			"--print-address=1"}));
 		ASSERT_EQ(fBus->first_line().rfind("unix:", 0), 0u) << fBus->first_line();
@@ -329,7 +329,7 @@ protected:
 		backend_test::SetUp();
 		if (!on_path("xfconf-query") || !on_path("dbus-daemon"))
 			GTEST_SKIP() << "xfconf-query or dbus-daemon is not installed "
-				"(scripts/install-deps installs them)";
+				"(scripts/install-deps test installs them)";
 		fEnv.set("XDG_CONFIG_HOME", fHome.file("config"));
 		fBus.reset(new private_bus(&fEnv));
 		ASSERT_TRUE(fBus->running()) << "dbus-daemon did not start";
@@ -638,7 +638,7 @@ protected:
 		const pcmanfm_row& row = GetParam();
 		if (!on_path(row.desktop[0]) || !on_path("Xvfb") || !on_path("dbus-daemon"))
 			GTEST_SKIP() << row.desktop[0] << ", Xvfb or dbus-daemon is not installed "
-				"(scripts/install-deps installs them)";
+				"(scripts/install-deps test installs them)";
 		fEnv.set("XDG_CONFIG_HOME", fHome.file("config"));
 		fEnv.set("QT_QPA_PLATFORM", "xcb");
 		// pcmanfm-qt's desktop needs room for its icon grid.
@@ -715,7 +715,7 @@ protected:
 	{
 		backend_test::SetUp();
 		if (!on_path("Xvfb"))
-			GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps installs it)";
+			GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps test installs it)";
 		// Xvfb picks a free display number and writes it to descriptor 3.
 		fServer.reset(new helper_process({"Xvfb", "-displayfd", "3", "-screen", "0", "64x48x24",
 			"-nolisten", "tcp", "-noreset"}, 3));

@@ -11,7 +11,7 @@
 
 #include "platform/interface/font_catalogue.h"
 
-// The catalogue and the lookup as Haiku has them, on the fonts scripts/install-deps puts in
+// The catalogue and the lookup as Haiku has them, on the fonts scripts/install-deps test puts in
 // place: DejaVu names its regular face "Book" and its slanted ones "Oblique"; the URW fonts
 // come from two foundries each (Type 1 and OpenType), which Qt lists as separate families.
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-enum content { kNoise, kFlat, kNoiseOverFlat, kTextOnFlat };
+enum content { kNoise, kFlat, kNoiseOverFlat, kTextOnFlat, kCaptionBands };
 
 // Pictures of the kinds the writer meets: photographs, flat colour, both in one picture (so
 // some stripes take the quick pass only and others the thorough one), and thin lines on flat
@@ -31,6 +31,10 @@ QImage make_picture(int width, int height, bool alpha, content kind)
 			uint32_t pixel = noisy ? seed >> 8 : 0x203040;
 			if (kind == kTextOnFlat && (x * 7 + y * 3) % 23 < 2)
 				pixel = 0xf0e0d0;
+			// Lines of captions between bands of rows that repeat, as a calendar's grid makes:
+			// the writer changes how it searches at every band's edge.
+			if (kind == kCaptionBands && y % 40 >= 25 && (x * 5 + y) % 17 < 3)
+				pixel = 0x102030 + (uint32_t)(x % 9) * 0x10101;
 			uint32_t a = alpha ? (noisy ? seed >> 24 : (uint32_t)(x * 255 / width)) : 0xff;
 			row[x] = a << 24 | (pixel & 0xffffff);
 		}
@@ -133,8 +137,11 @@ TEST_P(PngWriter, ChunksAndStreamAreSound)
 	uLongf length = rows.size();
 	ASSERT_EQ(uncompress(rows.data(), &length, (const Bytef*)stream.data(), stream.size()), Z_OK);
 	EXPECT_EQ(length, rowBytes * row.height);
-	for (int y = 0; y < row.height; y++)
-		ASSERT_EQ(rows[rowBytes * y], 1) << "filter of row " << y;
+	// Rows are filtered by their left neighbour (Sub) or by the row above (Up).
+	for (int y = 0; y < row.height; y++) {
+		ASSERT_TRUE(rows[rowBytes * y] == 1 || rows[rowBytes * y] == 2) << "filter of row " << y;
+		ASSERT_TRUE(y > 0 || rows[0] == 1) << "the first row has nothing above it";
+	}
 }
 
 INSTANTIATE_TEST_SUITE_P(Pictures, PngWriter, ::testing::Values(
@@ -148,7 +155,9 @@ INSTANTIATE_TEST_SUITE_P(Pictures, PngWriter, ::testing::Values(
 		picture_row{"text_on_flat_1920x1080", 1920, 1080, false, kTextOnFlat},
 		picture_row{"noise_over_flat_alpha_800x600", 800, 600, true, kNoiseOverFlat},
 		picture_row{"narrow_tall_3x2000", 3, 2000, false, kNoiseOverFlat},
-		picture_row{"rows_not_divisible_333x257", 333, 257, true, kTextOnFlat}),
+		picture_row{"rows_not_divisible_333x257", 333, 257, true, kTextOnFlat},
+		picture_row{"caption_bands_1920x1080", 1920, 1080, false, kCaptionBands},
+		picture_row{"caption_bands_alpha_1366x768", 1366, 768, true, kCaptionBands}),
 	[](const ::testing::TestParamInfo<picture_row>& info) { return std::string(info.param.name); });
 
 TEST(PngWriterSize, FlatColourStaysSmall)

@@ -92,7 +92,7 @@ protected:
 	void SetUp() override
 	{
 		if (!x_session::server_installed() || !x_session::window_manager_installed())
-			GTEST_SKIP() << "Xvfb or openbox is missing (scripts/install-deps installs them)";
+			GTEST_SKIP() << "Xvfb or openbox is missing (scripts/install-deps test installs them)";
 		Start(true);
 	}
 };
@@ -102,7 +102,7 @@ protected:
 	void SetUp() override
 	{
 		if (!x_session::server_installed())
-			GTEST_SKIP() << "Xvfb is missing (scripts/install-deps installs it)";
+			GTEST_SKIP() << "Xvfb is missing (scripts/install-deps test installs it)";
 		Start(false);
 	}
 };
