@@ -150,8 +150,11 @@ tevra::~tevra()
 
 bool tevra::QuitRequested()
 {
-	if (cwin == nullptr || quit_confirmed)
-		return true;
+	// Without the panel there is nothing to settle.
+	if (cwin == nullptr)
+		quit_confirmed = true;
+	if (quit_confirmed)
+		return BApplication::QuitRequested();
 	BMessage settle(kMsgFileQuit);
 	cwin->PostMessage(&settle, cwin->panel);
 	return false;

@@ -7,6 +7,7 @@
 
 #include "app/version.h"
 #include "config_ui/configview.h"
+#include "config_ui/design_state.h"
 #include "config_ui/messages.h"
 
 configwindow::configwindow(BRect frame)
@@ -69,7 +70,9 @@ void configwindow::setupmenus()
 bool configwindow::QuitRequested()
 {
 	// Closing the panel ends the whole program; the application first settles unsaved
-	// changes, and closes the windows itself.
+	// changes, and closes the windows once they are settled.
+	if (quit_confirmed)
+		return true;
 	BMessenger(be_app).SendMessage(B_QUIT_REQUESTED);
 	return false;
 }

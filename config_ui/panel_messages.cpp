@@ -459,13 +459,13 @@ void configview::_FileCommand(BMessage* message)
 // Save writes to the design's own file; with none yet (or for Save as) the save panel asks.
 void configview::_Save(bool choose, const BMessage* then)
 {
-	if (choose || design_path.empty()) {
+	// A design whose folder has gone is saved where the user chooses.
+	entry_ref folder;
+	if (choose || design_path.empty()
+		|| get_ref_for_path(folder_of(design_path).c_str(), &folder) != B_OK) {
 		_OpenFilePanel(kMsgFileSave, then);
 		return;
 	}
-	entry_ref folder;
-	if (get_ref_for_path(folder_of(design_path).c_str(), &folder) != B_OK)
-		return;
 	BMessage write(kMsgSaveConfig);
 	write.AddRef("directory", &folder);
 	write.AddString("name", design_name().c_str());

@@ -5,6 +5,7 @@
 #include <Application.h>
 #include <ScrollBar.h>
 
+#include "config_ui/design_state.h"
 #include "config_ui/messages.h"
 #include "model/globals.h"
 #include "preview_ui/preview.h"
@@ -51,7 +52,9 @@ prevwindow::prevwindow(BRect frame)
 bool prevwindow::QuitRequested()
 {
 	// Closing the preview ends the whole program; the application first settles unsaved
-	// changes, and closes the windows itself.
+	// changes, and closes the windows once they are settled.
+	if (quit_confirmed)
+		return true;
 	BMessenger(be_app).SendMessage(B_QUIT_REQUESTED);
 	return false;
 }

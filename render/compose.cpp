@@ -1,5 +1,4 @@
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -98,7 +97,6 @@ bool tevraview::load_base_image(const char* given)
 		struct stat st;
 		std::string reason = stat(path.c_str(), &st) != 0 ? strerror(errno)
 			: "not a picture that can be read";
-		fprintf(stderr, "tevra: base image: %s: %s\n", given, reason.c_str());
 		unread_files.push_back(std::string(given) + ": " + reason);
 	}
 	copy_utf8(baseimgpath, given, sizeof(baseimgpath));

@@ -160,6 +160,7 @@ TEST_F(edit_history_session, QuestionOnCloseCancelKeepsDontSaveQuits)
 	preview* view = the_app->pwin->preview_view;
 	ASSERT_TRUE(wait_until([] { return obl.CountItems() == 1; })) << "the design did not open";
 	std::string before = folder->read("design.tevra");
+	click(view, BPoint(200, 200));
 	drag(view, BPoint(200, 200), BPoint(260, 230));
 	process_events(50);
 	ASSERT_TRUE(unsaved());
