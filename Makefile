@@ -1,6 +1,8 @@
 # make demo: set up what building and running need, build and write a wallpaper from a
 #   bundled design.
 # make test: set up the test tools as well, build and run every test.
+# make deb: the Debian package, built by dpkg-buildpackage into $(BUILD) and checked by lintian.
+# make test-deb: make deb, then the package's tests; as root they install it, run it and remove it.
 # make install: the binary, the daily refresh units, the menu entry, the manual and the
 #   examples under PREFIX (default /usr/local); DESTDIR stages them for a package.
 # make test-sanitize: every test again, built by clang with AddressSanitizer and
@@ -18,14 +20,16 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:hal
 # The config-mode soak runs long under the sanitizers.
 SOAK_ACTIONS ?= 3000
 
-.PHONY: all deps deps-test deps-hardening configure configure-tests build demo test bench \
-	install clean test-sanitize fuzz
+.PHONY: all deps deps-deb deps-test deps-hardening configure configure-tests build demo test \
+	bench install deb test-deb clean test-sanitize fuzz
 
 all: build
 
 # Each target sets up only what it needs: building and running, or the tests' tools as well.
 deps:
 	@scripts/install-deps
+deps-deb:
+	@scripts/install-deps deb
 deps-test:
 	@scripts/install-deps test
 deps-hardening:
@@ -60,6 +64,16 @@ bench: deps-test configure-tests
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
+
+deb: deps-deb
+	scripts/build-deb $(BUILD) $(JOBS)
+
+DEB_FILE = $(abspath $(BUILD))/tevra_$(shell dpkg-parsechangelog -S Version)_$(shell \
+	dpkg --print-architecture).deb
+
+test-deb: deb configure-tests
+	cmake --build $(BUILD) -j $(JOBS) --target test_package
+	cd $(BUILD) && TEVRA_DEB="$(DEB_FILE)" ctest --output-on-failure -R '^Package'
 
 $(SANITIZE_BUILD)/CMakeCache.txt: | deps-hardening
 	cmake -S . -B $(SANITIZE_BUILD) $(HARDENING_FLAGS) -DTEVRA_SANITIZE=ON -DTEVRA_TESTS=ON

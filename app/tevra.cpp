@@ -95,6 +95,7 @@ void tevra::create(const char* configPath, const char* outputPath)
 {
 	entry_ref configRef;
 	get_ref_for_path(configPath, &configRef);
+	view->keep_base = false;
 	view->load_config(&configRef);
 	load_events();
 	view->create_wallpaper();

@@ -1,6 +1,11 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
+
+#include <sys/resource.h>
 
 #include "bench_support.h"
 
@@ -11,7 +16,7 @@ struct resolution {
 	int height;
 };
 
-const resolution kResolutions[] = {{1920, 1080}, {3840, 2160}};
+const resolution kResolutions[] = {{1920, 1080}, {3840, 2160}, {7680, 4320}};
 
 // Create mode as a user's timer runs it: a whole process, start to exit.
 void BM_CreateMode(benchmark::State& state)
@@ -125,5 +130,63 @@ void BM_FloorStartup(benchmark::State& state)
 }
 BENCHMARK(BM_FloorStartup)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)
 	->ReportAggregatesOnly(true);
+
+// What create mode carries into a run: the shared objects the dynamic loader brings in (its
+// own count, from LD_DEBUG), for a 1080p design with a colour or a photo base, PNG or JPEG.
+void BM_SharedObjects(benchmark::State& state)
+{
+	bool photo = state.range(0) != 0;
+	const char* mime = state.range(1) != 0 ? "image/jpeg" : "image/png";
+	const bench_files& material = files();
+	std::string design = material.design(photo, mime, 1920, 1080);
+	std::string trace = material.folder + "/loader";
+	std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen:configfile="
+		+ material.screen_json(1920, 1080), "LD_DEBUG=files", "LD_DEBUG_OUTPUT=" + trace};
+	int objects = 0;
+	for (auto _ : state) {
+		if (run({TEVRA_BINARY_PATH, design, material.folder + "/out-objects"}, env) != 0)
+			state.SkipWithError("create mode failed");
+	}
+	// The loader writes one file per process, named after its id.
+	for (const auto& entry : std::filesystem::directory_iterator(material.folder)) {
+		if (entry.path().filename().string().rfind("loader.", 0) != 0)
+			continue;
+		std::ifstream in(entry.path());
+		objects = 0;
+		for (std::string line; std::getline(in, line);)
+			objects += line.find("calling init:") != std::string::npos;
+		std::filesystem::remove(entry.path());
+	}
+	state.counters["objects"] = objects;
+	state.SetLabel(std::string(photo ? "photo " : "colour ") + (mime + 6));
+}
+BENCHMARK(BM_SharedObjects)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)
+	->UseRealTime()->Iterations(1);
+
+// Create mode's peak memory at 8K (7680 x 4320 over the 4000 x 3000 photo, and on a colour
+// base), as the kernel counted it for the process, against the picture's own 133 MB.
+void BM_PeakMemory8K(benchmark::State& state)
+{
+	resolution screen = kResolutions[2];
+	bool photo = state.range(0) != 0;
+	const bench_files& material = files();
+	std::string design = material.design(photo, "image/png", screen.width, screen.height);
+	std::string platform = "QT_QPA_PLATFORM=offscreen:configfile="
+		+ material.screen_json(screen.width, screen.height);
+	long peak = 0;
+	for (auto _ : state) {
+		struct rusage usage = {};
+		if (run({TEVRA_BINARY_PATH, design, material.folder + "/out-8k"}, {platform}, &usage)
+			!= 0)
+			state.SkipWithError("create mode failed");
+		peak = std::max(peak, usage.ru_maxrss);
+	}
+	double picture = (double)screen.width * screen.height * 4 / 1024;
+	state.counters["peak_MB"] = peak / 1024.0;
+	state.counters["pictures"] = peak / picture;
+	state.SetLabel(photo ? "7680x4320 photo PNG" : "7680x4320 colour PNG");
+}
+BENCHMARK(BM_PeakMemory8K)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()
+	->Iterations(2);
 
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -101,7 +102,8 @@ const bench_files& files()
 	return made;
 }
 
-int run(const std::vector<std::string>& argv, const std::vector<std::string>& env)
+int run(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+	struct rusage* usage)
 {
 	std::vector<char*> args;
 	for (const std::string& arg : argv)
@@ -123,8 +125,9 @@ int run(const std::vector<std::string>& argv, const std::vector<std::string>& en
 	posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
 	pid_t pid;
 	int status = -1;
+	struct rusage ignored;
 	if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) == 0)
-		waitpid(pid, &status, 0);
+		wait4(pid, &status, 0, usage != nullptr ? usage : &ignored);
 	posix_spawn_file_actions_destroy(&actions);
 	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

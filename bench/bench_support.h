@@ -19,8 +19,10 @@ struct bench_files {
 
 const bench_files& files();
 
-// Runs a program to its end; returns its exit status (or -1).
-int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
+// Runs a program to its end; returns its exit status (or -1). usage, when given, receives
+// the kernel's accounting of the process (its peak memory, ru_maxrss, among it).
+int run(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+	struct rusage* usage = nullptr);
 
 
 #endif

@@ -252,6 +252,9 @@ void configview::_BuildItemPage()
 	week_no_cb = check(page, BRect(125, 355, 205, 375), "week_numbers", "week_numbers", this);
 	event_col = text(page, BRect(210, 355, 300, 375), "event_col", "event_color", this);
 	event_col_sl = colors(page, BRect(300, 355, 390, 375), "event_col", this);
+	// Free room right of the rectangle's field.
+	rokuyo_cb = check(page, BRect(210, 50, 390, 70), "rokuyo", "rokuyo / lunisolar date",
+		this);
 
 	fColorRows = {
 		{bg_col, bg_col_sl, &object::bg_color, "%08x"},

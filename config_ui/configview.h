@@ -117,6 +117,8 @@ public:
 	BCheckBox* week_no_cb;
 	BTextControl* event_col;
 	rgbslider* event_col_sl;
+	// The traditional almanac: 六曜 in a month grid, the lunisolar date under a single date.
+	BCheckBox* rokuyo_cb;
 
 private:
 	// One colour of the edited object: its text field, its slider and its field.

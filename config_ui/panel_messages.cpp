@@ -184,7 +184,8 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		|| source == bg_bubble || source == day || source == month || source == year
 		|| source == digit_y || source == chinese_y || source == gengo || source == digit_m
 		|| source == chinese_m || source == old || source == english || source == mark_color
-		|| source == mark_reverse || source == mark_circle || source == week_no_cb;
+		|| source == mark_reverse || source == mark_circle || source == week_no_cb
+		|| source == rokuyo_cb;
 	for (const color_row& row : fColorRows)
 		objectControl |= source == row.text;
 	for (const size_row& row : fSizeRows)
@@ -215,6 +216,8 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		item->today_mark = source == mark_color ? 0 : source == mark_reverse ? 1 : 2;
 	} else if (source == week_no_cb) {
 		item->week_numbers = week_no_cb->Value() != 0;
+	} else if (source == rokuyo_cb) {
+		item->rokuyo = rokuyo_cb->Value() != 0;
 	}
 	for (const color_row& row : fColorRows) {
 		if (source != row.text)

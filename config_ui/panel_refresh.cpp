@@ -28,13 +28,14 @@ namespace {
 uint8 mask_for(uint8 type, char letter)
 {
 	// E holds the groups beyond the first panel: the week's first day (0x01), the events'
-	// colour (0x02) and week numbers (0x04); a single date has no weeks.
+	// colour (0x02), week numbers (0x04) and the almanac (0x08); a single date has no weeks,
+	// a year's cells no room for the almanac.
 	static const struct {
 		uint8 type;
 		uint8 a, b, c, d, e;
 	} kMasks[] = {
-		{kTypeDay, 0xff, 0x00, 0x00, 0x07, 0x02},
-		{kTypeMonth, 0xff, 0x0f, 0x0f, 0xff, 0x07},
+		{kTypeDay, 0xff, 0x00, 0x00, 0x07, 0x0a},
+		{kTypeMonth, 0xff, 0x0f, 0x0f, 0xff, 0x0f},
 		{kTypeYear, 0xff, 0x07, 0x07, 0xff, 0x07},
 	};
 	// Another kind is offered everything, as a month is.
@@ -154,6 +155,8 @@ const std::vector<configview::item_group>& configview::_ItemGroups()
 			}},
 		{'E', 0x04, {week_no_cb},
 			[this](const object* o) { week_no_cb->SetValue(o->week_numbers ? 1 : 0); }},
+		{'E', 0x08, {rokuyo_cb},
+			[this](const object* o) { rokuyo_cb->SetValue(o->rokuyo ? 1 : 0); }},
 	};
 	return fItemGroups;
 }

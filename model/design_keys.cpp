@@ -54,6 +54,7 @@ const design_key kDesignKeys[] = {
 	QUIET_MEMBER("week_start", kKeyChoice, week_start, "0", 0, 6),
 	QUIET_MEMBER("week_numbers", kKeyFlag, week_numbers, "n", 0, 0),
 	QUIET_MEMBER("event_color", kKeyColor, event_color, "00d81b60", 0, 0),
+	QUIET_MEMBER("rokuyo", kKeyFlag, rokuyo, "n", 0, 0),
 	MEMBER("bounds", kKeyBounds, bounds, nullptr),
 };
 

@@ -45,6 +45,13 @@ bool append_era_numeral(std::string& out, int n)
 
 } // namespace
 
+std::string kanji_number(int n)
+{
+	std::string text;
+	append_era_numeral(text, n);
+	return text;
+}
+
 std::string ystr(int year, int year_type)
 {
 	std::string text;

@@ -11,6 +11,9 @@ std::string ystr(int year, int year_type);
 // an era as 元年; otherwise as above.
 std::string ystr(int year, int year_type, int month, int day);
 
+// 1 to 999 in kanji numerals as dates and eras write them (11 十一, 28 二十八); "" otherwise.
+std::string kanji_number(int n);
+
 // Month captions, UTF-8 padded with NUL: record month_type * 12 + month for
 // month_type 0 (full-width digits), 1 (kanji), 2 (traditional), 3 (English).
 // Record 0 is empty. The renderer may read the table directly.

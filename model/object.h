@@ -44,6 +44,9 @@ public:
 	int32 week_start;
 	bool week_numbers;
 	uint32 event_color;
+	// The traditional almanac: each day's 六曜 in a month grid, the lunisolar date, 六曜
+	// and solar term under a single date.
+	bool rokuyo;
 };
 
 enum {

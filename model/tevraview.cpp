@@ -8,7 +8,7 @@
 
 tevraview::tevraview(BRect frame)
 	: BView(frame, "tevraview", B_FOLLOW_ALL_SIDES, B_WILL_DRAW), wallbmp(nullptr),
-	baseimg(nullptr)
+	baseimg(nullptr), keep_base(true)
 {
 	clr_obj();
 	// The picture always has the screen's size, whatever frame the view was given.

@@ -39,6 +39,10 @@ public:
 
 	BBitmap* wallbmp;
 	BBitmap* baseimg;
+	// Whether the base image stays once drawn: config mode draws it after every change,
+	// create mode once, and lets its pixels go at once (a large photograph weighs as much as
+	// the picture).
+	bool keep_base;
 };
 
 #endif

@@ -49,6 +49,10 @@ void tevraview::create_wallpaper()
 				break;
 		}
 		DrawBitmap(baseimg, destination);
+		if (!keep_base) {
+			delete baseimg;
+			baseimg = nullptr;
+		}
 	}
 
 	draw_cal();

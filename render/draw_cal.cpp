@@ -5,6 +5,7 @@
 
 #include <Font.h>
 
+#include "model/almanac.h"
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
@@ -168,10 +169,21 @@ void draw_week_numbers(BView* view, const object* item, int year, int month, int
 	view->SetDrawingMode(B_OP_COPY);
 }
 
-// A single date with events: the date, then its holiday's name, then the events' summaries
-// in a smaller size, one a line, as many as the rectangle holds.
+// The almanac's size beside the date or day number it belongs to: small, as printed
+// calendars have it.
+const float kAlmanacScale = 0.4f;
+
+void draw_centred(BView* view, const std::string& text, float x, float baseline)
+{
+	view->DrawString(text.c_str(), BPoint(x - text_width(view, text.c_str()) / 2, baseline));
+}
+
+// A single date with events: the date, then its holiday's name, then the almanac's line
+// (when asked for), then the events' summaries in a smaller size, one a line, as many as the
+// rectangle holds.
 void draw_day_with_events(BView* view, const object* item, const std::string& caption,
-	int code, const std::vector<std::string>& events, const caption_font& font)
+	int code, const std::string& almanac, const std::vector<std::string>& events,
+	const caption_font& font, float size)
 {
 	float L = item->bounds.left, T = item->bounds.top;
 	float W = item->bounds.Width(), H = item->bounds.Height();
@@ -183,6 +195,11 @@ void draw_day_with_events(BView* view, const object* item, const std::string& ca
 		const char* name = holiday_name(code % 100);
 		view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
 			y - font.height.descent));
+	}
+	if (!almanac.empty()) {
+		caption_font line = set_font(view, item->day_font, size * kAlmanacScale);
+		y += line.h;
+		draw_centred(view, almanac, L + W / 2, y - line.height.descent);
 	}
 	caption_font small = set_font(view, item->day_font, font.h * 0.6f);
 	set_color(view, item->day_color);
@@ -208,7 +225,9 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 	if (item->bg_type == 1)
 		fill_bubble(view, BRect(L, T, L + W - 1, T + H - 1), H / 4, item->bg_color);
 
-	float size = item->day_size > 0 ? item->day_size : (W / 15 < H ? W / 15 : H);
+	// With the almanac, the date takes the upper three quarters and its line the lowest.
+	float textH = item->rokuyo ? H * 3 / 4 : H;
+	float size = item->day_size > 0 ? item->day_size : (W / 15 < textH ? W / 15 : textH);
 	caption_font font = set_font(view, item->day_font, size);
 	set_color(view, item->day_color);
 
@@ -216,23 +235,47 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 	if (what_day(year, month, day, &row, &weekday, &code) != 0)
 		return false;
 	std::string caption = date_caption(year, month, day, weekday);
+	std::string almanac = item->rokuyo ? almanac_line(year, month, day) : "";
 	float x = L + W / 2 - text_width(view, caption.c_str()) / 2;
 	prepare_events(year, month, day, year, month, day);
 	std::vector<std::string> events = event_summaries(year, month, day);
 	if (!events.empty()) {
-		draw_day_with_events(view, item, caption, code, events, font);
+		draw_day_with_events(view, item, caption, code, almanac, events, font, size);
 		return true;
 	}
 	if (code % 100 == 0) {
 		view->DrawString(caption.c_str(),
-			BPoint(x, T + H / 2 + font.h / 2 - font.height.descent));
-		return true;
+			BPoint(x, T + textH / 2 + font.h / 2 - font.height.descent));
+	} else {
+		view->DrawString(caption.c_str(),
+			BPoint(x, T + textH / 4 + font.h / 2 - font.height.descent));
+		const char* name = holiday_name(code % 100);
+		view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
+			T + 3 * textH / 4 + font.h / 2 - font.height.descent));
 	}
-	view->DrawString(caption.c_str(), BPoint(x, T + H / 4 + font.h / 2 - font.height.descent));
-	const char* name = holiday_name(code % 100);
-	view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
-		T + 3 * H / 4 + font.h / 2 - font.height.descent));
+	if (!almanac.empty()) {
+		caption_font line = set_font(view, item->day_font, size * kAlmanacScale);
+		draw_centred(view, almanac, L + W / 2,
+			T + textH + (H - textH) / 2 + line.h / 2 - line.height.descent);
+	}
 	return true;
+}
+
+// A day's 六曜 centred on x in the lowest quarter of its cell, with the bar of the day's
+// events under it; the day font is left at size.
+void draw_rokuyo(BView* view, const object* item, int year, int month, int day, BRect cell,
+	float x, float size)
+{
+	lunisolar_date date;
+	if (!lunisolar(year, month, day, &date))
+		return;
+	caption_font small = set_font(view, item->day_font, size * kAlmanacScale);
+	const char* name = rokuyo_name(rokuyo_of(date));
+	int w = text_width(view, name);
+	BPoint at(x - w / 2, cell.bottom - cell.Height() / 8 + small.h / 2 - small.height.descent);
+	view->DrawString(name, at);
+	mark_events(view, item, year, month, day, at, w, small);
+	set_font(view, item->day_font, size);
 }
 
 void draw_month(BView* view, const object* item, int year, int month)
@@ -270,7 +313,8 @@ void draw_month(BView* view, const object* item, int year, int month)
 		view->DrawString(text, BPoint(L + W / 2 - w / 2, T + font.height.ascent));
 	}
 
-	float size = item->day_size != 0 ? item->day_size : H / 10;
+	// The almanac takes the lowest quarter of each cell from an automatically sized number.
+	float size = item->day_size != 0 ? item->day_size : item->rokuyo ? H / 10 * 0.75f : H / 10;
 	caption_font font = set_font(view, item->day_font, size);
 	int first = first_column(item, year, month);
 	prepare_events(year, month, 1, year, month, last_day(year, month));
@@ -324,10 +368,15 @@ void draw_month(BView* view, const object* item, int year, int month)
 		set_color(view, c);
 		char text[16];
 		snprintf(text, sizeof(text), "%d", day);
+		// With the almanac, the number is centred in the upper three quarters of its cell.
+		float middle = item->rokuyo ? cell.top + cell.Height() * 3 / 8 : T + (row + 2) * H / 8;
 		BPoint at(GL + (column + 1) * GW / 8 - text_width(view, text) / 2,
-			T + (row + 2) * H / 8 + font.h / 2 - font.height.descent);
+			middle + font.h / 2 - font.height.descent);
 		view->DrawString(text, at);
-		mark_events(view, item, year, month, day, at, text_width(view, text), font);
+		if (item->rokuyo)
+			draw_rokuyo(view, item, year, month, day, cell, GL + (column + 1) * GW / 8, size);
+		else
+			mark_events(view, item, year, month, day, at, text_width(view, text), font);
 	}
 }
 

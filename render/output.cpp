@@ -34,14 +34,19 @@ status_t tevraview::save(entry_ref* folder, const char* name)
 	if (path.InitCheck() != B_OK)
 		return path.InitCheck();
 
-	// The stream owns and frees the copy; the picture itself stays with the view.
-	BBitmap* copy = new BBitmap(scrn, B_RGB32, false, false);
-	if (!copy->IsValid() || copy->BitsLength() != wallbmp->BitsLength()) {
-		delete copy;
+	// The picture is read where it was composed, without a copy of its size: nothing draws
+	// into it while it is written. The stream hands it back rather than freeing it.
+	if (wallbmp == nullptr || !wallbmp->IsValid())
 		return B_NO_MEMORY;
-	}
-	memcpy(copy->Bits(), wallbmp->Bits(), copy->BitsLength());
-	BBitmapStream stream(copy);
+	BBitmapStream stream(wallbmp);
+	struct hand_back {
+		BBitmapStream* stream;
+		~hand_back()
+		{
+			BBitmap* picture = nullptr;
+			stream->DetachBitmap(&picture);
+		}
+	} back{&stream};
 
 	// Yesterday's wallpaper stays until today's is written whole.
 	safe_file file(path.Path(), name);

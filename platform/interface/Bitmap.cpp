@@ -187,6 +187,10 @@ const QImage* BBitmap::Private::Scaled(const BBitmap* bitmap, const QSize& size)
 		return nullptr;
 	d->scaled = new QImage(scaled.convertToFormat(bitmap->fColorSpace == B_RGBA32
 		? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
+	// A picture drawn over a whole bitmap may become its pixels (BView::DrawBitmap); it then
+	// keeps the bitmap's resolution, which sizes the fonts drawn after it.
+	d->scaled->setDotsPerMeterX(kDotsPerMeter72);
+	d->scaled->setDotsPerMeterY(kDotsPerMeter72);
 	return d->scaled;
 }
 

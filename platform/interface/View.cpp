@@ -355,6 +355,43 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect destination)
 	DrawBitmap(bitmap, bitmap->Bounds(), destination);
 }
 
+// An opaque picture scaled over the whole bitmap drawn on becomes its pixels: the bitmap's own
+// go before the scaled copy is made, and the two then share one set, so a screen-sized
+// picture is not held three times at once (the decoded image, the scaled copy, the bitmap's).
+// Drawing on afterwards copies the pixels only while the scaled copy is still kept.
+bool BView::Private::DrawCovering(BView* view, const BBitmap* bitmap, const QRectF& target,
+	const QSize& size)
+{
+	QImage* device = view->fBitmap != nullptr && view->fBitmap != bitmap
+		? BBitmap::Private::Image(view->fBitmap) : nullptr;
+	QPainter* painter = device != nullptr ? BeginDrawing(view) : nullptr;
+	if (painter == nullptr || bitmap->ColorSpace() != B_RGB32
+		|| device->format() != QImage::Format_RGB32 || device->size() != size
+		|| painter->transform().mapRect(target) != QRectF(device->rect())
+		|| DeviceClip(view, painter) != device->rect() || painter->opacity() != 1.0
+		|| painter->compositionMode() != QPainter::CompositionMode_SourceOver)
+		return false;
+	// What shows where the picture fails to scale (short of memory): what was there, as far
+	// as one colour tells it; a composition fills the bitmap with its base colour first.
+	QRgb before = device->pixel(0, 0);
+	QImage::Format format = device->format();
+	int dpmX = device->dotsPerMeterX(), dpmY = device->dotsPerMeterY();
+	view->_EndDrawing();
+	*device = QImage();
+	const QImage* scaled = BBitmap::Private::Scaled(bitmap, size);
+	if (scaled != nullptr && scaled->format() == format && scaled->size() == size) {
+		*device = *scaled;
+	} else {
+		*device = QImage(size, format);
+		if (!device->isNull())
+			device->fill(before);
+	}
+	device->setDotsPerMeterX(dpmX);
+	device->setDotsPerMeterY(dpmY);
+	view->_Drawn();
+	return true;
+}
+
 void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 {
 	if (bitmap == nullptr || !bitmap->IsValid() || !destination.IsValid() || !source.IsValid())
@@ -372,6 +409,8 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 	QSize size = cacheable ? QSize(qRound(target.width()), qRound(target.height())) : QSize();
 	if (source == bounds && cacheable
 		&& size != QSize(bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1)) {
+		if (Private::DrawCovering(this, bitmap, target, size))
+			return;
 		if (const QImage* scaled = BBitmap::Private::Scaled(bitmap, size)) {
 			painter->drawImage(target.topLeft(), *scaled);
 			_Drawn();

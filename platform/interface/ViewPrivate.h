@@ -7,6 +7,8 @@ class QImage;
 class QPainter;
 class QPainterPath;
 class QRect;
+class QRectF;
+class QSize;
 class QWidget;
 
 // How one kind of view shows in a window: a plain view draws on a canvas widget, a control
@@ -52,6 +54,10 @@ public:
 	static void FillPath(BView* view, const QPainterPath& path);
 	static QImage* Target(const BView* view);
 	static QRect DeviceClip(const BView* view, QPainter* painter);
+	// Draws a whole bitmap scaled to size over all of the view's bitmap, when it covers it
+	// opaquely, by making it the bitmap's pixels; false when it does not.
+	static bool DrawCovering(BView* view, const BBitmap* bitmap, const QRectF& target,
+		const QSize& size);
 };
 
 #endif

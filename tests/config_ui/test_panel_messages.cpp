@@ -726,6 +726,31 @@ TEST_F(panel_messages, WeekAndEventControlsChangeTheCalendar)
 	EXPECT_TRUE(panel->event_col->IsEnabled());
 }
 
+// The almanac's check box: on and off for a month and a single date, which show it; a year,
+// whose cells have no room for it, does not offer it.
+TEST_F(panel_messages, RokuyoCheckBoxChangesMonthsAndDatesOnly)
+{
+	add_object(kTypeMonth);
+	add_object(kTypeDay);
+	add_object(kTypeYear);
+	for (int32 i : {0, 1}) {
+		request_edit(i);
+		click_control(panel->rokuyo_cb);
+		settle();
+		EXPECT_TRUE(item(i)->rokuyo) << i;
+		EXPECT_EQ(sent(), (vector<uint32>{kMsgRedraw})) << i;
+	}
+	click_control(panel->rokuyo_cb);
+	settle();
+	EXPECT_FALSE(item(1)->rokuyo);
+	request_edit(0);
+	settle();
+	EXPECT_EQ(panel->rokuyo_cb->Value(), 1);
+	request_edit(2);
+	settle();
+	EXPECT_FALSE(panel->rokuyo_cb->IsEnabled());
+}
+
 // Calendar files and feeds are added by typing them and removed by choosing them in the list.
 TEST_F(panel_messages, EventSourcesAreAddedAndRemoved)
 {

@@ -108,6 +108,34 @@ TEST_F(render_test, CalendarsAreDrawnOverTheImage)
 	EXPECT_EQ(pixel(21, 21), kQuarters[0]);
 }
 
+// A picture scaled over the whole screen becomes the picture's own pixels; what is drawn on it
+// must not reach the scaled copy kept for the next composition (config mode's).
+TEST_F(render_test, ImageOverTheWholeScreenComesBackCleanNextTime)
+{
+	view->baseimg = make_quarters(64, 48, kQuarters);
+	base_mode = kBaseFitScreen;
+	object* item = add_object(kTypeMonth + 1, BRect(10, 10, 20, 20));
+	item->bg_color = 0xff808080;
+	view->create_wallpaper();
+	item->bounds = BRect(30, 30, 40, 40);
+	view->create_wallpaper();
+	EXPECT_EQ(count(BRect(10, 10, 20, 20), kQuarters[0]), 121);
+	EXPECT_EQ(count(BRect(30, 30, 40, 40), 0x808080), 121);
+	EXPECT_EQ(pixel(1023, 767), kQuarters[3]);
+	EXPECT_NE(view->baseimg, nullptr);
+}
+
+TEST_F(render_test, CreateModeLetsTheImageGoOnceDrawn)
+{
+	view->keep_base = false;
+	view->baseimg = make_quarters(64, 48, kQuarters);
+	base_mode = kBaseFitScreen;
+	view->create_wallpaper();
+	EXPECT_EQ(view->baseimg, nullptr);
+	EXPECT_EQ(pixel(0, 0), kQuarters[0]);
+	EXPECT_EQ(pixel(1023, 767), kQuarters[3]);
+}
+
 // --- Decoding base images: every readable kind of file, and files that are no image.
 
 namespace {

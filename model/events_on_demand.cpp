@@ -1,0 +1,139 @@
+#include "model/events.h"
+
+#include <climits>
+#include <cstdio>
+#include <dlfcn.h>
+#include <mutex>
+#include <unistd.h>
+
+#include "model/events_module.h"
+
+std::vector<std::string> event_sources;
+bool event_rules_by_library = false;
+int event_fetch_timeout_ms = 5000;
+
+namespace {
+
+bool fetch_through_module(const std::string& url, int timeoutMs, std::string* body,
+	std::string* reason);
+
+}
+
+event_fetch_function event_fetch = fetch_through_module;
+
+namespace {
+
+std::once_flag g_opening;
+const events_api* g_api = nullptr;
+
+// The installed module lies in the library folder beside the program's; a program run from
+// the build tree takes the one built with it (and only then, so an installed program never
+// opens a file from wherever it was built).
+std::vector<std::string> module_paths()
+{
+	std::vector<std::string> paths;
+	char self[PATH_MAX];
+	ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+	if (length <= 0)
+		return paths;
+	std::string program(self, length);
+	std::string folder = program.substr(0, program.rfind('/'));
+	paths.push_back(folder + "/../" TEVRA_LIBDIR "/tevra/" TEVRA_EVENTS_MODULE);
+	std::string build = TEVRA_BUILD_DIR "/";
+	if (program.compare(0, build.size(), build) == 0)
+		paths.push_back(build + TEVRA_EVENTS_MODULE);
+	return paths;
+}
+
+void open_module()
+{
+	std::string why = "no module found";
+	for (const std::string& path : module_paths()) {
+		void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+		if (handle == nullptr) {
+			if (access(path.c_str(), F_OK) == 0)
+				why = dlerror();
+			continue;
+		}
+		auto entry = (const events_api* (*)())dlsym(handle, TEVRA_EVENTS_ENTRY);
+		const events_api* api = entry != nullptr ? entry() : nullptr;
+		if (api != nullptr && api->size == sizeof(events_api)) {
+			g_api = api;
+			return;
+		}
+		why = path + " is not this program's events module";
+		dlclose(handle);
+	}
+	fprintf(stderr, "tevra: events cannot be read: %s\n", why.c_str());
+}
+
+// The module, opened on first use, with the program's settings handed to it.
+const events_api* module()
+{
+	std::call_once(g_opening, open_module);
+	if (g_api != nullptr) {
+		*g_api->fetch = event_fetch == fetch_through_module ? g_api->network_fetch : event_fetch;
+		*g_api->fetch_timeout_ms = event_fetch_timeout_ms;
+		*g_api->rules_by_library = event_rules_by_library;
+	}
+	return g_api;
+}
+
+bool fetch_through_module(const std::string& url, int timeoutMs, std::string* body,
+	std::string* reason)
+{
+	if (module() == nullptr) {
+		*reason = "the events module is missing";
+		return false;
+	}
+	return g_api->network_fetch(url, timeoutMs, body, reason);
+}
+
+}
+
+void load_event_book(int book, const std::vector<std::string>& sources)
+{
+	// Nothing to read and nothing read before: the module stays closed.
+	if (sources.empty() && g_api == nullptr)
+		return;
+	if (module() != nullptr)
+		g_api->load_book(book, sources);
+}
+
+void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2)
+{
+	if (g_api != nullptr && module() != nullptr)
+		g_api->prepare_book(book, y1, m1, d1, y2, m2, d2);
+}
+
+bool book_has_event(int book, int y, int m, int d)
+{
+	return g_api != nullptr && module() != nullptr && g_api->has_event(book, y, m, d);
+}
+
+std::vector<std::string> book_event_summaries(int book, int y, int m, int d)
+{
+	if (g_api == nullptr || module() == nullptr)
+		return std::vector<std::string>();
+	return g_api->summaries(book, y, m, d);
+}
+
+void load_events()
+{
+	load_event_book(kEventsBook, event_sources);
+}
+
+void prepare_events(int y1, int m1, int d1, int y2, int m2, int d2)
+{
+	prepare_event_book(kEventsBook, y1, m1, d1, y2, m2, d2);
+}
+
+bool has_event(int y, int m, int d)
+{
+	return book_has_event(kEventsBook, y, m, d);
+}
+
+std::vector<std::string> event_summaries(int y, int m, int d)
+{
+	return book_event_summaries(kEventsBook, y, m, d);
+}
