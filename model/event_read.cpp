@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "model/design_paths.h"
 #include "model/events.h"
 
 namespace {
@@ -97,11 +96,12 @@ void keep_copy(const std::string& path, const std::string& text)
 		unlink(temporary.c_str());
 }
 
-// A source that shows no events: said on standard error and kept for config mode to show.
-void leave_out(const std::string& source, const std::string& reason)
+std::string home_path(const std::string& source)
 {
-	complain(source, reason + "; its events are left out");
-	unread_files.push_back(source + ": " + reason);
+	const char* home = getenv("HOME");
+	if (source.compare(0, 2, "~/") == 0 && home != nullptr)
+		return home + source.substr(1);
+	return source;
 }
 
 std::string kept_on(time_t when)
@@ -135,7 +135,7 @@ bool read_feed(const std::string& source, calendar_text* calendar)
 		complain(source, reason + "; using the copy kept on " + kept_on(st.st_mtime));
 		return true;
 	}
-	leave_out(source, reason);
+	complain(source, reason + "; its events are left out");
 	return false;
 }
 
@@ -144,12 +144,12 @@ bool read_source(const std::string& source, calendar_text* calendar)
 	if (is_feed(source))
 		return read_feed(source, calendar);
 	std::string reason;
-	if (!read_file(design_file_path(source), &calendar->text, &reason)) {
-		leave_out(source, reason);
+	if (!read_file(home_path(source), &calendar->text, &reason)) {
+		complain(source, reason + "; its events are left out");
 		return false;
 	}
 	if (!index_text(calendar)) {
-		leave_out(source, "not an iCalendar file");
+		complain(source, "not an iCalendar file; its events are left out");
 		return false;
 	}
 	return true;
