@@ -172,14 +172,21 @@ void configview::_BuildBasePage()
 	screen_col = text(config_base, BRect(30, 325, 140, 345), "screen_col", "screen_color",
 		this);
 	scrn_col_sl = colors(config_base, BRect(140, 325, 370, 345), "scrn_col", this);
-	law_cb = check(config_base, BRect(30, 355, 370, 375), "holiday_law",
-		"holiday law of each date", this);
+	holiday_rules_mf = menu(config_base, BRect(30, 355, 370, 375), "holiday_rules",
+		"built in", setupholidaymenu(), 50);
 	// The design's calendar files and feeds: typed in to add one, chosen in the list to
 	// remove it.
 	events_tc = text(config_base, BRect(30, 125, 280, 145), "events", "events", this);
 	events_tc->SetDivider(50);
 	events_mf = menu(config_base, BRect(285, 125, 370, 145), "event_list", nullptr,
 		new BPopUpMenu("remove…", false, false, B_ITEMS_IN_COLUMN), 0);
+	// The holiday files and feeds, as the events' ones.
+	holidays_tc = text(config_base, BRect(30, 225, 280, 245), "holidays", "holidays", this);
+	holidays_tc->SetDivider(50);
+	holidays_mf = menu(config_base, BRect(285, 225, 370, 245), "holiday_list", nullptr,
+		new BPopUpMenu("remove…", false, false, B_ITEMS_IN_COLUMN), 0);
+	language_tc = text(config_base, BRect(30, 275, 200, 295), "language", "language", this);
+	language_tc->SetDivider(50);
 }
 
 void configview::_BuildItemPage()
@@ -252,6 +259,10 @@ void configview::_BuildItemPage()
 	week_no_cb = check(page, BRect(125, 355, 205, 375), "week_numbers", "week_numbers", this);
 	event_col = text(page, BRect(210, 355, 300, 375), "event_col", "event_color", this);
 	event_col_sl = colors(page, BRect(300, 355, 390, 375), "event_col", this);
+	month_language_cb = check(page, BRect(10, 125, 190, 145), "month_language",
+		"month in my language", this);
+	week_header_cb = check(page, BRect(210, 125, 390, 145), "week_header", "weekday row",
+		this);
 	// Free room right of the rectangle's field.
 	rokuyo_cb = check(page, BRect(210, 50, 390, 70), "rokuyo", "rokuyo / lunisolar date",
 		this);

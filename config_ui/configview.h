@@ -35,6 +35,7 @@ public:
 	BPopUpMenu* setupfontmenu(int which);
 	BPopUpMenu* setupformatmenu();
 	BPopUpMenu* setupweekmenu();
+	BPopUpMenu* setupholidaymenu();
 
 	int32 edit_no;
 
@@ -52,11 +53,15 @@ public:
 	BTextControl* screen_col;
 	BCheckBox* auto_cb;
 	BCheckBox* textback_cb;
-	// Beyond the first panel: Japan's holidays and era as the law of each date has them,
-	// and the calendar files and feeds whose events are drawn.
-	BCheckBox* law_cb;
+	// Beyond the first panel: which of Japan's holidays and eras (one set of rules, the law
+	// of each date, none), the calendar files and feeds whose events are drawn, and the
+	// language of month and weekday names.
+	BMenuField* holiday_rules_mf;
 	BTextControl* events_tc;
 	BMenuField* events_mf;
+	BTextControl* language_tc;
+	BTextControl* holidays_tc;
+	BMenuField* holidays_mf;
 	rgbslider* base_col_sl;
 	rgbslider* scrn_col_sl;
 	BStringView* sel_label;
@@ -116,6 +121,9 @@ public:
 	BMenuField* week_start_mf;
 	BCheckBox* week_no_cb;
 	BTextControl* event_col;
+	// The month's name in the design's language, and a row of weekday names.
+	BCheckBox* month_language_cb;
+	BCheckBox* week_header_cb;
 	rgbslider* event_col_sl;
 	// The traditional almanac: 六曜 in a month grid, the lunisolar date under a single date.
 	BCheckBox* rokuyo_cb;
@@ -161,11 +169,14 @@ private:
 	void _BuildItemPage();
 	const std::vector<item_group>& _ItemGroups();
 	void _FillEventList();
+	bool _AddSource(BTextControl* field, std::vector<std::string>* sources);
 
 	std::vector<color_row> fColorRows;
 	std::vector<size_row> fSizeRows;
 	std::vector<item_group> fItemGroups;
 	BMenuItem* fWeekItems[7];
+	// The holiday rules' items, for 0, 1 and -1.
+	BMenuItem* fRuleItems[3];
 	bool fBaseShown;
 	bool fItemShown;
 };

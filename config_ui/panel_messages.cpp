@@ -25,6 +25,7 @@
 #include "model/edit_history.h"
 #include "model/events.h"
 #include "model/globals.h"
+#include "model/labels.h"
 #include "model/holidays.h"
 #include "model/scan.h"
 
@@ -117,6 +118,19 @@ void configview::MessageReceived(BMessage* message)
 	}
 }
 
+// A source is added once, whole; the field is left empty for the next.
+bool configview::_AddSource(BTextControl* field, std::vector<std::string>* sources)
+{
+	std::string typed = field->Text();
+	size_t start = typed.find_first_not_of(" \t");
+	size_t end = typed.find_last_not_of(" \t");
+	if (start == std::string::npos)
+		return false;
+	sources->push_back(typed.substr(start, end - start + 1));
+	field->SetText("");
+	return true;
+}
+
 void configview::_ValueChanged(BMessage* message)
 {
 	void* source;
@@ -124,24 +138,23 @@ void configview::_ValueChanged(BMessage* message)
 		return;
 	object* item = _Edited();
 
-	if (source == events_tc) {
-		// A source is added once, whole; the field is left empty for the next.
-		std::string typed = events_tc->Text();
-		size_t start = typed.find_first_not_of(" \t");
-		size_t end = typed.find_last_not_of(" \t");
-		if (start == std::string::npos)
-			return;
-		event_sources.push_back(typed.substr(start, end - start + 1));
-		events_tc->SetText("");
-		load_events();
-		_FillEventList();
-		_SendToPreview(kMsgRedraw);
+	if (source == events_tc || source == holidays_tc) {
+		if (_AddSource((BTextControl*)source,
+				source == events_tc ? &event_sources : &holiday_sources)) {
+			load_events();
+			_FillEventList();
+			_SendToPreview(kMsgRedraw);
+		}
 		return;
 	}
-	if (source == law_cb) {
-		int32 value = 0;
-		message->FindInt32("be:value", &value);
-		holiday_rules = value != 0 ? 1 : 0;
+	if (source == language_tc) {
+		// A locale name is one word; blanks around it are slips.
+		std::string typed = language_tc->Text();
+		size_t start = typed.find_first_not_of(" \t");
+		typed = start == std::string::npos ? "" : typed.substr(start);
+		typed = typed.substr(0, typed.find_first_of(" \t"));
+		design_language = typed;
+		language_tc->SetText(typed.c_str());
 		_SendToPreview(kMsgRedraw);
 		return;
 	}
@@ -185,7 +198,7 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		|| source == digit_y || source == chinese_y || source == gengo || source == digit_m
 		|| source == chinese_m || source == old || source == english || source == mark_color
 		|| source == mark_reverse || source == mark_circle || source == week_no_cb
-		|| source == rokuyo_cb;
+		|| source == month_language_cb || source == week_header_cb || source == rokuyo_cb;
 	for (const color_row& row : fColorRows)
 		objectControl |= source == row.text;
 	for (const size_row& row : fSizeRows)
@@ -216,6 +229,11 @@ bool configview::_ObjectValueChanged(void* source, object* item)
 		item->today_mark = source == mark_color ? 0 : source == mark_reverse ? 1 : 2;
 	} else if (source == week_no_cb) {
 		item->week_numbers = week_no_cb->Value() != 0;
+	} else if (source == month_language_cb) {
+		item->month_type = month_language_cb->Value() != 0 ? kMonthTypeLanguage : 3;
+		redraw(-2);
+	} else if (source == week_header_cb) {
+		item->week_header = week_header_cb->Value() != 0;
 	} else if (source == rokuyo_cb) {
 		item->rokuyo = rokuyo_cb->Value() != 0;
 	}
@@ -333,8 +351,22 @@ void configview::_MenuSelected(BMessage* message)
 	message->FindInt8("week_start", &weekStart);
 	int32 eventNumber = -1;
 	message->FindInt32("event_no", &eventNumber);
+	int32 holidayNumber = -1;
+	message->FindInt32("holiday_no", &holidayNumber);
+	int8 rules = -2;
+	message->FindInt8("holiday_rules", &rules);
 
-	if (eventNumber >= 0) {
+	if (holidayNumber >= 0) {
+		if ((size_t)holidayNumber >= holiday_sources.size())
+			return;
+		holiday_sources.erase(holiday_sources.begin() + holidayNumber);
+		load_events();
+		_FillEventList();
+		_SendToPreview(kMsgRedraw);
+	} else if (rules >= -1 && rules <= 1) {
+		holiday_rules = rules;
+		_SendToPreview(kMsgRedraw);
+	} else if (eventNumber >= 0) {
 		if ((size_t)eventNumber >= event_sources.size())
 			return;
 		event_sources.erase(event_sources.begin() + eventNumber);

@@ -119,9 +119,10 @@ const std::vector<configview::item_group>& configview::_ItemGroups()
 			[this](const object* o) {
 				set_color(month_col, month_col_sl, "%06x", o->month_color);
 			}},
-		{'C', 0x08, {digit_m, chinese_m, old, english},
+		{'C', 0x08, {digit_m, chinese_m, old, english, month_language_cb},
 			[this](const object* o) {
 				set_radios({digit_m, chinese_m, old, english}, o->month_type);
+				month_language_cb->SetValue(o->month_type == kMonthTypeLanguage ? 1 : 0);
 			}},
 		{'D', 0x01, {day_font}, [](const object* o) { mark_font(o->day_font_no, 2); }},
 		{'D', 0x02, {day_size},
@@ -153,8 +154,11 @@ const std::vector<configview::item_group>& configview::_ItemGroups()
 			[this](const object* o) {
 				set_color(event_col, event_col_sl, "%06x", o->event_color);
 			}},
-		{'E', 0x04, {week_no_cb},
-			[this](const object* o) { week_no_cb->SetValue(o->week_numbers ? 1 : 0); }},
+		{'E', 0x04, {week_no_cb, week_header_cb},
+			[this](const object* o) {
+				week_no_cb->SetValue(o->week_numbers ? 1 : 0);
+				week_header_cb->SetValue(o->week_header ? 1 : 0);
+			}},
 		{'E', 0x08, {rokuyo_cb},
 			[this](const object* o) { rokuyo_cb->SetValue(o->rokuyo ? 1 : 0); }},
 	};
@@ -209,12 +213,14 @@ void configview::redraw(int which)
 		format->menu_item->SetMarked(true);
 	auto_cb->SetValue(autoset ? 1 : 0);
 	textback_cb->SetValue(::textback ? 1 : 0);
-	law_cb->SetValue(holiday_rules == 1 ? 1 : 0);
+	if (holiday_rules >= -1 && holiday_rules <= 1)
+		fRuleItems[holiday_rules < 0 ? 2 : holiday_rules]->SetMarked(true);
+	language_tc->SetText(design_language.c_str());
 	_FillEventList();
 	set_color(screen_col, scrn_col_sl, "%06x", scrn_color);
 	for (BView* control : std::initializer_list<BView*>{mono, img_c, img_f, img_p, bg_bounds_tc,
-			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col, law_cb,
-			events_tc, events_mf})
+			base_col, base_fn, output_format, auto_cb, textback_cb, screen_col,
+			holiday_rules_mf, events_tc, events_mf, language_tc, holidays_tc, holidays_mf})
 		set_enabled(control, true);
 }
 
@@ -266,17 +272,44 @@ BPopUpMenu* configview::setupweekmenu()
 	return menu;
 }
 
-// The list of calendar files and feeds, one item each; choosing one removes it.
+BPopUpMenu* configview::setupholidaymenu()
+{
+	static const char* const kLabels[3] = {"Japan, the same rules every year",
+		"Japan, holiday law of each date", "none (only the holiday files)"};
+	BPopUpMenu* menu = new BPopUpMenu("", true, true, B_ITEMS_IN_COLUMN);
+	for (int i = 0; i < 3; i++) {
+		BMessage* message = new BMessage(kMsgMenuSelected);
+		message->AddInt8("holiday_rules", i < 2 ? i : -1);
+		fRuleItems[i] = new BMenuItem(kLabels[i], message, 0, 0);
+		fRuleItems[i]->SetTarget(this, nullptr);
+		menu->AddItem(fRuleItems[i]);
+	}
+	menu->SetRadioMode(true);
+	return menu;
+}
+
+// The lists of calendar files and feeds, events' and holidays', one item each; choosing one
+// removes it.
 void configview::_FillEventList()
 {
-	BMenu* list = events_mf->Menu();
-	while (BMenuItem* item = list->RemoveItem((int32)0))
-		delete item;
-	for (size_t i = 0; i < event_sources.size(); i++) {
-		BMessage* message = new BMessage(kMsgMenuSelected);
-		message->AddInt32("event_no", (int32)i);
-		BMenuItem* item = new BMenuItem(event_sources[i].c_str(), message, 0, 0);
-		item->SetTarget(this, nullptr);
-		list->AddItem(item);
+	const struct {
+		BMenuField* field;
+		const std::vector<std::string>* sources;
+		const char* number;
+	} lists[] = {
+		{events_mf, &event_sources, "event_no"},
+		{holidays_mf, &holiday_sources, "holiday_no"},
+	};
+	for (const auto& shown : lists) {
+		BMenu* list = shown.field->Menu();
+		while (BMenuItem* item = list->RemoveItem((int32)0))
+			delete item;
+		for (size_t i = 0; i < shown.sources->size(); i++) {
+			BMessage* message = new BMessage(kMsgMenuSelected);
+			message->AddInt32(shown.number, (int32)i);
+			BMenuItem* item = new BMenuItem((*shown.sources)[i].c_str(), message, 0, 0);
+			item->SetTarget(this, nullptr);
+			list->AddItem(item);
+		}
 	}
 }

@@ -17,6 +17,23 @@ uint8 channel_of(uint32 argb, int index)
 	return (argb >> kShift[index]) & 0xff;
 }
 
+// The digits beside the bars are as small as the bars are thin; the tool tip shows each
+// channel legibly, in hex and decimal, and the whole value as its text field writes it.
+void show_values(rgbslider* control)
+{
+	static const char* const kNames[4] = {"red", "green", "blue", "alpha"};
+	char text[160];
+	int length = 0;
+	for (int i = 0; i < (control->has_alpha ? 4 : 3); i++) {
+		uint8 c = channel_of(control->argb, i);
+		length += snprintf(text + length, sizeof(text) - length, "%s %02x (%d)\n", kNames[i],
+			c, c);
+	}
+	snprintf(text + length, sizeof(text) - length, control->has_alpha ? "%08x" : "%06x",
+		(unsigned)control->argb);
+	control->SetToolTip(text);
+}
+
 }
 
 rgbslider::rgbslider(BRect frame, const char* name, const char* label, BView* target,
@@ -40,6 +57,7 @@ rgbslider::rgbslider(BRect frame, const char* name, const char* label, BView* ta
 		bars[2].Set(left, 0.66f * H, right, H);
 	}
 	setslider();
+	show_values(this);
 }
 
 rgbslider::~rgbslider()
@@ -78,6 +96,7 @@ void rgbslider::SetValue(uint32 v)
 	setslider();
 	Invalidate();
 	last_sent = argb;
+	show_values(this);
 }
 
 void rgbslider::slidermoved(int x)

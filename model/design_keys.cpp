@@ -28,8 +28,10 @@ const design_key kDesignKeys[] = {
 	GLOBAL("wp_autoset", kKeyFlag, autoset, "n"),
 	GLOBAL("wp_textback", kKeyFlag, textback, "y"),
 	GLOBAL("screen_color", kKeyColor, scrn_color, "00336699"),
-	QUIET_GLOBAL("holiday_rules", kKeyChoice, holiday_rules, "0", 0, 1),
+	QUIET_GLOBAL("holiday_rules", kKeyChoice, holiday_rules, "0", -1, 1),
 	QUIET_GLOBAL("events", kKeySources, event_sources, "", 0, 0),
+	QUIET_GLOBAL("holidays", kKeySources, holiday_sources, "", 0, 0),
+	QUIET_GLOBAL("language", kKeyText, design_language, "", 0, 0),
 
 	MEMBER("type", kKeyUint8, type, "10"),
 	MEMBER("when", kKeyInt32, when, "0"),
@@ -55,6 +57,7 @@ const design_key kDesignKeys[] = {
 	QUIET_MEMBER("week_numbers", kKeyFlag, week_numbers, "n", 0, 0),
 	QUIET_MEMBER("event_color", kKeyColor, event_color, "00d81b60", 0, 0),
 	QUIET_MEMBER("rokuyo", kKeyFlag, rokuyo, "n", 0, 0),
+	QUIET_MEMBER("week_header", kKeyFlag, week_header, "n", 0, 0),
 	MEMBER("bounds", kKeyBounds, bounds, nullptr),
 };
 

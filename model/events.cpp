@@ -6,6 +6,7 @@
 #include "model/event_parts.h"
 
 std::vector<std::string> event_sources;
+std::vector<std::string> holiday_sources;
 
 namespace {
 
@@ -163,6 +164,7 @@ std::vector<std::string> book_event_summaries(int book, int y, int m, int d)
 void load_events()
 {
 	load_event_book(kEventsBook, event_sources);
+	load_event_book(kHolidaysBook, holiday_sources);
 }
 
 void prepare_events(int y1, int m1, int d1, int y2, int m2, int d2)

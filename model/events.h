@@ -13,7 +13,11 @@
 // http://, https:// or webcal:// (fetched as https://) addresses of feeds.
 extern std::vector<std::string> event_sources;
 
-// Reads every source afresh and drops whatever was prepared before. A feed is fetched and
+// The design's `holidays` lines, the same kinds of sources: every day on which one of their
+// events falls is a holiday, named by the event's summary.
+extern std::vector<std::string> holiday_sources;
+
+// Reads every source of both lists afresh and drops whatever was prepared before. A feed is fetched and
 // its copy kept in the cache folder; when the fetch fails the kept copy is read instead. A
 // source that cannot be read or is no iCalendar text shows no events and costs one line on
 // standard error naming it.
@@ -34,6 +38,7 @@ std::vector<std::string> event_summaries(int y, int m, int d);
 // design's events are (book kEventsBook, which the functions above use); another list, such
 // as the holidays a design adds, takes another book.
 const int kEventsBook = 0;
+const int kHolidaysBook = 1;
 const int kEventBooks = 2;
 void load_event_book(int book, const std::vector<std::string>& sources);
 void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2);

@@ -17,6 +17,7 @@ int32 outfmt = 0;
 bool autoset = false;
 bool textback = false;
 uint32 scrn_color = 0;
+std::string design_language;
 
 int32 sel_no = -1;
 selection_frame sel_now = {false, BRect()};

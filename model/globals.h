@@ -2,6 +2,7 @@
 #define TEVRA_GLOBALS_H
 
 #include <climits>
+#include <string>
 
 #include <List.h>
 #include <Rect.h>
@@ -37,6 +38,8 @@ extern int32 outfmt;
 extern bool autoset;
 extern bool textback;
 extern uint32 scrn_color;
+// The language of month and weekday names ("de", "fr_CA"); empty for the user's own.
+extern std::string design_language;
 
 // The frame of the selected object as it should be shown (sel_now) and as its handles are
 // drawn on the screen right now (sel_old).

@@ -276,8 +276,10 @@ int what_day(int year, int month, int day, int* row, int* weekday, int* holiday)
 	*row = (day + mf.first_weekday - 1) / 7;
 	*weekday = (day + n - 1) % 7;
 
-	int code;
-	if (holiday_rules == 1) {
+	int code = 0;
+	if (holiday_rules < 0) {
+		// No built-in holidays: only those of the design's holiday files.
+	} else if (holiday_rules == 1) {
 		code = law_holiday(year, month, day, *weekday);
 	} else {
 		code = fixed_holiday(mf, day);

@@ -85,7 +85,7 @@ std::string ystr(int year, int year_type)
 
 std::string ystr(int year, int year_type, int month, int day)
 {
-	if (holiday_rules != 1 || year_type != 2)
+	if (holiday_rules == 0 || year_type != 2)
 		return ystr(year, year_type);
 	bool reiwa = year > reiwa_start + 1
 		|| (year == reiwa_start + 1 && month * 100 + day >= reiwa_first_day);
@@ -116,6 +116,24 @@ const char* month_name(int month_type, int month)
 	if (month_type < 0 || month_type > 3 || month < 1 || month > 12)
 		return "";
 	return month_names[month_type * 12 + month];
+}
+
+const char* month_name(int month_type, int month, const language_names* names)
+{
+	if (month_type != kMonthTypeLanguage)
+		return month_name(month_type, month);
+	if (names == nullptr || month < 1 || month > 12)
+		return "";
+	return names->months[month].c_str();
+}
+
+const char* weekday_language(int month_type)
+{
+	if (month_type == 3)
+		return "en";
+	if (month_type == 1 || month_type == 2)
+		return "ja";
+	return "";
 }
 
 const char* const weekday_abbr[7] = {"sun", "mon", "tue", "wed", "thu", "fri", "sat"};

@@ -7,7 +7,7 @@
 // (平成, years after 1988). Any other style, or an era year before 1989, is "".
 std::string ystr(int year, int year_type);
 // The year caption of a calendar whose last day is year/month/day: with the law of each date
-// (holiday_rules 1) the era in force that day, 令和 from May 1, 2019, and the first year of
+// (holiday_rules 1 or -1) the era in force that day, 令和 from May 1, 2019, and the first year of
 // an era as 元年; otherwise as above.
 std::string ystr(int year, int year_type, int month, int day);
 
@@ -21,6 +21,21 @@ extern const char month_names[49][10];
 
 // The month caption, or "" when month_type or month is out of range.
 const char* month_name(int month_type, int month);
+
+// Names in one language, as the platform's locale gives them: months 1 to 12 as headings
+// (months[0] unused) and abbreviated weekday names, Sunday first. This library has no names of
+// any language beyond the fixed styles; the renderer fills these and hands them in.
+struct language_names {
+	std::string months[13];
+	std::string weekdays[7];
+};
+enum { kMonthTypeLanguage = 4 };
+// As above, and month_type 4: the month's name in `names` ("" without names).
+const char* month_name(int month_type, int month, const language_names* names);
+
+// The language a calendar's weekday row is written in: English beside English months,
+// Japanese beside kanji or traditional ones, otherwise the design's (an empty name).
+const char* weekday_language(int month_type);
 
 // Sunday first, indexed by the weekday numbers of what_day.
 extern const char* const weekday_abbr[7];

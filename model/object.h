@@ -47,6 +47,8 @@ public:
 	// The traditional almanac: each day's 六曜 in a month grid, the lunisolar date, 六曜
 	// and solar term under a single date.
 	bool rokuyo;
+	// A row of weekday names above a month grid.
+	bool week_header;
 };
 
 enum {

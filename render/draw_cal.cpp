@@ -14,6 +14,7 @@
 #include "model/scan.h"
 #include "model/tevraview.h"
 #include "model/weeks.h"
+#include "render/locale_names.h"
 
 namespace {
 
@@ -98,6 +99,27 @@ int last_day(int year, int month)
 	return d;
 }
 
+// A date's holiday code with the design's holiday files: a day they name is a holiday too,
+// beside Japan's.
+int with_holiday_files(int year, int month, int day, int code)
+{
+	if (code % 100 == 0 && !holiday_sources.empty()
+		&& book_has_event(kHolidaysBook, year, month, day))
+		code += kCodeFileHoliday;
+	return code;
+}
+
+// The holiday's name: Japan's first, then those of the holiday files.
+std::string holiday_names(int year, int month, int day, int code)
+{
+	std::string names = holiday_name(code % 100);
+	if (holiday_sources.empty())
+		return names;
+	for (const std::string& name : book_event_summaries(kHolidaysBook, year, month, day))
+		names += (names.empty() ? "" : " / ") + name;
+	return names;
+}
+
 // A day with events gets a bar of the events' colour under its number, which keeps its
 // own colour, so holidays and weekends still read.
 void mark_events(BView* view, const object* item, int year, int month, int day,
@@ -169,6 +191,22 @@ void draw_week_numbers(BView* view, const object* item, int year, int month, int
 	view->SetDrawingMode(B_OP_COPY);
 }
 
+// The weekday row: each column's short name in the calendar's language, in its day's colour,
+// centred on x_of(column) and on the line y.
+template <class Place>
+void draw_week_header(BView* view, const object* item, float size, float y, Place x_of)
+{
+	const language_names& names = names_of(weekday_language(item->month_type));
+	caption_font font = set_font(view, item->day_font, size);
+	for (int column = 0; column < 7; column++) {
+		int weekday = (column + item->week_start) % 7;
+		set_color(view, day_color(item, weekday, 0));
+		const char* text = names.weekdays[weekday].c_str();
+		view->DrawString(text, BPoint(x_of(column) - text_width(view, text) / 2,
+			y + font.h / 2 - font.height.descent));
+	}
+}
+
 // The almanac's size beside the date or day number it belongs to: small, as printed
 // calendars have it.
 const float kAlmanacScale = 0.4f;
@@ -182,19 +220,17 @@ void draw_centred(BView* view, const std::string& text, float x, float baseline)
 // (when asked for), then the events' summaries in a smaller size, one a line, as many as the
 // rectangle holds.
 void draw_day_with_events(BView* view, const object* item, const std::string& caption,
-	int code, const std::string& almanac, const std::vector<std::string>& events,
-	const caption_font& font, float size)
+	const std::string& holiday, const std::string& almanac,
+	const std::vector<std::string>& events, const caption_font& font, float size)
 {
 	float L = item->bounds.left, T = item->bounds.top;
 	float W = item->bounds.Width(), H = item->bounds.Height();
 	float y = T + font.h;
 	view->DrawString(caption.c_str(),
 		BPoint(L + W / 2 - text_width(view, caption.c_str()) / 2, y - font.height.descent));
-	if (code % 100 != 0) {
+	if (!holiday.empty()) {
 		y += font.h;
-		const char* name = holiday_name(code % 100);
-		view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
-			y - font.height.descent));
+		draw_centred(view, holiday, L + W / 2, y - font.height.descent);
 	}
 	if (!almanac.empty()) {
 		caption_font line = set_font(view, item->day_font, size * kAlmanacScale);
@@ -234,13 +270,15 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 	int row, weekday, code;
 	if (what_day(year, month, day, &row, &weekday, &code) != 0)
 		return false;
+	code = with_holiday_files(year, month, day, code);
 	std::string caption = date_caption(year, month, day, weekday);
+	std::string holiday = code % 100 != 0 ? holiday_names(year, month, day, code) : "";
 	std::string almanac = item->rokuyo ? almanac_line(year, month, day) : "";
 	float x = L + W / 2 - text_width(view, caption.c_str()) / 2;
 	prepare_events(year, month, day, year, month, day);
 	std::vector<std::string> events = event_summaries(year, month, day);
 	if (!events.empty()) {
-		draw_day_with_events(view, item, caption, code, almanac, events, font, size);
+		draw_day_with_events(view, item, caption, holiday, almanac, events, font, size);
 		return true;
 	}
 	if (code % 100 == 0) {
@@ -249,8 +287,8 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 	} else {
 		view->DrawString(caption.c_str(),
 			BPoint(x, T + textH / 4 + font.h / 2 - font.height.descent));
-		const char* name = holiday_name(code % 100);
-		view->DrawString(name, BPoint(L + W / 2 - text_width(view, name) / 2,
+		view->DrawString(holiday.c_str(), BPoint(L + W / 2
+			- text_width(view, holiday.c_str()) / 2,
 			T + 3 * textH / 4 + font.h / 2 - font.height.descent));
 	}
 	if (!almanac.empty()) {
@@ -303,7 +341,8 @@ void draw_month(BView* view, const object* item, int year, int month)
 	if (item->month_type >= 0) {
 		float size = item->month_size > 0 ? item->month_size : H / 8;
 		caption_font font = set_font(view, item->month_font, size);
-		const char* text = month_name(item->month_type, month);
+		const char* text = month_name(item->month_type, month,
+			item->month_type == kMonthTypeLanguage ? &names_of("") : nullptr);
 		int w = text_width(view, text);
 		if (item->bg_type == 1) {
 			fill_bubble(view, BRect(L + W / 2 - w / 2 - font.h / 2, T,
@@ -313,8 +352,19 @@ void draw_month(BView* view, const object* item, int year, int month)
 		view->DrawString(text, BPoint(L + W / 2 - w / 2, T + font.height.ascent));
 	}
 
+	// A weekday row takes a band of H / 16 at the grid's top; the six weeks share the rest,
+	// and an automatic day size shrinks with them.
+	bool header = item->week_header;
+	float band = H / 16, rowH = (H * 3 / 4 - band) / 6;
+	auto row_top = [&](int r) {
+		return header ? T + H * 3 / 16 + band + rowH * r : T + H / 8 * (r + 1.5f);
+	};
+	auto row_mid = [&](int r) {
+		return header ? T + H * 3 / 16 + band + rowH * (r + 0.5f) : T + (r + 2) * H / 8;
+	};
 	// The almanac takes the lowest quarter of each cell from an automatically sized number.
-	float size = item->day_size != 0 ? item->day_size : item->rokuyo ? H / 10 * 0.75f : H / 10;
+	float size = item->day_size != 0 ? item->day_size
+		: (item->rokuyo ? H / 10 * 0.75f : H / 10) * (header ? rowH / (H / 8) : 1);
 	caption_font font = set_font(view, item->day_font, size);
 	int first = first_column(item, year, month);
 	prepare_events(year, month, 1, year, month, last_day(year, month));
@@ -324,14 +374,20 @@ void draw_month(BView* view, const object* item, int year, int month)
 		GL = L + W / 16;
 		GW = W - W / 16;
 		draw_week_numbers(view, item, year, month, first, size, [&](int row, float h) {
-			return BPoint(L + W / 16, T + (row + 2) * H / 8 + h / 2);
+			return BPoint(L + W / 16, row_mid(row) + h / 2);
 		});
-		set_font(view, item->day_font, size);
 	}
+	if (header) {
+		draw_week_header(view, item, size * 0.5f, T + H * 3 / 16 + band / 2,
+			[&](int column) { return GL + (column + 1) * GW / 8; });
+	}
+	if (item->week_numbers || header)
+		set_font(view, item->day_font, size);
 	for (int day = 1; day <= 31; day++) {
 		int sundayRow, weekday, code;
 		if (what_day(year, month, day, &sundayRow, &weekday, &code) != 0)
 			break;
+		code = with_holiday_files(year, month, day, code);
 		// The day's own weekday gives its colour; the week's first day, its place.
 		int column = week_column(weekday, item->week_start);
 		int row = week_row(day, first);
@@ -339,8 +395,8 @@ void draw_month(BView* view, const object* item, int year, int month)
 			code %= 100;
 		uint32 c = day_color(item, weekday, code);
 		uint32 b = item->bg_color;
-		BRect cell(GL + GW * (column + 0.5f) / 8 + W / 80, T + H / 8 * (row + 1.5f) + H / 80,
-			GL + GW * (column + 1.5f) / 8 - W / 80, T + H / 8 * (row + 2.5f) - H / 80);
+		BRect cell(GL + GW * (column + 0.5f) / 8 + W / 80, row_top(row) + H / 80,
+			GL + GW * (column + 1.5f) / 8 - W / 80, row_top(row + 1) - H / 80);
 		if (code > 99 && item->today_mark == 0) {
 			c = item->today_color;
 			code -= 100;
@@ -369,7 +425,7 @@ void draw_month(BView* view, const object* item, int year, int month)
 		char text[16];
 		snprintf(text, sizeof(text), "%d", day);
 		// With the almanac, the number is centred in the upper three quarters of its cell.
-		float middle = item->rokuyo ? cell.top + cell.Height() * 3 / 8 : T + (row + 2) * H / 8;
+		float middle = item->rokuyo ? cell.top + cell.Height() * 3 / 8 : row_mid(row);
 		BPoint at(GL + (column + 1) * GW / 8 - text_width(view, text) / 2,
 			middle + font.h / 2 - font.height.descent);
 		view->DrawString(text, at);
@@ -414,13 +470,27 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			BPoint(L + x0 + W / 12 - text_width(view, text) / 2, T + y0 + font.h));
 	}
 
-	float daySize = item->day_size > 0 ? item->day_size : W / 60;
+	// A weekday row takes a band of a sixteenth of a month's block; the weeks share the rest,
+	// and an automatic day size shrinks with them.
+	bool header = item->week_header;
+	float band = H / 32, rowH = (H * 3 / 8 - band) / 6;
+	float daySize = item->day_size > 0 ? item->day_size
+		: header ? W / 60 * rowH / (H / 16) : W / 60;
 	font = set_font(view, item->day_font, daySize);
 	for (int m = 1; m <= 12; m++) {
 		int x0 = truncate_int(((m - 1) % 6) * W / 6);
 		int y0 = truncate_int(((m - 1) / 6) * H / 2);
 		int first = first_column(item, year, m);
 		prepare_events(year, m, 1, year, m, last_day(year, m));
+		if (!holiday_sources.empty())
+			prepare_event_book(kHolidaysBook, year, m, 1, year, m, last_day(year, m));
+		auto row_top = [&](int r) {
+			return header ? T + y0 + H / 8 + band + rowH * r : T + y0 + H * (r + 2) / 16;
+		};
+		auto row_mid = [&](int r) {
+			return header ? T + y0 + H / 8 + band + rowH * (r + 0.5f)
+				: T + y0 + H / 16 * (r + 2.5f);
+		};
 		// Where a column starts, counted in columns: with week numbers the month's grid is
 		// narrowed beside them.
 		auto x_of = [&](float column) {
@@ -429,21 +499,26 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 		};
 		if (item->week_numbers) {
 			draw_week_numbers(view, item, year, m, first, daySize, [&](int row, float h) {
-				return BPoint(L + x0 + W / 48, T + y0 + H / 16 * (row + 2.5f) + h / 2);
+				return BPoint(L + x0 + W / 48, row_mid(row) + h / 2);
 			});
-			font = set_font(view, item->day_font, daySize);
 		}
+		if (header) {
+			draw_week_header(view, item, daySize * 0.75f, T + y0 + H / 8 + band / 2,
+				[&](int column) { return x_of(column + 1); });
+		}
+		if (item->week_numbers || header)
+			font = set_font(view, item->day_font, daySize);
 		for (int d = 1; d <= 31; d++) {
 			int sundayRow, weekday, code;
 			if (what_day(year, m, d, &sundayRow, &weekday, &code) != 0)
 				break;
+			code = with_holiday_files(year, m, d, code);
 			int column = week_column(weekday, item->week_start);
 			int row = week_row(d, first);
 			if (item->today_mark < 0)
 				code %= 100;
 			uint32 c = day_color(item, weekday, code);
-			BRect cell(x_of(column + 0.5f), T + y0 + H * (row + 2) / 16,
-				x_of(column + 1.5f), T + y0 + H * (row + 3) / 16);
+			BRect cell(x_of(column + 0.5f), row_top(row), x_of(column + 1.5f), row_top(row + 1));
 			if (code > 99) {
 				uint32 t = item->today_color;
 				if (item->today_mark == 0) {
@@ -461,7 +536,7 @@ void draw_year(BView* view, const object* item, int year, int month, int day)
 			set_color(view, c);
 			snprintf(text, sizeof(text), "%d", d);
 			BPoint at(x_of(column + 1) - text_width(view, text) / 2,
-				T + y0 + H / 16 * (row + 2.5f) + font.h / 2 - font.height.descent);
+				row_mid(row) + font.h / 2 - font.height.descent);
 			view->DrawString(text, at);
 			mark_events(view, item, year, m, d, at, text_width(view, text), font);
 		}

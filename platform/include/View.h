@@ -71,6 +71,9 @@ public:
 	void DrawBitmap(const BBitmap* bitmap, BRect destination);
 	void DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination);
 	void Sync();
+	// A text the window system shows while the pointer rests on the view.
+	void SetToolTip(const char* text);
+
 	void Invalidate();
 	void Invalidate(BRect rect);
 

@@ -1,13 +1,18 @@
 #include <Menu.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QWheelEvent>
 
 #include <MenuBar.h>
 #include <MenuItem.h>
@@ -53,8 +58,10 @@ QStyle* menu_style()
 	return style;
 }
 
-// A menu that scrolls and keeps the item chosen with the keys in view: Qt leaves it out of
-// sight when Up wraps from the top to the end.
+// A menu that scrolls, as long font menus need: it opens at its checked item, keeps the item
+// chosen with the keys in view (Qt leaves it out of sight when Up wraps from the top to the
+// end), jumps to the item whose label starts with the letters typed, takes the page keys at
+// once and moves three items a wheel notch.
 class scrolling_menu : public QMenu {
 public:
 	explicit scrolling_menu(const QString& title)
@@ -64,18 +71,144 @@ public:
 	}
 
 protected:
+	void showEvent(QShowEvent* event) override
+	{
+		QMenu::showEvent(event);
+		fTyped.clear();
+		fWheel = 0;
+		for (QAction* action : actions()) {
+			if (action->isChecked() && action->isVisible()) {
+				setActiveAction(action);
+				break;
+			}
+		}
+	}
+
 	void keyPressEvent(QKeyEvent* event) override
 	{
+		if (_PageKey(event) || _TypeAhead(event))
+			return;
 		QMenu::keyPressEvent(event);
 		QAction* active = activeAction();
-		if (!isVisible() || active == nullptr || active->menu() != nullptr)
-			return;
-		int arrows = style()->pixelMetric(QStyle::PM_MenuScrollerHeight, nullptr, this);
-		if (!rect().adjusted(0, arrows, 0, -arrows).contains(actionGeometry(active)))
+		if (isVisible() && active != nullptr && active->menu() == nullptr && !_Shown(active))
 			setActiveAction(active);
 	}
-};
 
+	void wheelEvent(QWheelEvent* event) override
+	{
+		// Qt scrolls one item for each event, whatever its size.
+		fWheel += event->angleDelta().y();
+		const int kPerItem = 120 / 3;
+		while (std::abs(fWheel) >= kPerItem) {
+			int step = fWheel > 0 ? 120 : -120;
+			QWheelEvent one(event->position(), event->globalPosition(), QPoint(),
+				QPoint(0, step), event->buttons(), event->modifiers(), event->phase(), false);
+			QMenu::wheelEvent(&one);
+			fWheel -= fWheel > 0 ? kPerItem : -kPerItem;
+		}
+		event->accept();
+	}
+
+private:
+	bool _Shown(QAction* action) const
+	{
+		int arrows = style()->pixelMetric(QStyle::PM_MenuScrollerHeight, nullptr, this);
+		return rect().adjusted(0, arrows, 0, -arrows).contains(actionGeometry(action));
+	}
+
+	static bool _Choosable(QAction* action)
+	{
+		return action->isVisible() && action->isEnabled() && !action->isSeparator();
+	}
+
+	// The choosable item nearest to index, looking first in the direction of travel.
+	QAction* _Nearest(int index, int direction) const
+	{
+		QList<QAction*> list = actions();
+		index = std::clamp(index, 0, (int)list.size() - 1);
+		for (int i = index; i >= 0 && i < list.size(); i += direction) {
+			if (_Choosable(list[i]))
+				return list[i];
+		}
+		for (int i = index; i >= 0 && i < list.size(); i -= direction) {
+			if (_Choosable(list[i]))
+				return list[i];
+		}
+		return nullptr;
+	}
+
+	bool _PageKey(QKeyEvent* event)
+	{
+		QList<QAction*> list = actions();
+		if (list.isEmpty())
+			return false;
+		int key = event->key();
+		if (key != Qt::Key_PageUp && key != Qt::Key_PageDown && key != Qt::Key_Home
+			&& key != Qt::Key_End)
+			return false;
+		// With nothing chosen yet, a page starts from the items in view.
+		int first = -1, last = -1;
+		for (int i = 0; i < list.size(); i++) {
+			if (_Shown(list[i])) {
+				first = first < 0 ? i : first;
+				last = i;
+			}
+		}
+		int page = std::max(1, last - first);
+		int current = list.indexOf(activeAction());
+		QAction* target = nullptr;
+		if (key == Qt::Key_Home)
+			target = _Nearest(0, 1);
+		else if (key == Qt::Key_End)
+			target = _Nearest(list.size() - 1, -1);
+		else if (key == Qt::Key_PageDown)
+			target = _Nearest((current < 0 ? std::max(first, 0) : current) + page, 1);
+		else
+			target = _Nearest((current < 0 ? std::max(last, 0) : current) - page, -1);
+		if (target != nullptr)
+			setActiveAction(target);
+		return true;
+	}
+
+	// Letters typed within a second of each other add up; the first item whose label starts
+	// with them is chosen, or failing that the first that starts with the last letter.
+	bool _TypeAhead(QKeyEvent* event)
+	{
+		QString text = event->text();
+		if (text.isEmpty() || !text[0].isPrint()
+			|| (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+			return false;
+		if (!fTypedClock.isValid() || fTypedClock.elapsed() > 1000)
+			fTyped.clear();
+		// A space inside a name ("Noto Sans") is typed; on its own it chooses, as Qt has it.
+		if (text[0].isSpace() && fTyped.isEmpty())
+			return false;
+		fTypedClock.restart();
+		fTyped += text;
+		QAction* found = _StartingWith(fTyped);
+		if (found == nullptr && fTyped.size() > text.size()) {
+			fTyped = text;
+			found = _StartingWith(fTyped);
+		}
+		if (found != nullptr)
+			setActiveAction(found);
+		return true;
+	}
+
+	QAction* _StartingWith(const QString& typed) const
+	{
+		for (QAction* action : actions()) {
+			QString label = action->text().replace("&&", "&");
+			if (_Choosable(action) && label.startsWith(typed, Qt::CaseInsensitive))
+				return action;
+		}
+		return nullptr;
+	}
+
+	QString fTyped;
+	QElapsedTimer fTypedClock;
+	int fWheel = 0;
+};
 }
 
 BMenu::BMenu(const char* name, menu_layout)

@@ -64,7 +64,7 @@ BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
 	fHighColor(make_color(0, 0, 0)), fLowColor(make_color(255, 255, 255)),
 	fViewColor(make_color(255, 255, 255)), fDrawingMode(B_OP_COPY), fPenSize(1.0f),
 	fFont(be_plain_font), fParent(nullptr), fWindow(nullptr), fBitmap(nullptr),
-	fData(new Data{&kCanvasKind, nullptr, nullptr, nullptr}), fClipping(false),
+	fData(new Data{&kCanvasKind, nullptr, nullptr, nullptr, QString()}), fClipping(false),
 	fHidden(false), fInvalidPending(false), fMouseButtons(0)
 {
 }
@@ -162,6 +162,13 @@ void BView::SetFont(const BFont* font, uint32 mask)
 	if (mask & B_FONT_SIZE)
 		fFont.SetSize(font->Size());
 	_FontChanged();
+}
+
+void BView::SetToolTip(const char* text)
+{
+	fData->toolTip = QString::fromUtf8(text != nullptr ? text : "");
+	if (fData->widget != nullptr)
+		fData->widget->setToolTip(fData->toolTip);
 }
 
 void BView::SetFontSize(float size)
@@ -602,6 +609,7 @@ void BView::Private::AttachToWindow(BView* view, BWindow* window, QWidget* paren
 	QWidget* widget = view->fData->kind->createWidget(view, parentWidget);
 	view->fData->widget = widget;
 	widget->setGeometry(fill_rect(view->fFrame));
+	widget->setToolTip(view->fData->toolTip);
 	widget->setVisible(!view->fHidden);
 	view->_CanvasResized();
 	view->_FontChanged();

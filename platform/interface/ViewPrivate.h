@@ -3,6 +3,8 @@
 
 #include <View.h>
 
+#include <QString>
+
 class QImage;
 class QPainter;
 class QPainterPath;
@@ -24,6 +26,7 @@ struct BView::Data {
 	QPainter* painter;
 	QWidget* widget;
 	QImage* canvas;
+	QString toolTip;
 };
 
 // The layer's way into a view, and its tests'.

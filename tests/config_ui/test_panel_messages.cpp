@@ -341,13 +341,17 @@ TEST_F(panel_messages, CheckBoxesOnlyChangeTheirFlag)
 	EXPECT_EQ(sent(), kNothing);
 }
 
-// The law of each date redraws at once, and a design that does not choose it unticks it.
-TEST_F(panel_messages, HolidayLawBoxChoosesTheRulesAndRedraws)
+// Each of the three holiday rules redraws at once, and a design that chooses none shows the
+// fixed rules marked.
+TEST_F(panel_messages, HolidayRulesMenuChoosesTheRulesAndRedraws)
 {
-	click_control(panel->law_cb);
-	settle();
-	EXPECT_EQ(holiday_rules, 1);
-	EXPECT_EQ(sent(), kDraw);
+	BMenu* rules = panel->holiday_rules_mf->Menu();
+	for (int32 i : {1, 2}) {
+		choose_menu_item(rules->ItemAt(i));
+		settle();
+		EXPECT_EQ(holiday_rules, i == 1 ? 1 : -1);
+		EXPECT_EQ(sent(), kDraw);
+	}
 	alert_seen asked;
 	answer_next_alert(&asked, "Don't save");
 	choose_menu_item(file_item("New"));
@@ -355,7 +359,7 @@ TEST_F(panel_messages, HolidayLawBoxChoosesTheRulesAndRedraws)
 		settle();
 	EXPECT_TRUE(asked.shown) << "New asks before dropping the change";
 	EXPECT_EQ(holiday_rules, 0);
-	EXPECT_EQ(panel->law_cb->Value(), 0);
+	EXPECT_TRUE(rules->ItemAt(0)->IsMarked());
 }
 
 TEST_F(panel_messages, BaseModeButtonsRedraw)

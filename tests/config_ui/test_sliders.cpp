@@ -326,6 +326,18 @@ TEST_F(sliders, ColourWithoutAlphaDropsTheAlphaByte)
 	EXPECT_NE(shown, grab_view(other).pixels);
 }
 
+// The digits beside the bars are tiny; the tool tip shows them legibly, kept up to date.
+TEST_F(sliders, ToolTipShowsEachChannelAndTheWholeValue)
+{
+	rgbslider* plain = add_colors(BRect(0, 0, 99, 19), false, 0x00123456);
+	rgbslider* alpha = add_colors(BRect(0, 30, 99, 49), true, 0x80ff0001);
+	EXPECT_EQ(shown_tool_tip(plain, BPoint(50, 10)), "red 12 (18)\ngreen 34 (52)\nblue 56 (86)\n123456");
+	EXPECT_EQ(shown_tool_tip(alpha, BPoint(50, 10)),
+		"red ff (255)\ngreen 00 (0)\nblue 01 (1)\nalpha 80 (128)\n80ff0001");
+	drag(plain, BPoint(50, 2), BPoint(99, 2));
+	EXPECT_EQ(shown_tool_tip(plain, BPoint(50, 10)), "red ff (255)\ngreen 34 (52)\nblue 56 (86)\nff3456");
+}
+
 TEST_F(sliders, ColourDrawsBarsAndKnobs)
 {
 	rgbslider* control = add_colors(BRect(10, 10, 210, 70), true, 0x00000000);

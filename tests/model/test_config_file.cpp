@@ -265,11 +265,11 @@ const LoadRow load_rows[] = {
 			EXPECT_EQ(scrn_color, 0xabcdefu);
 			EXPECT_EQ(obl.CountItems(), 0);
 		}},
-	// Only 0 and 1 choose holiday rules; anything else leaves the choice as it was.
-	{"HolidayRules_OnlyZeroOrOneTaken",
-		"holiday_rules\t1\nholiday_rules\t2\nholiday_rules\tlaw\nholiday_rules\t-1\n"
-		"holiday_rules\t1x\n",
-		[] { EXPECT_EQ(holiday_rules, 1); }},
+	// Only -1, 0 and 1 choose holiday rules; anything else leaves the choice as it was.
+	{"HolidayRules_OnlyMinusOneToOneTaken",
+		"holiday_rules\t1\nholiday_rules\t-1\nholiday_rules\t2\nholiday_rules\tlaw\n"
+		"holiday_rules\t-2\nholiday_rules\t1x\n",
+		[] { EXPECT_EQ(holiday_rules, -1); }},
 	// Each line adds a source; an empty one adds none.
 	{"Events_EachLineAddsOne",
 		"events\t/home/me/days.ics\r\nevents\t\nevents\twebcal://cal.example/a.ics\n",

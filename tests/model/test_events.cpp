@@ -147,15 +147,18 @@ TEST_F(events, UnreadableSourceCostsOneLineAndNothingElse)
 }
 
 // A second list of sources keeps its own days beside the design's events.
+// The design's holidays are such a list, read together with its events.
 TEST_F(events, BooksKeepTheirOwnDays)
 {
-	load_event_book(1, {Write("feed.ics", kFeed)});
+	holiday_sources = {Write("feed.ics", kFeed)};
 	EXPECT_EQ(Load({Write("mine.ics", kCalendar)}), "");
 	EXPECT_EQ(march(12), "");
-	EXPECT_EQ(book_event_summaries(1, 2026, 3, 12), std::vector<std::string>{"Feed event"});
-	EXPECT_FALSE(book_has_event(1, 2026, 3, 14));
-	load_event_book(1, {});
-	EXPECT_FALSE(book_has_event(1, 2026, 3, 12));
+	EXPECT_EQ(book_event_summaries(kHolidaysBook, 2026, 3, 12),
+		std::vector<std::string>{"Feed event"});
+	EXPECT_FALSE(book_has_event(kHolidaysBook, 2026, 3, 14));
+	holiday_sources.clear();
+	load_events();
+	EXPECT_FALSE(book_has_event(kHolidaysBook, 2026, 3, 12));
 }
 
 // A feed server on the loopback address that answers each request as told.

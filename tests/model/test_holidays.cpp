@@ -427,4 +427,14 @@ TEST_F(HolidayLaw, FixedRulesStayAsTheyWere)
 	EXPECT_STREQ(holiday_name(code_of(2026, 10, 12)), "体育の日");
 }
 
+// With no built-in rules no day is Japan's holiday, not even a substitute or citizens' one.
+TEST_F(HolidayLaw, NoneBuiltInGivesNoHoliday)
+{
+	holiday_rules = -1;
+	const int days[][3] = {{2026, 1, 1}, {2016, 3, 21}, {2015, 9, 22}, {2026, 2, 23},
+		{2016, 12, 23}};
+	for (const auto& d : days)
+		EXPECT_EQ(code_of(d[0], d[1], d[2]), 0) << d[0] << "-" << d[1] << "-" << d[2];
+}
+
 } // namespace

@@ -73,6 +73,7 @@ TEST_P(EraCaption, NamesTheEraOfTheLastDay)
 INSTANTIATE_TEST_SUITE_P(Years, EraCaption, ::testing::Values(
 	EraRow{1, 2019, 4, 30, "平成三十一年"},
 	EraRow{1, 2019, 5, 1, "令和元年"},
+	EraRow{-1, 2019, 5, 1, "令和元年"},
 	EraRow{1, 2019, 12, 31, "令和元年"},
 	EraRow{1, 2020, 1, 31, "令和二年"},
 	EraRow{1, 2026, 12, 31, "令和八年"},

@@ -333,6 +333,23 @@ TEST_F(controls, TextControlWithoutDividerShowsNoLabel)
 	EXPECT_EQ(line_edit(field)->text(), "0,0,1,1");
 }
 
+// A value wider than its field shows its end, where its digits differ, also after the user
+// has left the cursor at the start.
+TEST_F(controls, TextControlShowsTheEndOfAValueThatDoesNotFit)
+{
+	BTextControl* field = add(new BTextControl(BRect(10, 10, 40, 30), "col", "", "0", nullptr));
+	field->SetDivider(0);
+	QLineEdit* edit = line_edit(field);
+	for (const char* value : {"80ffffff", "0x1234567890abcdef"}) {
+		edit->home(false);
+		field->SetText(value);
+		settle(5);
+		QRect cursor = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+		EXPECT_TRUE(cursor.center().x() > 0 && cursor.center().x() < edit->width()) << value;
+		EXPECT_EQ(edit->cursorPosition(), (int)strlen(value)) << value;
+	}
+}
+
 TEST_F(controls, PopUpMenuInRadioModeDrivesItsMenuField)
 {
 	BPopUpMenu* menu = new BPopUpMenu("", true, true);

@@ -158,4 +158,81 @@ TEST_F(long_menu, OnlyTheMarkedItemCarriesACheckMark)
 	EXPECT_TRUE(BMenuItem::Private::Action(menu->ItemAt(7))->isChecked());
 }
 
+TEST_F(long_menu, OpensScrolledToTheCheckedItem)
+{
+	menu->ItemAt(300)->SetMarked(true);
+	QAction* marked = BMenuItem::Private::Action(menu->ItemAt(300));
+	with_open_menu([&](QMenu* qmenu) {
+		EXPECT_TRUE(qmenu->rect().contains(qmenu->actionGeometry(marked)));
+		EXPECT_EQ(qmenu->activeAction(), marked);
+	});
+}
+
+// Letters typed within a second add up; a pause starts afresh. Labels are "Family <n>(Regular)".
+TEST_F(long_menu, TypedLettersChooseTheFirstItemStartingWithThem)
+{
+	struct row {
+		const char* typed;
+		int chosen;
+	} rows[] = {
+		{"family 3", 3},
+		{"family 39", 39},
+		{"FAMILY 25", 25},
+		{"family 2x", 2},   // a letter that matches nothing keeps the choice
+	};
+	for (const row& r : rows) {
+		with_open_menu([&](QMenu* qmenu) {
+			qmenu->setActiveAction(nullptr);
+			QTest::keyClicks(qmenu, r.typed);
+			EXPECT_EQ(qmenu->activeAction(), BMenuItem::Private::Action(menu->ItemAt(r.chosen)))
+				<< r.typed;
+		});
+	}
+	with_open_menu([&](QMenu* qmenu) {
+		QTest::keyClicks(qmenu, "family 1");
+		settle(1100);
+		QTest::keyClicks(qmenu, "f");
+		EXPECT_EQ(qmenu->activeAction(), BMenuItem::Private::Action(menu->ItemAt(0)))
+			<< "after a pause the letters start afresh";
+		QTest::keyClicks(qmenu, "amily 12");
+		QTest::keyClick(qmenu, Qt::Key_Return);
+	});
+	EXPECT_TRUE(menu->ItemAt(12)->IsMarked());
+}
+
+TEST_F(long_menu, PageKeysAndWheelMoveAtOnce)
+{
+	with_open_menu([&](QMenu* qmenu) {
+		qmenu->setActiveAction(nullptr);
+		int previous = 0;
+		for (int press = 0; press < 3; press++) {
+			QTest::keyClick(qmenu, Qt::Key_PageDown);
+			int now = qmenu->actions().indexOf(qmenu->activeAction());
+			EXPECT_GT(now, previous + 10) << "PageDown moves a page, at once";
+			EXPECT_TRUE(qmenu->rect().contains(qmenu->actionGeometry(qmenu->activeAction())));
+			previous = now;
+		}
+		QTest::keyClick(qmenu, Qt::Key_PageUp);
+		EXPECT_LT(qmenu->actions().indexOf(qmenu->activeAction()), previous - 10);
+		QTest::keyClick(qmenu, Qt::Key_End);
+		EXPECT_EQ(qmenu->activeAction(), last_action());
+		EXPECT_TRUE(qmenu->rect().contains(qmenu->actionGeometry(last_action())));
+		QTest::keyClick(qmenu, Qt::Key_Home);
+		QAction* first = qmenu->actions().first();
+		EXPECT_EQ(qmenu->activeAction(), first);
+
+		// Measured between two notches away from the top, where the scroll arrow comes in.
+		QPoint inside = qmenu->rect().center();
+		int tops[3];
+		for (int& top : tops) {
+			QWheelEvent notch(inside, qmenu->mapToGlobal(inside), QPoint(), QPoint(0, -120),
+				Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+			QApplication::sendEvent(qmenu, &notch);
+			top = qmenu->actionGeometry(first).top();
+		}
+		EXPECT_EQ(tops[1] - tops[2], 3 * qmenu->actionGeometry(first).height())
+			<< "a wheel notch moves three items";
+	});
+}
+
 }

@@ -143,6 +143,58 @@ TEST_F(render_test, WeekNumbersStandLeftOfTheirRows)
 	}
 }
 
+// The weekday row stands in a band of H / 16 at the grid's top, each name in its column
+// and in its day's colour, following the week's first day; the weeks below keep clear of it.
+struct header_case {
+	const char* name;
+	uint8 type;
+	int week_start;
+};
+TEVRA_PRINT_CASE(header_case)
+
+class week_header : public render_test, public testing::WithParamInterface<header_case> {};
+
+TEST_P(week_header, NamesEachColumnInItsDaysColour)
+{
+	const header_case& c = GetParam();
+	set_today(2026, 12, 15, 2);
+	design_language = "de";
+	object* item = add_object(c.type, c.type == kTypeYear ? kYearBounds : kMonthBounds);
+	item->week_start = c.week_start;
+	item->week_header = true;
+	// A year's automatic names are too thin to show a pixel of their colour whole.
+	if (c.type == kTypeYear)
+		item->day_size = 24;
+	view->create_wallpaper();
+	design_language.clear();
+	float L = item->bounds.left, T = item->bounds.top;
+	float W = item->bounds.Width(), H = item->bounds.Height();
+	// December's block in a year grid, or the whole month.
+	float top = c.type == kTypeYear ? T + (int)(H / 2) + H / 8 : T + H * 3 / 16;
+	float band = c.type == kTypeYear ? H / 32 : H / 16;
+	float left = c.type == kTypeYear ? L + (int)(5 * W / 6) : L;
+	float column = c.type == kTypeYear ? W / 48 : W / 8;
+	for (int k = 0; k < 7; k++) {
+		int weekday = (k + c.week_start) % 7;
+		uint32 want = weekday == 0 ? kSun : weekday == 6 ? kSat : kDay;
+		// The middle of the column: a neighbour's name may reach its edges.
+		BRect name(left + column * (k + 0.7f), top, left + column * (k + 1.3f), top + band);
+		SCOPED_TRACE("column " + std::to_string(k));
+		EXPECT_GT(count(name, want), 3);
+		for (uint32 other : {kDay, kSun, kSat, kHol, kToday}) {
+			if (other != want) {
+				EXPECT_EQ(count(name, other), 0) << std::hex << other;
+			}
+		}
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(render, week_header, testing::Values(
+	header_case{"Month_SundayFirst", kTypeMonth, 0},
+	header_case{"Month_MondayFirst", kTypeMonth, 1},
+	header_case{"Year_SaturdayFirst", kTypeYear, 6}),
+	case_name<header_case>);
+
 // --- The three marks of today, and a negative mark that switches it off. Today is New
 // Year's Day, a holiday, so the day's own colour is the holiday colour.
 
@@ -421,7 +473,8 @@ INSTANTIATE_TEST_SUITE_P(render, captions, testing::Values(
 	caption_case{"EraAndEnglish_BothShown", 2, 3, true, true},
 	caption_case{"NegativeYear_MonthOnly", -1, 1, false, true},
 	caption_case{"NegativeMonth_YearOnly", 0, -1, true, false},
-	caption_case{"BothNegative_NoCaption", -1, -1, false, false}),
+	caption_case{"BothNegative_NoCaption", -1, -1, false, false},
+	caption_case{"UsersLanguage_BothShown", 0, 4, true, true}),
 	case_name<caption_case>);
 
 // --- Years outside 2001..2099: a single date ends the whole pass; a calendar keeps its
@@ -569,3 +622,47 @@ TEST_F(render_test, EventsMarkTheirDaysAndListUnderASingleDate)
 	EXPECT_GT(withSummary, count_not_base(day) + 20);
 }
 
+
+// --- Holidays from a calendar file (Germany's of 2026, tests/render/data): a year grid
+// draws each of its days, and only those, in the holiday colour when Japan's are switched off;
+// with Japan's rules both countries' days are holidays.
+
+struct holiday_file_case {
+	const char* name;
+	int rules;
+	bool japans_too;
+};
+TEVRA_PRINT_CASE(holiday_file_case)
+
+class holiday_file : public render_test,
+	public testing::WithParamInterface<holiday_file_case> {};
+
+TEST_P(holiday_file, YearGridDrawsTheFilesDaysAsHolidays)
+{
+	const holiday_file_case& c = GetParam();
+	holiday_rules = c.rules;
+	holiday_sources = {TEVRA_SOURCE_DIR "/tests/render/data/de-holidays-2026.ics"};
+	load_events();
+	object* item = add_object(kTypeYear, kYearBounds);
+	view->create_wallpaper();
+	holiday_sources.clear();
+	load_events();
+	holiday_rules = 0;
+
+	const int german[][2] = {{1, 1}, {4, 3}, {4, 6}, {5, 1}, {5, 14}, {5, 25}, {10, 3},
+		{12, 25}, {12, 26}};
+	for (const auto& d : german) {
+		SCOPED_TRACE(std::to_string(d[0]) + "/" + std::to_string(d[1]));
+		EXPECT_GT(count(cell_of(item, 2026, d[0], d[1]), kHol), 3);
+	}
+	// Japan's Coming of Age Day and Culture Day, which no German file names.
+	for (const auto& d : {std::make_pair(1, 12), std::make_pair(11, 3)}) {
+		int n = count(cell_of(item, 2026, d.first, d.second), kHol);
+		EXPECT_EQ(n > 3, c.japans_too) << d.first << "/" << d.second;
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(render, holiday_file, testing::Values(
+	holiday_file_case{"NoneBuiltIn_OnlyTheFiles", -1, false},
+	holiday_file_case{"FixedRules_BothCountries", 0, true}),
+	case_name<holiday_file_case>);

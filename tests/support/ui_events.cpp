@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QWidget>
 
 #include <FilePanel.h>
@@ -94,6 +95,18 @@ void process_events(int ms)
 		QCoreApplication::processEvents(QEventLoop::AllEvents);
 		QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 	}
+}
+
+std::string shown_tool_tip(BView* view, BPoint where)
+{
+	QWidget* widget = BView::Private::Widget(view);
+	QPoint local((int)where.x, (int)where.y);
+	QHelpEvent event(QEvent::ToolTip, local, widget->mapToGlobal(local));
+	QApplication::sendEvent(widget, &event);
+	process_events(0);
+	std::string shown = QToolTip::isVisible() ? QToolTip::text().toStdString() : "";
+	QToolTip::hideText();
+	return shown;
 }
 
 shown_picture grab_view(BView* view)

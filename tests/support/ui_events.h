@@ -52,6 +52,9 @@ struct shown_picture {
 };
 shown_picture grab_view(BView* view);
 
+// The tool tip that shows when the pointer rests on the view at where; empty for none.
+std::string shown_tool_tip(BView* view, BPoint where);
+
 // The close box of a window.
 void close_window(BWindow* window);
 // The window made the active one, as a click on it would; false when the window manager
