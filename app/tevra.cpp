@@ -11,12 +11,16 @@
 
 #include "config_ui/configview.h"
 #include "config_ui/configwindow.h"
+#include "config_ui/design_state.h"
+#include "config_ui/messages.h"
 #include "model/catalogue_items.h"
+#include "model/design_paths.h"
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "preview_ui/prevwindow.h"
+#include "preview_ui/preview.h"
 
 namespace {
 
@@ -43,6 +47,7 @@ const char* status_text(status_t status)
 
 const char kSignature[] = "application/x-vnd.Vimo-tevra";
 const char kUsage[] = TEVRA_NAME_VERSION "\nusage :\n\ttevra\t\t\t\t: config mode\n"
+	"\ttevra config_file\t\t\t: config mode on that design\n"
 	"\ttevra config_file output_file\t: create mode\n";
 
 tevra::tevra(int argc, char** argv)
@@ -66,10 +71,31 @@ tevra::tevra(int argc, char** argv)
 		float W = desk.Width(), H = desk.Height();
 		pwin = new prevwindow(BRect(10, 30, W - 420, H - 10).OffsetByCopy(desk.left, desk.top));
 		cwin = new configwindow(BRect(W - 400, H - 400, W, H).OffsetByCopy(desk.left, desk.top));
+		if (argc == 2)
+			open_design(argv[1]);
 	}
 
 	delete view;
 	view = nullptr;
+}
+
+void tevra::open_design(const char* path)
+{
+	// A design that does not exist yet is the default one, made at the first save.
+	std::string absolute = absolute_path(path);
+	if (!BEntry(absolute.c_str()).Exists()) {
+		design_path = absolute;
+		BMessage named(kMsgNamed);
+		if (pwin != nullptr)
+			pwin->PostMessage(&named, pwin->preview_view);
+		return;
+	}
+	entry_ref ref;
+	if (get_ref_for_path(absolute.c_str(), &ref) != B_OK || pwin == nullptr)
+		return;
+	BMessage open(kMsgLoadConfig);
+	open.AddRef("refs", &ref);
+	pwin->PostMessage(&open, pwin->preview_view);
 }
 
 void tevra::create(const char* configPath, const char* outputPath)
@@ -129,6 +155,18 @@ tevra::~tevra()
 	fontl.MakeEmpty();
 	trc = 0;
 	dfn = 0;
+}
+
+bool tevra::QuitRequested()
+{
+	// Without the panel there is nothing to settle.
+	if (cwin == nullptr)
+		quit_confirmed = true;
+	if (quit_confirmed)
+		return BApplication::QuitRequested();
+	BMessage settle(kMsgFileQuit);
+	cwin->PostMessage(&settle, cwin->panel);
+	return false;
 }
 
 void tevra::AboutRequested()

@@ -18,11 +18,15 @@ public:
 	~tevra() override;
 
 	void AboutRequested() override;
+	// Config mode first lets the panel settle unsaved changes, which asks again once done.
+	bool QuitRequested() override;
 
 	void get_translator_for_output();
 	void get_fonts();
 	// Create mode: read the design, compose, write the picture, set the desktop if asked.
 	void create(const char* configPath, const char* outputPath);
+	// Config mode on the design at path, which is made at the first save if it is not there.
+	void open_design(const char* path);
 
 	tevraview* view;
 	prevwindow* pwin;

@@ -156,7 +156,13 @@ private:
 	void _SliderMoved(BMessage* message);
 	void _ButtonHit(BMessage* message);
 	void _MenuSelected(BMessage* message);
-	void _OpenFilePanel(uint32 code);
+	void _OpenFilePanel(uint32 code, const BMessage* then = nullptr);
+	// File commands: Save, Save as, New, Open and the application's Quit.
+	void _FileCommand(BMessage* message);
+	bool _CommitTyping(BMessage* message);
+	void _Save(bool choose, const BMessage* then);
+	void _AskBeforeDiscarding(BMessage* message);
+	void _DiscardAnswered(BMessage* message);
 	void _SendToPreview(uint32 code);
 	void _SendToPreview(BMessage* message);
 	object* _Edited() const;

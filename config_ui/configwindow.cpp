@@ -7,6 +7,7 @@
 
 #include "app/version.h"
 #include "config_ui/configview.h"
+#include "config_ui/design_state.h"
 #include "config_ui/messages.h"
 
 configwindow::configwindow(BRect frame)
@@ -25,33 +26,53 @@ configwindow::~configwindow()
 
 void configwindow::setupmenus()
 {
-	struct {
+	struct menu_entry {
 		const char* label;
 		uint32 code;
+		char shortcut;
+		uint32 modifiers;
 		bool toApplication;
-	} const items[] = {
-		{"New", kMsgFileNew, false},
-		{"Open", kMsgFileOpen, false},
-		{"Save as", kMsgFileSave, false},
-		{"About", B_ABOUT_REQUESTED, true},
-		{"Quit", B_QUIT_REQUESTED, true},
+	};
+	const menu_entry fileItems[] = {
+		{"New", kMsgFileNew, 'N', 0, false},
+		{"Open", kMsgFileOpen, 'O', 0, false},
+		{"Save", kMsgFileSaveNow, 'S', 0, false},
+		{"Save as", kMsgFileSave, 'S', B_SHIFT_KEY, false},
+		{"About", B_ABOUT_REQUESTED, 0, 0, true},
+		{"Quit", B_QUIT_REQUESTED, 'Q', 0, true},
+	};
+	const menu_entry editItems[] = {
+		{"Undo", kMsgUndo, 'Z', 0, false},
+		{"Redo", kMsgRedo, 'Z', B_SHIFT_KEY, false},
 	};
 
 	BMenuBar* bar = new BMenuBar(BRect(0, 0, 20, 20), "menubar",
 		B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_ITEMS_IN_ROW, true);
-	BMenu* file = new BMenu("File", B_ITEMS_IN_COLUMN);
-	for (const auto& entry : items) {
-		BMenuItem* item = new BMenuItem(entry.label, new BMessage(entry.code));
-		item->SetTarget(entry.toApplication ? (BHandler*)be_app : (BHandler*)panel, nullptr);
-		file->AddItem(item);
-	}
-	bar->AddItem(file);
+	auto fill = [this, bar](const char* name, const menu_entry* entries, size_t count) {
+		BMenu* menu = new BMenu(name, B_ITEMS_IN_COLUMN);
+		for (size_t i = 0; i < count; i++) {
+			const menu_entry& entry = entries[i];
+			BMenuItem* item = new BMenuItem(entry.label, new BMessage(entry.code),
+				entry.shortcut, entry.modifiers);
+			item->SetTarget(entry.toApplication ? (BHandler*)be_app : (BHandler*)panel,
+				nullptr);
+			menu->AddItem(item);
+		}
+		bar->AddItem(menu);
+	};
+	fill("File", fileItems, sizeof(fileItems) / sizeof(fileItems[0]));
+	fill("Edit", editItems, sizeof(editItems) / sizeof(editItems[0]));
 	AddChild(bar);
+	// The other key that redoes, as editors have it.
+	AddShortcut('Y', 0, new BMessage(kMsgRedo), panel);
 }
 
 bool configwindow::QuitRequested()
 {
-	// Closing the panel ends the whole program, without a question.
+	// Closing the panel ends the whole program; the application first settles unsaved
+	// changes, and closes the windows once they are settled.
+	if (quit_confirmed)
+		return true;
 	BMessenger(be_app).SendMessage(B_QUIT_REQUESTED);
-	return true;
+	return false;
 }

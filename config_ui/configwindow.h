@@ -5,7 +5,7 @@
 
 class configview;
 
-// The small fixed window with the "File" menu and the settings panel.
+// The small fixed window with the "File" and "Edit" menus and the settings panel.
 class configwindow : public BWindow {
 public:
 	configwindow(BRect frame);

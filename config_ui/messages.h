@@ -15,6 +15,15 @@ enum : uint32 {
 	kMsgFileNew = 'fine',
 	kMsgFileOpen = 'fiop',
 	kMsgFileSave = 'fiwr',
+	kMsgFileSaveNow = 'fisv',
+	// The application asks the panel to settle unsaved changes before it quits.
+	kMsgFileQuit = 'fiqu',
+	// The answer to the question before discarding unsaved changes ("which").
+	kMsgDiscardAnswer = 'disc',
+	kMsgUndo = 'undo',
+	kMsgRedo = 'redo',
+	// A slider let go: the end of a sweep, one step of the edit history.
+	kMsgSliderReleased = 'Sdon',
 	// From the preview to the panel: which object to edit ("edit_no").
 	kMsgEditRequest = 'Preq',
 	// From the panel (and its file panels) to the preview.
@@ -24,6 +33,8 @@ enum : uint32 {
 	kMsgLoadImage = 'rimg',
 	kMsgLoadConfig = 'rcfg',
 	kMsgSaveConfig = 'wcfg',
+	// The design was given a file that does not exist yet.
+	kMsgNamed = 'dnam',
 };
 
 #endif

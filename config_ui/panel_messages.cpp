@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include <Alert.h>
+#include <Application.h>
 #include <Button.h>
 #include <Entry.h>
 #include <CheckBox.h>
@@ -13,11 +15,14 @@
 #include <Window.h>
 
 #include "config_ui/configview.h"
+#include "config_ui/design_state.h"
 #include "config_ui/field_text.h"
 #include "config_ui/find_view.h"
 #include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
+#include "model/design_paths.h"
+#include "model/edit_history.h"
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/labels.h"
@@ -50,15 +55,21 @@ void configview::MessageReceived(BMessage* message)
 	switch (message->what) {
 		case kMsgValueChanged:
 			_ValueChanged(message);
+			note_change();
 			break;
 		case kMsgSliderMoved:
 			_SliderMoved(message);
 			break;
+		case kMsgSliderReleased:
+			note_change();
+			break;
 		case kMsgButtonHit:
 			_ButtonHit(message);
+			note_change();
 			break;
 		case kMsgMenuSelected:
 			_MenuSelected(message);
+			note_change();
 			break;
 		case kMsgEditRequest: {
 			// The index comes whole; an int8 from an older sender still works.
@@ -74,23 +85,33 @@ void configview::MessageReceived(BMessage* message)
 			break;
 		}
 		case kMsgSearchImage:
+			_OpenFilePanel(message->what);
+			break;
+		case kMsgFileNew:
 		case kMsgFileOpen:
 		case kMsgFileSave:
-			_OpenFilePanel(message->what);
+		case kMsgFileSaveNow:
+		case kMsgFileQuit:
+		case kMsgUndo:
+		case kMsgRedo:
+			_FileCommand(message);
+			break;
+		case kMsgDiscardAnswer:
+			_DiscardAnswered(message);
 			break;
 		case kMsgTypedImage: {
 			// A name of nothing, even in a folder that exists, would only drop the image shown.
+			// The name is kept as typed; a relative one is read from the design's folder first.
 			entry_ref ref;
-			if (get_ref_for_path(base_fn->Text(), &ref) != B_OK || !BEntry(&ref).Exists())
+			std::string path = design_file_path(base_fn->Text());
+			if (get_ref_for_path(path.c_str(), &ref) != B_OK || !BEntry(&ref).Exists())
 				break;
 			BMessage load(kMsgLoadImage);
 			load.AddRef("refs", &ref);
+			load.AddString("path", base_fn->Text());
 			_SendToPreview(&load);
 			break;
 		}
-		case kMsgFileNew:
-			_SendToPreview(kMsgClear);
-			break;
 		default:
 			BView::MessageReceived(message);
 			break;
@@ -396,7 +417,7 @@ void configview::_MenuSelected(BMessage* message)
 	}
 }
 
-void configview::_OpenFilePanel(uint32 code)
+void configview::_OpenFilePanel(uint32 code, const BMessage* then)
 {
 	// One file panel at a time, whichever command opened it.
 	if (fp != nullptr)
@@ -407,6 +428,9 @@ void configview::_OpenFilePanel(uint32 code)
 	file_panel_mode mode = code == kMsgFileSave ? B_SAVE_PANEL : B_OPEN_PANEL;
 	BMessage answer(code == kMsgSearchImage ? kMsgLoadImage
 		: code == kMsgFileOpen ? kMsgLoadConfig : kMsgSaveConfig);
+	// What waits for the save: it goes on once the design is written.
+	if (then != nullptr)
+		answer.AddMessage("then", then);
 	const char* title = code == kMsgSearchImage ? "select base-image"
 		: code == kMsgFileOpen ? "load config" : "save config";
 	BMessenger messenger(target);
@@ -414,4 +438,116 @@ void configview::_OpenFilePanel(uint32 code)
 		true);
 	fp->Window()->SetTitle(title);
 	fp->Show();
+}
+
+// Save, Save as, New, Open, Quit, Undo and Redo first commit a value being typed, as leaving
+// its field would; the command then comes back behind the commit.
+bool configview::_CommitTyping(BMessage* message)
+{
+	bool committed = false;
+	if (message->FindBool("committed", &committed) == B_OK && committed)
+		return false;
+	if (BView* focus = Window() != nullptr ? Window()->CurrentFocus() : nullptr) {
+		focus->MakeFocus(false);
+		focus->MakeFocus(true);
+	}
+	BMessage again(*message);
+	again.AddBool("committed", true);
+	Looper()->PostMessage(&again, this);
+	return true;
+}
+
+void configview::_FileCommand(BMessage* message)
+{
+	if (_CommitTyping(message))
+		return;
+	BMessage then;
+	bool waiting = message->FindMessage("then", &then) == B_OK;
+	bool discard = false;
+	message->FindBool("discard", &discard);
+	switch (message->what) {
+		case kMsgUndo:
+		case kMsgRedo:
+			_SendToPreview(message);
+			return;
+		case kMsgFileSaveNow:
+		case kMsgFileSave:
+			_Save(message->what == kMsgFileSave, waiting ? &then : nullptr);
+			return;
+		case kMsgFileOpen:
+			// One file panel at a time: nothing to ask about while another is open.
+			if (fp != nullptr)
+				return;
+			break;
+	}
+	if (!discard && history.changed()) {
+		_AskBeforeDiscarding(message);
+		return;
+	}
+	switch (message->what) {
+		case kMsgFileNew:
+			_SendToPreview(kMsgClear);
+			break;
+		case kMsgFileOpen:
+			_OpenFilePanel(kMsgFileOpen);
+			break;
+		case kMsgFileQuit:
+			quit_confirmed = true;
+			be_app->PostMessage(B_QUIT_REQUESTED);
+			break;
+	}
+}
+
+// Save writes to the design's own file; with none yet (or for Save as) the save panel asks.
+void configview::_Save(bool choose, const BMessage* then)
+{
+	// A design whose folder has gone is saved where the user chooses.
+	entry_ref folder;
+	if (choose || design_path.empty()
+		|| get_ref_for_path(folder_of(design_path).c_str(), &folder) != B_OK) {
+		_OpenFilePanel(kMsgFileSave, then);
+		return;
+	}
+	BMessage write(kMsgSaveConfig);
+	write.AddRef("directory", &folder);
+	write.AddString("name", design_name().c_str());
+	if (then != nullptr)
+		write.AddMessage("then", then);
+	_SendToPreview(&write);
+}
+
+void configview::_AskBeforeDiscarding(BMessage* message)
+{
+	std::string name = design_name();
+	std::string text = name.empty() ? "Save the changes to the new design?"
+		: "Save the changes to " + name + "?";
+	text += "\n\nThey are lost if you do not save them.";
+	BAlert* alert = new BAlert("", text.c_str(), "Cancel", "Don't save", "Save",
+		B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+	alert->SetShortcut(0, B_ESCAPE);
+	BMessage action(*message);
+	action.AddBool("discard", true);
+	BMessage* answer = new BMessage(kMsgDiscardAnswer);
+	answer->AddMessage("action", &action);
+	alert->Go(new BInvoker(answer, this));
+}
+
+void configview::_DiscardAnswered(BMessage* message)
+{
+	int32 which = -1;
+	BMessage action;
+	if (message->FindInt32("which", &which) != B_OK
+		|| message->FindMessage("action", &action) != B_OK)
+		return;
+	enum { kCancel, kDontSave, kSave };
+	if (which == kDontSave) {
+		Looper()->PostMessage(&action, this);
+	} else if (which == kSave) {
+		// The command goes on only once the design is saved; a cancelled or failed save
+		// leaves everything as it was.
+		BMessage save(kMsgFileSaveNow);
+		save.AddBool("committed", true);
+		save.AddMessage("then", &action);
+		Looper()->PostMessage(&save, this);
+	}
 }

@@ -142,6 +142,12 @@ void rgbslider::MouseMoved(BPoint, uint32, const BMessage*)
 
 void rgbslider::MouseUp(BPoint)
 {
+	// A sweep from press to release is one change of the design.
+	if (channel != 0) {
+		BMessage released(kMsgSliderReleased);
+		released.AddPointer("source", this);
+		BMessenger(target).SendMessage(&released, nullptr, B_INFINITE_TIMEOUT);
+	}
 	channel = 0;
 }
 

@@ -4,7 +4,7 @@
 #include <View.h>
 
 // A colour as three channel bars (red, green, blue) and optionally an alpha bar; a drag
-// that changes it reports 'Smov' with "source" and "argb" to the target.
+// that changes it reports 'Smov' with "source" and "argb" to the target, its release 'Sdon'.
 class rgbslider : public BView {
 public:
 	rgbslider(BRect frame, const char* name, const char* label, BView* target, bool alpha,

@@ -84,6 +84,12 @@ void slider::MouseMoved(BPoint, uint32, const BMessage*)
 
 void slider::MouseUp(BPoint)
 {
+	// A sweep from press to release is one change of the design.
+	if (tracking) {
+		BMessage released(kMsgSliderReleased);
+		released.AddPointer("source", this);
+		BMessenger(target).SendMessage(&released, nullptr, B_INFINITE_TIMEOUT);
+	}
 	tracking = false;
 }
 

@@ -4,7 +4,7 @@
 #include <View.h>
 
 // A value between min and max on a track; a drag that changes it reports 'Smov' with
-// "source" and "value" to the target.
+// "source" and "value" to the target, and its release 'Sdon' with "source".
 class slider : public BView {
 public:
 	slider(BRect frame, const char* name, const char* label, BView* target, float min,

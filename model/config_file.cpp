@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <Path.h>
+#include <UTF8.h>
 
 #include "model/catalogue_items.h"
 #include "model/design_keys.h"
+#include "model/design_paths.h"
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
@@ -44,9 +46,27 @@ bool read_line(FILE* file, std::string* line, bool* cut)
 	return true;
 }
 
+// The design's own paths, rewritten in place for the design's new file.
+void move_paths(const std::string& from, const std::string& to)
+{
+	for (size_t k = 0; k < kDesignKeyCount; k++) {
+		const design_key& key = kDesignKeys[k];
+		if (key.global == nullptr)
+			continue;
+		if (key.kind == kKeyImage) {
+			std::string moved = moved_design_path((const char*)key.global, from, to);
+			if (moved.size() < sizeof(baseimgpath))
+				copy_utf8((char*)key.global, moved.c_str(), sizeof(baseimgpath));
+		} else if (key.kind == kKeySources) {
+			for (std::string& source : *(std::vector<std::string>*)key.global)
+				source = moved_design_path(source, from, to);
+		}
+	}
 }
 
-void tevraview::load_config(entry_ref* ref)
+}
+
+bool tevraview::load_config(entry_ref* ref)
 {
 	BEntry entry(ref, false);
 	BPath path(&entry);
@@ -65,9 +85,11 @@ void tevraview::load_config(entry_ref* ref)
 		::close(fd);
 	if (file == nullptr) {
 		printf("not found config_file. use default\n");
-		return;
+		return false;
 	}
 
+	// The design's own files are read from its folder first.
+	design_path = absolute_path(path.Path());
 	clr_obj();
 	object* pending = new object(nullptr);
 	std::string line;
@@ -97,6 +119,7 @@ void tevraview::load_config(entry_ref* ref)
 	}
 	delete pending;
 	fclose(file);
+	return true;
 }
 
 status_t tevraview::save_config(entry_ref* folder, const char* name)
@@ -106,16 +129,19 @@ status_t tevraview::save_config(entry_ref* folder, const char* name)
 	if (path.InitCheck() != B_OK || name == nullptr)
 		return B_BAD_VALUE;
 
+	// Saved elsewhere, the design's relative paths are rewritten to name the same files.
+	std::string from = design_path;
+	std::string to = absolute_path(std::string(path.Path()) + "/" + name);
 	std::string out;
 	for (size_t k = 0; k < kDesignKeyCount; k++) {
 		if (kDesignKeys[k].global != nullptr)
-			write_key_value(&out, kDesignKeys[k], nullptr);
+			write_key_value(&out, kDesignKeys[k], nullptr, from, to);
 	}
 	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
 		out += "\n";
 		for (size_t k = 0; k < kDesignKeyCount; k++) {
 			if (kDesignKeys[k].global == nullptr)
-				write_key_value(&out, kDesignKeys[k], item);
+				write_key_value(&out, kDesignKeys[k], item, from, to);
 		}
 	}
 
@@ -128,5 +154,11 @@ status_t tevraview::save_config(entry_ref* folder, const char* name)
 		return written;
 	if ((size_t)written != out.size())
 		return B_IO_ERROR;
-	return file.Commit();
+	status = file.Commit();
+	if (status != B_OK)
+		return status;
+	// The design is now that file.
+	move_paths(from, to);
+	design_path = to;
+	return B_OK;
 }

@@ -58,7 +58,9 @@ void* key_value(const design_key& key, object* item);
 void read_key_value(tevraview* view, const design_key& key, const char* value, size_t room,
 	object* item);
 // Appends the key's line(s), unless it has nothing to say or is quiet and says its default.
-void write_key_value(std::string* out, const design_key& key, object* item);
+// Paths are written for the design moving from one file to another (see design_paths.h).
+void write_key_value(std::string* out, const design_key& key, object* item,
+	const std::string& from = std::string(), const std::string& to = std::string());
 // Puts the key's default in its place.
 void set_key_default(const design_key& key, object* item);
 

@@ -1,11 +1,14 @@
 #include "model/events.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdio>
 #include <dlfcn.h>
 #include <mutex>
 #include <unistd.h>
 
+#include "model/design_paths.h"
 #include "model/events_module.h"
 
 std::vector<std::string> event_sources;
@@ -97,8 +100,16 @@ void load_event_book(int book, const std::vector<std::string>& sources)
 	// Nothing to read and nothing read before: the module stays closed.
 	if (sources.empty() && g_api == nullptr)
 		return;
+	// The design's calendar files are read from its folder first; one that cannot be opened
+	// is noted for config mode to show (the module says why on standard error).
+	std::vector<std::string> paths;
+	for (const std::string& source : sources) {
+		paths.push_back(design_file_path(source));
+		if (source.find("://") == std::string::npos && access(paths.back().c_str(), R_OK) != 0)
+			unread_files.push_back(source + ": " + strerror(errno));
+	}
 	if (module() != nullptr)
-		g_api->load_book(book, sources);
+		g_api->load_book(book, paths);
 }
 
 void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2)

@@ -1,4 +1,5 @@
 #include "model/design_keys.h"
+#include "model/design_paths.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -98,10 +99,8 @@ void read_key_value(tevraview* view, const design_key& key, const char* value, s
 			// A path too long to keep whole is no path of ours. Only a path that runs to the
 			// end of a cut line was cut; one that ends at a control byte is whole.
 			std::string imagePath = text_value(value);
-			entry_ref imageRef;
-			if (imagePath.size() < room && imagePath.size() < sizeof(baseimgpath)
-				&& get_ref_for_path(imagePath.c_str(), &imageRef) == B_OK)
-				view->load(&imageRef);
+			if (imagePath.size() < room && imagePath.size() < sizeof(baseimgpath))
+				view->load_base_image(imagePath.c_str());
 			break;
 		}
 		case kKeyFormat: {
@@ -136,7 +135,8 @@ void read_key_value(tevraview* view, const design_key& key, const char* value, s
 	}
 }
 
-void write_key_value(std::string* out, const design_key& key, object* item)
+void write_key_value(std::string* out, const design_key& key, object* item,
+	const std::string& from, const std::string& to)
 {
 	const void* place = key_value(key, item);
 	std::string text;
@@ -167,7 +167,7 @@ void write_key_value(std::string* out, const design_key& key, object* item)
 		case kKeyImage:
 			if (*(const char*)place == '\0')
 				return;
-			text = (const char*)place;
+			text = moved_design_path((const char*)place, from, to);
 			break;
 		case kKeyFormat: {
 			int32 index = *(const int32*)place;
@@ -187,7 +187,7 @@ void write_key_value(std::string* out, const design_key& key, object* item)
 			break;
 		case kKeySources:
 			for (const std::string& source : *(const std::vector<std::string>*)place)
-				*out += std::string(key.name) + '\t' + source + '\n';
+				*out += std::string(key.name) + '\t' + moved_design_path(source, from, to) + '\n';
 			return;
 	}
 	if (key.quiet && key.def != nullptr && text == key.def)

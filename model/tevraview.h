@@ -18,13 +18,17 @@ public:
 	// Gives the picture the size the design's `screens` asks for, from the screens as they
 	// are now: the main screen's, or the box around them all.
 	void fit_screens();
-	// Reads a design into the settings and the object list; a file that cannot be read
-	// leaves everything as it was.
-	void load_config(entry_ref* ref);
-	// Writes the design as name inside folder; returns whether it was written whole.
+	// Reads a design into the settings and the object list, and makes it the design worked
+	// on; a file that cannot be read leaves everything as it was (false).
+	bool load_config(entry_ref* ref);
+	// Writes the design as name inside folder, which it then is (its relative paths moved
+	// along); returns whether it was written whole.
 	status_t save_config(entry_ref* folder, const char* name);
-	// Decodes an image file into the base image.
-	void load(entry_ref* ref);
+	// Decodes an image file into the base image; true when it could be.
+	bool load(entry_ref* ref);
+	// The base image as the design names it: the name is kept as given even when the file
+	// cannot be read (noted in unread_files), so saving never drops it.
+	bool load_base_image(const char* given);
 	// Composes the picture: base colour, base image, then every calendar.
 	void create_wallpaper();
 	// Draws every calendar object over the picture.

@@ -1,6 +1,10 @@
 #include "preview_ui/preview.h"
 
 #include <cmath>
+#include <cstring>
+#include <string>
+
+#include <Alert.h>
 
 #include <Bitmap.h>
 #include <FilePanel.h>
@@ -9,8 +13,12 @@
 #include <Window.h>
 
 #include "app/version.h"
+#include "config_ui/design_state.h"
 #include "config_ui/find_view.h"
 #include "config_ui/messages.h"
+#include "model/design_archive.h"
+#include "model/design_paths.h"
+#include "model/edit_history.h"
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
@@ -59,6 +67,22 @@ void close_file_panel()
 	fp = nullptr;
 }
 
+// Why the storage kit refused, in words; its codes are negated errno values.
+std::string failure_text(status_t status)
+{
+	if (status < 0 && status > -4096)
+		return strerror(-status);
+	return "the file could not be written";
+}
+
+// A notice that leaves the windows working.
+void tell(const std::string& text)
+{
+	BAlert* alert = new BAlert("", text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+		B_WARNING_ALERT);
+	alert->Go(nullptr);
+}
+
 float truncated(float value)
 {
 	return std::trunc(value);
@@ -68,10 +92,12 @@ float truncated(float value)
 
 preview::preview(BRect frame)
 	: BView(frame, "preview", B_FOLLOW_ALL_SIDES, B_WILL_DRAW), calview(nullptr),
-	drag_mode(kDragNone), press_point(0, 0)
+	drag_mode(kDragNone), press_point(0, 0), moved(false)
 {
 	calview = new tevraview(scrn);
 	calview->create_wallpaper();
+	// A new preview starts a new design, with no file until one is opened or saved.
+	design_path.clear();
 	sel_now.shown = false;
 	sel_old.shown = false;
 	sel_no = -1;
@@ -88,6 +114,7 @@ void preview::AttachedToWindow()
 	SetViewColor(0, 0, 0, 255);
 	SetLowColor(100, 100, 100, 255);
 	SetFont(be_bold_font, B_FONT_ALL);
+	start_history();
 }
 
 void preview::eraseframe()
@@ -144,6 +171,7 @@ void preview::MouseDown(BPoint where)
 	int32 old = sel_no;
 	press_point = where;
 	drag_mode = kDragNone;
+	moved = false;
 
 	if (object* item = selected_object()) {
 		// Handles win over the inside; of overlapping handles the later one.
@@ -188,6 +216,7 @@ void preview::MouseMoved(BPoint where, uint32, const BMessage*)
 		return;
 	float dx = truncated(where.x - press_point.x);
 	float dy = truncated(where.y - press_point.y);
+	moved |= dx != 0 || dy != 0;
 	BRect b = item->bounds;
 	switch (drag_mode) {
 		case kDragMove:
@@ -220,12 +249,31 @@ void preview::MouseUp(BPoint)
 			std::swap(r.left, r.right);
 		if (r.top > r.bottom)
 			std::swap(r.top, r.bottom);
-		item->bounds = r;
+		// A press released where it was changes nothing, not even by rounding.
+		if (moved) {
+			item->bounds = r;
+			note_change();
+		}
 		eraseframe();
 		drawframe();
 		request_edit(sel_no);
 	}
 	drag_mode = kDragNone;
+	moved = false;
+}
+
+void preview::step_history(bool back)
+{
+	BMessage state;
+	if (!(back ? history.undo(&state) : history.redo(&state)))
+		return;
+	unread_files.clear();
+	int32 changed = restore_design(calview, &state);
+	// The calendar that changed is the one shown; a change of the base shows the base page.
+	sel_no = changed < obl.CountItems() ? changed : -1;
+	show_design_state();
+	request_edit(sel_no);
+	report_unread_files();
 }
 
 void preview::MessageReceived(BMessage* message)
@@ -238,7 +286,32 @@ void preview::MessageReceived(BMessage* message)
 		case kMsgClear:
 			calview->clr_obj();
 			load_events();
+			design_path.clear();
+			start_history();
 			request_edit(-1);
+			break;
+
+		case kMsgNamed:
+			start_history();
+			break;
+
+		// The keys of the panel's menus, pressed in this window, go to the panel; undo and redo
+		// come back here once the panel has committed what was being typed.
+		case kMsgUndo:
+		case kMsgRedo: {
+			bool committed = false;
+			if (message->FindBool("committed", &committed) == B_OK && committed) {
+				step_history(message->what == kMsgUndo);
+				break;
+			}
+		}
+			// fall through
+		case kMsgFileNew:
+		case kMsgFileOpen:
+		case kMsgFileSave:
+		case kMsgFileSaveNow:
+			if (BHandler* panel = find_view("configview"))
+				BMessenger(panel).SendMessage(message, nullptr, B_INFINITE_TIMEOUT);
 			break;
 
 		case kMsgRedraw: {
@@ -264,10 +337,17 @@ void preview::MessageReceived(BMessage* message)
 			if (message->FindRef("refs", &ref) != B_OK)
 				break;
 			close_file_panel();
-			calview->load_config(&ref);
+			unread_files.clear();
+			if (!calview->load_config(&ref)) {
+				tell(std::string("The design ") + ref.Path() + " could not be read.");
+				request_edit(-1);
+				break;
+			}
 			// Read (and fetched) once per design, never while a slider moves.
 			load_events();
+			start_history();
 			request_edit(-1);
+			report_unread_files();
 			break;
 		}
 
@@ -276,11 +356,17 @@ void preview::MessageReceived(BMessage* message)
 			if (message->FindRef("refs", &ref) != B_OK)
 				break;
 			close_file_panel();
-			calview->load(&ref);
+			// The name as the user gave it: typed, or chosen in the file panel.
+			const char* given = ref.Path();
+			message->FindString("path", &given);
+			unread_files.clear();
+			calview->load_base_image(given);
 			// The panel goes back to the base page; the preview lets go of the calendar with
 			// it, so both show the same selection (a design load clears it the same way).
 			sel_no = -1;
+			note_change();
 			request_edit(-1);
+			report_unread_files();
 			break;
 		}
 
@@ -300,8 +386,21 @@ void preview::MessageReceived(BMessage* message)
 			if (message->FindRef("directory", &folder) != B_OK
 				|| message->FindString("name", &name) != B_OK)
 				break;
-			calview->save_config(&folder, name);
+			status_t status = calview->save_config(&folder, name);
 			close_file_panel();
+			if (status != B_OK) {
+				// Nothing waiting on the save goes on: the changes are still unsaved.
+				tell(std::string("The design could not be saved as ") + name + ": "
+					+ failure_text(status) + ".");
+				break;
+			}
+			history.mark_saved();
+			show_design_state();
+			BMessage then;
+			if (message->FindMessage("then", &then) == B_OK) {
+				if (BHandler* panel = find_view("configview"))
+					BMessenger(panel).SendMessage(&then, nullptr, B_INFINITE_TIMEOUT);
+			}
 			break;
 		}
 

@@ -23,10 +23,14 @@ public:
 	void drawframe();
 	// Takes the handles on the screen off again (they are drawn inverted).
 	void eraseframe();
+	// Undo (back) or redo one step of the edit history.
+	void step_history(bool back);
 
 	tevraview* calview;
 	int32 drag_mode;
 	BPoint press_point;
+	// Whether the pressed mouse has moved the frame at all.
+	bool moved;
 };
 
 // What a press does to the selected object.

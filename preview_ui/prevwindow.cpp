@@ -5,6 +5,8 @@
 #include <Application.h>
 #include <ScrollBar.h>
 
+#include "config_ui/design_state.h"
+#include "config_ui/messages.h"
 #include "model/globals.h"
 #include "preview_ui/preview.h"
 
@@ -26,15 +28,35 @@ prevwindow::prevwindow(BRect frame)
 	AddChild(scroll_h);
 
 	SetSizeLimits(199, scrn.Width() + kScrollBarSize, 119, scrn.Height() + kScrollBarSize);
+	// The keys of the panel's menus work here too; the preview passes them on to the panel.
+	const struct {
+		char key;
+		uint32 modifiers;
+		uint32 code;
+	} shortcuts[] = {
+		{'N', 0, kMsgFileNew},
+		{'O', 0, kMsgFileOpen},
+		{'S', 0, kMsgFileSaveNow},
+		{'S', B_SHIFT_KEY, kMsgFileSave},
+		{'Z', 0, kMsgUndo},
+		{'Z', B_SHIFT_KEY, kMsgRedo},
+		{'Y', 0, kMsgRedo},
+	};
+	for (const auto& shortcut : shortcuts)
+		AddShortcut(shortcut.key, shortcut.modifiers, new BMessage(shortcut.code), preview_view);
+	AddShortcut('Q', 0, new BMessage(B_QUIT_REQUESTED), be_app);
 	FrameResized(FW, FH);
 	Show();
 }
 
 bool prevwindow::QuitRequested()
 {
-	// Closing the preview ends the whole program, without a question.
+	// Closing the preview ends the whole program; the application first settles unsaved
+	// changes, and closes the windows once they are settled.
+	if (quit_confirmed)
+		return true;
 	BMessenger(be_app).SendMessage(B_QUIT_REQUESTED);
-	return true;
+	return false;
 }
 
 void prevwindow::FrameResized(float, float)

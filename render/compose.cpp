@@ -1,3 +1,6 @@
+#include <cerrno>
+#include <cstring>
+#include <string>
 #include <sys/stat.h>
 
 #include <Bitmap.h>
@@ -8,6 +11,7 @@
 #include <TranslatorRoster.h>
 #include <UTF8.h>
 
+#include "model/design_paths.h"
 #include "model/globals.h"
 #include "model/tevraview.h"
 
@@ -58,7 +62,7 @@ void tevraview::create_wallpaper()
 	wallbmp->Unlock();
 }
 
-void tevraview::load(entry_ref* ref)
+bool tevraview::load(entry_ref* ref)
 {
 	delete baseimg;
 	baseimg = nullptr;
@@ -67,20 +71,38 @@ void tevraview::load(entry_ref* ref)
 	struct stat st;
 	if (ref == nullptr || ref->Path() == nullptr || stat(ref->Path(), &st) != 0
 		|| !S_ISREG(st.st_mode))
-		return;
+		return false;
 	BFile file(ref, B_READ_ONLY);
 
 	BBitmapStream stream;
 	if (file.InitCheck() != B_OK || tr == nullptr)
-		return;
+		return false;
 	if (tr->Translate(&file, nullptr, nullptr, &stream, B_TRANSLATOR_BITMAP) != B_OK)
-		return;
+		return false;
 	BBitmap* decoded = nullptr;
 	if (stream.DetachBitmap(&decoded) != B_OK || decoded == nullptr)
-		return;
+		return false;
 	baseimg = decoded;
 	BEntry entry(ref, false);
 	BPath path(&entry);
 	if (path.InitCheck() == B_OK)
 		copy_utf8(baseimgpath, path.Path(), sizeof(baseimgpath));
+	return true;
+}
+
+bool tevraview::load_base_image(const char* given)
+{
+	std::string path = design_file_path(given);
+	entry_ref ref;
+	bool loaded = get_ref_for_path(path.c_str(), &ref) == B_OK && load(&ref);
+	if (!loaded) {
+		delete baseimg;
+		baseimg = nullptr;
+		struct stat st;
+		std::string reason = stat(path.c_str(), &st) != 0 ? strerror(errno)
+			: "not a picture that can be read";
+		unread_files.push_back(std::string(given) + ": " + reason);
+	}
+	copy_utf8(baseimgpath, given, sizeof(baseimgpath));
+	return loaded;
 }

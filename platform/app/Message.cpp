@@ -381,9 +381,14 @@ status_t BMessage::FindRef(const char* name, int32 index, entry_ref* ref) const
 
 status_t BMessage::FindMessage(const char* name, BMessage* message) const
 {
+	return FindMessage(name, 0, message);
+}
+
+status_t BMessage::FindMessage(const char* name, int32 index, BMessage* message) const
+{
 	const void* data;
 	ssize_t numBytes;
-	status_t error = FindData(name, B_MESSAGE_TYPE, 0, &data, &numBytes);
+	status_t error = FindData(name, B_MESSAGE_TYPE, index, &data, &numBytes);
 	if (error != B_OK)
 		return error;
 	return message->Unflatten((const char*)data, numBytes);

@@ -28,6 +28,13 @@ public:
 	~BAlert();
 
 	int32 Go();
+	// Shows the alert and returns at once; the chosen button's index comes to the invoker's
+	// target as "which" in a copy of its message (-1 when the alert was closed otherwise).
+	// An alert that asks (with an invoker) is modal to the application, as Haiku's are; one
+	// that only tells (none) leaves the windows working. It takes the invoker.
+	status_t Go(class BInvoker* invoker);
+	// The key that also presses a button: B_ESCAPE for the one that cancels.
+	void SetShortcut(int32 index, char key);
 	const char* Text() const { return fText.c_str(); }
 
 private:
@@ -35,6 +42,7 @@ private:
 	std::string fText;
 	std::string fButtons[3];
 	alert_type fType;
+	int32 fEscapeButton;
 };
 
 #endif

@@ -35,6 +35,27 @@ enum {
 	B_FOLLOW_ALL = B_FOLLOW_ALL_SIDES,
 };
 
+// Modifier keys, as shortcuts name them; B_COMMAND_KEY is Ctrl here.
+enum {
+	B_SHIFT_KEY = 0x00000001,
+	B_COMMAND_KEY = 0x00000002,
+	B_CONTROL_KEY = 0x00000004,
+	B_OPTION_KEY = 0x00000040,
+};
+
+// Keys that are no characters, as Haiku codes them.
+enum {
+	B_BACKSPACE = 0x08,
+	B_TAB = 0x09,
+	B_ENTER = 0x0a,
+	B_ESCAPE = 0x1b,
+	B_LEFT_ARROW = 0x1c,
+	B_RIGHT_ARROW = 0x1d,
+	B_UP_ARROW = 0x1e,
+	B_DOWN_ARROW = 0x1f,
+	B_DELETE = 0x7f,
+};
+
 // Mouse buttons as GetMouse reports them.
 enum {
 	B_PRIMARY_MOUSE_BUTTON = 0x01,

@@ -21,6 +21,9 @@ public:
 	void SetEnabled(bool enabled);
 	bool IsEnabled() const { return fEnabled; }
 	BMenu* Menu() const { return fMenu; }
+	// The key that chooses the item with B_COMMAND_KEY (and the other modifiers given).
+	void SetShortcut(char shortcut, uint32 modifiers);
+	char Shortcut(uint32* modifiers = nullptr) const;
 	BMenu* Submenu() const { return fSubmenu; }
 	status_t Invoke(BMessage* message = nullptr) override;
 
@@ -36,6 +39,8 @@ private:
 	std::string fLabel;
 	bool fMarked;
 	bool fEnabled;
+	char fShortcut;
+	uint32 fModifiers;
 	BMenu* fMenu;
 	BMenu* fSubmenu;
 	Data* fData;

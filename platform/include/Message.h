@@ -65,6 +65,7 @@ public:
 	status_t FindRef(const char* name, entry_ref* ref) const;
 	status_t FindRef(const char* name, int32 index, entry_ref* ref) const;
 	status_t FindMessage(const char* name, BMessage* message) const;
+	status_t FindMessage(const char* name, int32 index, BMessage* message) const;
 
 	status_t GetInfo(const char* name, type_code* typeFound, int32* countFound = nullptr) const;
 	status_t GetInfo(type_code typeRequested, int32 index, const char** nameFound,

@@ -17,6 +17,8 @@ public:
 	void SetDivider(float position);
 	float Divider() const { return fDivider; }
 	void SetAlignment(alignment label, alignment text);
+	// Leaving the field commits a value being typed, as Haiku's does.
+	void MakeFocus(bool focus = true) override;
 
 	// The layer's own way in.
 	class Private;
@@ -32,6 +34,8 @@ private:
 	void _EditingFinished();
 
 	std::string fText;
+	// The text as last set or committed: typing is what differs from it.
+	std::string fCommitted;
 	float fDivider;
 	bool fEdited;
 	alignment fLabelAlignment;

@@ -68,6 +68,11 @@ public:
 		float* maxHeight) const;
 	void SetTitle(const char* title);
 	const char* Title() const;
+	// A key that sends message to target while the window is active, with B_COMMAND_KEY and
+	// the other modifiers given; the window owns the message.
+	void AddShortcut(uint32 key, uint32 modifiers, BMessage* message, BHandler* target);
+	// The view that has the keyboard focus in this window, or null.
+	BView* CurrentFocus() const;
 	window_type Type() const { return fType; }
 	uint32 Flags() const { return fFlags; }
 

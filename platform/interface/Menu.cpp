@@ -17,6 +17,7 @@
 #include <MenuBar.h>
 #include <MenuItem.h>
 
+#include "../support/qt_convert.h"
 #include "MenuItemPrivate.h"
 #include "MenuPrivate.h"
 #include "ViewPrivate.h"
@@ -413,6 +414,10 @@ void BMenu::_SyncAction(BMenuItem* item)
 		Private::Menu(item->Submenu())->setTitle(action->text());
 		return;
 	}
+	// Haiku's shortcuts always hold the command key.
+	uint32 modifiers = 0;
+	if (char key = item->Shortcut(&modifiers))
+		action->setShortcut(key_sequence((uchar)key, modifiers | B_COMMAND_KEY));
 	// Only a marked item shows a mark: an unmarked checkable action shows an empty box.
 	action->setCheckable(item->IsMarked());
 	action->setChecked(item->IsMarked());

@@ -7,15 +7,17 @@
 #include "MenuItemPrivate.h"
 #include "clock.h"
 
-BMenuItem::BMenuItem(const char* label, BMessage* message, char, uint32)
+BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32 modifiers)
 	: BInvoker(message, nullptr), fLabel(label != nullptr ? label : ""), fMarked(false),
-	fEnabled(true), fMenu(nullptr), fSubmenu(nullptr), fData(new Data{nullptr})
+	fEnabled(true), fShortcut(shortcut), fModifiers(modifiers), fMenu(nullptr),
+	fSubmenu(nullptr), fData(new Data{nullptr})
 {
 }
 
 BMenuItem::BMenuItem(BMenu* submenu, BMessage* message)
 	: BInvoker(message, nullptr), fLabel(submenu != nullptr ? submenu->Name() : ""),
-	fMarked(false), fEnabled(true), fMenu(nullptr), fSubmenu(submenu),
+	fMarked(false), fEnabled(true), fShortcut(0), fModifiers(0), fMenu(nullptr),
+	fSubmenu(submenu),
 	fData(new Data{nullptr})
 {
 }
@@ -42,6 +44,21 @@ void BMenuItem::SetMarked(bool marked)
 	fMarked = marked;
 	if (fMenu != nullptr)
 		fMenu->_ItemMarked(this);
+}
+
+void BMenuItem::SetShortcut(char shortcut, uint32 modifiers)
+{
+	fShortcut = shortcut;
+	fModifiers = modifiers;
+	if (fMenu != nullptr)
+		fMenu->_ItemChanged(this);
+}
+
+char BMenuItem::Shortcut(uint32* modifiers) const
+{
+	if (modifiers != nullptr)
+		*modifiers = fModifiers;
+	return fShortcut;
 }
 
 void BMenuItem::SetEnabled(bool enabled)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -14,6 +15,7 @@ class BTextControl::Private {
 public:
 	static QWidget* CreateWidget(BView* view, QWidget* parent);
 	static void SyncWidget(BView* view);
+	static bool Edited(const BTextControl* control) { return control->fEdited; }
 };
 
 namespace {
@@ -30,6 +32,35 @@ BTextControl* text_control(int32 token)
 	return dynamic_cast<BTextControl*>(BHandler::HandlerForToken(token));
 }
 
+// The field of a text control. Ctrl+Z and its redo keys belong to the field only while it
+// holds typing not yet committed; otherwise they go on to the window's own shortcuts.
+class FieldEdit : public QLineEdit {
+public:
+	explicit FieldEdit(int32 token) : fToken(token) {}
+
+protected:
+	bool event(QEvent* event) override
+	{
+		if (event->type() == QEvent::ShortcutOverride) {
+			QKeyEvent* key = static_cast<QKeyEvent*>(event);
+			bool undo = key->matches(QKeySequence::Undo);
+			bool redo = key->matches(QKeySequence::Redo);
+			if (undo || redo) {
+				BTextControl* control = text_control(fToken);
+				bool typing = control != nullptr && BTextControl::Private::Edited(control);
+				if (!typing || !(undo ? isUndoAvailable() : isRedoAvailable())) {
+					event->ignore();
+					return true;
+				}
+			}
+		}
+		return QLineEdit::event(event);
+	}
+
+private:
+	int32 fToken;
+};
+
 const view_kind kTextControlKind = {BTextControl::Private::CreateWidget,
 	BTextControl::Private::SyncWidget};
 
@@ -38,7 +69,7 @@ const view_kind kTextControlKind = {BTextControl::Private::CreateWidget,
 BTextControl::BTextControl(BRect frame, const char* name, const char* label,
 	const char* initialText, BMessage* message, uint32 resizingMode, uint32 flags)
 	: BControl(frame, name, label, message, resizingMode, flags),
-	fText(initialText != nullptr ? initialText : ""),
+	fText(initialText != nullptr ? initialText : ""), fCommitted(fText),
 	// Haiku's default: with a label, the field takes the right half.
 	fDivider(label != nullptr ? std::floor(frame.Width() / 2) : 0), fEdited(false),
 	fLabelAlignment(B_ALIGN_LEFT), fTextAlignment(B_ALIGN_LEFT)
@@ -55,6 +86,7 @@ void BTextControl::SetText(const char* text)
 	fText = text != nullptr ? text : "";
 	// Text set by the program replaces the user's uncommitted edit and is no edit itself.
 	fEdited = false;
+	fCommitted = fText;
 	BView::Private::SyncWidget(this);
 }
 
@@ -73,9 +105,9 @@ void BTextControl::SetAlignment(alignment label, alignment text)
 
 QWidget* BTextControl::Private::CreateWidget(BView* view, QWidget* parent)
 {
-	QLineEdit* edit = new QLineEdit();
-	DividedWidget* widget = new DividedWidget(parent, edit);
 	int32 token = view->Token();
+	QLineEdit* edit = new FieldEdit(token);
+	DividedWidget* widget = new DividedWidget(parent, edit);
 	QObject::connect(edit, &QLineEdit::textEdited, edit, [token](const QString& text) {
 		if (BTextControl* control = text_control(token))
 			control->_TextEdited(text.toUtf8().constData());
@@ -111,15 +143,24 @@ void BTextControl::Private::SyncWidget(BView* view)
 	}
 }
 
+void BTextControl::MakeFocus(bool focus)
+{
+	if (!focus && fEdited)
+		_Commit();
+	BControl::MakeFocus(focus);
+}
+
 void BTextControl::_TextEdited(const char* text)
 {
 	fText = text != nullptr ? text : "";
-	fEdited = true;
+	// Typing that comes back to the value last committed (by the field's own undo) is none.
+	fEdited = fText != fCommitted;
 }
 
 void BTextControl::_Commit()
 {
 	fEdited = false;
+	fCommitted = fText;
 	if (IsEnabled())
 		Invoke();
 }

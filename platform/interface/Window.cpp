@@ -1,11 +1,13 @@
 #include <Window.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
@@ -347,6 +349,51 @@ void BWindow::SetTitle(const char* title)
 {
 	fData->widget->setWindowTitle(shown_title(title));
 	SetName(title);
+}
+
+void BWindow::AddShortcut(uint32 key, uint32 modifiers, BMessage* message, BHandler* target)
+{
+	if (message == nullptr)
+		return;
+	std::shared_ptr<BMessage> owned(message);
+	int32 token = target != nullptr ? target->Token() : Token();
+	QShortcut* shortcut = new QShortcut(key_sequence(key, modifiers | B_COMMAND_KEY),
+		fData->widget);
+	shortcut->setContext(Qt::WindowShortcut);
+	QObject::connect(shortcut, &QShortcut::activated, shortcut, [owned, token]() {
+		if (BHandler* handler = BHandler::HandlerForToken(token)) {
+			if (BLooper* looper = handler->Looper())
+				looper->PostMessage(owned.get(), handler);
+		}
+	});
+}
+
+namespace {
+
+// The view among view and its children whose widget takes the focus that focus has.
+BView* view_with_focus(BView* view, QWidget* focus)
+{
+	if (view == nullptr)
+		return nullptr;
+	QWidget* widget = BView::Private::Widget(view);
+	if (widget != nullptr && (widget == focus || widget->focusProxy() == focus))
+		return view;
+	for (int32 i = 0; i < view->CountChildren(); i++) {
+		if (BView* found = view_with_focus(view->ChildAt(i), focus))
+			return found;
+	}
+	return nullptr;
+}
+
+}
+
+BView* BWindow::CurrentFocus() const
+{
+	QWidget* focus = fData->widget->focusWidget();
+	if (focus == nullptr || fRoot == nullptr)
+		return nullptr;
+	BView* view = view_with_focus(fRoot, focus);
+	return view != fRoot ? view : nullptr;
 }
 
 const char* BWindow::Title() const

@@ -56,3 +56,33 @@ rgb_color to_rgb_color(const QColor& c)
 {
 	return make_color(c.red(), c.green(), c.blue(), c.alpha());
 }
+
+QKeySequence key_sequence(uint32 key, uint32 modifiers)
+{
+	int qtKey;
+	switch (key) {
+		case B_BACKSPACE: qtKey = Qt::Key_Backspace; break;
+		case B_TAB: qtKey = Qt::Key_Tab; break;
+		case B_ENTER: qtKey = Qt::Key_Return; break;
+		case B_ESCAPE: qtKey = Qt::Key_Escape; break;
+		case B_LEFT_ARROW: qtKey = Qt::Key_Left; break;
+		case B_RIGHT_ARROW: qtKey = Qt::Key_Right; break;
+		case B_UP_ARROW: qtKey = Qt::Key_Up; break;
+		case B_DOWN_ARROW: qtKey = Qt::Key_Down; break;
+		case B_DELETE: qtKey = Qt::Key_Delete; break;
+		default:
+			// Letters name their key whatever their case; Shift is a modifier of its own.
+			qtKey = key >= 'a' && key <= 'z' ? (int)(key - 'a' + 'A') : (int)key;
+			break;
+	}
+	int qtModifiers = 0;
+	if (modifiers & B_SHIFT_KEY)
+		qtModifiers |= Qt::SHIFT;
+	if (modifiers & B_COMMAND_KEY)
+		qtModifiers |= Qt::CTRL;
+	if (modifiers & B_CONTROL_KEY)
+		qtModifiers |= Qt::META;
+	if (modifiers & B_OPTION_KEY)
+		qtModifiers |= Qt::ALT;
+	return QKeySequence(qtKey | qtModifiers);
+}

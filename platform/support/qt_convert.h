@@ -2,11 +2,13 @@
 #define TEVRA_QT_CONVERT_H
 
 #include <QColor>
+#include <QKeySequence>
 #include <QPointF>
 #include <QRect>
 #include <QRectF>
 
 #include <GraphicsDefs.h>
+#include <InterfaceDefs.h>
 #include <Rect.h>
 
 // Haiku's rectangles include their right and bottom edges and have pixel centres on whole
@@ -22,6 +24,10 @@ QRectF stroke_rect(BRect r);
 QPointF to_qpoint(BPoint p);
 // A whole-pixel rectangle (from a widget or screen) as Haiku writes it.
 BRect to_brect(const QRect& r);
+
+// A Haiku shortcut (a character or one of the B_ key codes, with B_ modifier bits) as Qt's
+// key sequence; B_COMMAND_KEY is Ctrl.
+QKeySequence key_sequence(uint32 key, uint32 modifiers);
 
 QColor to_qcolor(rgb_color c);
 rgb_color to_rgb_color(const QColor& c);

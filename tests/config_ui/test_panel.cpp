@@ -35,28 +35,41 @@ TEST_F(config_window, FileMenuSendsToThePanelAndTheApplication)
 	BMenuBar* bar = dynamic_cast<BMenuBar*>(cwin->FindView("menubar"));
 	ASSERT_NE(bar, nullptr);
 	EXPECT_EQ(bar->Frame().Width(), cwin->Bounds().Width()) << "the bar spans the window";
-	ASSERT_EQ(bar->CountItems(), 1);
+	ASSERT_EQ(bar->CountItems(), 2);
 	EXPECT_STREQ(bar->ItemAt(0)->Label(), "File");
+	EXPECT_STREQ(bar->ItemAt(1)->Label(), "Edit");
 
 	struct {
+		int menu;
 		const char* label;
 		uint32 code;
 		BHandler* target;
+		char shortcut;
+		uint32 modifiers;
 	} const items[] = {
-		{"New", kMsgFileNew, panel},
-		{"Open", kMsgFileOpen, panel},
-		{"Save as", kMsgFileSave, panel},
-		{"About", B_ABOUT_REQUESTED, be_app},
-		{"Quit", B_QUIT_REQUESTED, be_app},
+		{0, "New", kMsgFileNew, panel, 'N', 0},
+		{0, "Open", kMsgFileOpen, panel, 'O', 0},
+		{0, "Save", kMsgFileSaveNow, panel, 'S', 0},
+		{0, "Save as", kMsgFileSave, panel, 'S', B_SHIFT_KEY},
+		{0, "About", B_ABOUT_REQUESTED, be_app, 0, 0},
+		{0, "Quit", B_QUIT_REQUESTED, be_app, 'Q', 0},
+		{1, "Undo", kMsgUndo, panel, 'Z', 0},
+		{1, "Redo", kMsgRedo, panel, 'Z', B_SHIFT_KEY},
 	};
-	BMenu* file = bar->ItemAt(0)->Submenu();
-	ASSERT_EQ(file->CountItems(), 5);
-	for (int i = 0; i < 5; i++) {
-		BMenuItem* item = file->ItemAt(i);
-		EXPECT_STREQ(item->Label(), items[i].label);
-		EXPECT_EQ(item->Command(), items[i].code) << items[i].label;
-		EXPECT_EQ(item->Target(), items[i].target) << items[i].label;
+	int index[2] = {0, 0};
+	for (const auto& entry : items) {
+		BMenu* menu = bar->ItemAt(entry.menu)->Submenu();
+		BMenuItem* item = menu->ItemAt(index[entry.menu]++);
+		ASSERT_NE(item, nullptr) << entry.label;
+		EXPECT_STREQ(item->Label(), entry.label);
+		EXPECT_EQ(item->Command(), entry.code) << entry.label;
+		EXPECT_EQ(item->Target(), entry.target) << entry.label;
+		uint32 modifiers = 0;
+		EXPECT_EQ(item->Shortcut(&modifiers), entry.shortcut) << entry.label;
+		EXPECT_EQ(modifiers, entry.modifiers) << entry.label;
 	}
+	EXPECT_EQ(bar->ItemAt(0)->Submenu()->CountItems(), index[0]);
+	EXPECT_EQ(bar->ItemAt(1)->Submenu()->CountItems(), index[1]);
 	EXPECT_EQ(panel->Frame(), BRect(0, 20, 400, 420));
 }
 

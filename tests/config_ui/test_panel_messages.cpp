@@ -353,8 +353,12 @@ TEST_F(panel_messages, HolidayRulesMenuChoosesTheRulesAndRedraws)
 		EXPECT_EQ(holiday_rules, i == 1 ? 1 : -1);
 		EXPECT_EQ(sent(), kDraw);
 	}
+	alert_seen asked;
+	answer_next_alert(&asked, "Don't save");
 	choose_menu_item(file_item("New"));
-	settle();
+	for (int i = 0; i < 100 && holiday_rules != 0; i++)
+		settle();
+	EXPECT_TRUE(asked.shown) << "New asks before dropping the change";
 	EXPECT_EQ(holiday_rules, 0);
 	EXPECT_TRUE(rules->ItemAt(0)->IsMarked());
 }
@@ -369,8 +373,12 @@ TEST_F(panel_messages, AllScreensBoxChoosesEveryScreenAndRedraws)
 	redraw_preview();
 	EXPECT_EQ(scrn, screens_bounds(get_screen_frames()));
 	EXPECT_EQ(scrns.size(), get_screen_frames().size());
+	alert_seen asked;
+	answer_next_alert(&asked, "Don't save");
 	choose_menu_item(file_item("New"));
-	settle();
+	for (int i = 0; i < 100 && screens != kScreensMain; i++)
+		settle();
+	EXPECT_TRUE(asked.shown);
 	EXPECT_EQ(screens, kScreensMain);
 	EXPECT_EQ(panel->screens_cb->Value(), 0);
 }
@@ -905,8 +913,12 @@ TEST_F(panel_messages, OpenOnAFileThatIsNoDesign)
 		SCOPED_TRACE(name);
 		add_object(kTypeMonth);
 		request_edit(0);
+		// The calendar added in the round before is an unsaved change.
+		alert_seen asked;
+		answer_next_alert(&asked, "Don't save");
 		choose_menu_item(file_item("Open"));
-		settle();
+		for (int i = 0; i < 100 && shown_file_dialogs().empty(); i++)
+			settle();
 		ASSERT_TRUE(accept_shown_file_dialog(dir.file(name)));
 		settle();
 		EXPECT_EQ(fp, nullptr);

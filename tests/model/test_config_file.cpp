@@ -25,6 +25,7 @@
 #include <TranslatorRoster.h>
 
 #include "model/catalogue_items.h"
+#include "model/design_paths.h"
 #include "model/design_keys.h"
 #include "model/events.h"
 #include "model/globals.h"
@@ -636,11 +637,11 @@ TEST_F(config_file_base_image, PathEndsAtControlByteEvenBeforeLongTail)
 	EXPECT_STREQ(baseimgpath, image.c_str());
 }
 
-TEST_F(config_file_base_image, MissingImage_NoImageNoPath)
+TEST_F(config_file_base_image, MissingImage_NoImagePathKept)
 {
 	load("base_image\t" + dir.file("absent.png") + "\n");
 	EXPECT_EQ(view.baseimg, nullptr);
-	EXPECT_STREQ(baseimgpath, "");
+	EXPECT_STREQ(baseimgpath, dir.file("absent.png").c_str()) << "saving must not drop it";
 }
 
 TEST_F(config_file_base_image, PathOfPathMaxMinusOneLoadsWhole)
@@ -666,6 +667,57 @@ TEST_F(config_file_base_image, PathTooLongToKeep_IgnoredImageAndPathStay)
 }
 
 // ---- Save, then load: the same design --------------------------------------------------
+
+// The files a design names belong to it: saved elsewhere, its relative paths still name the
+// same files; a path that names no file is written back as it was given, never dropped.
+struct MovedRow {
+	const char* name;
+	const char* key;
+	const char* given;
+	const char* file;    // made beside the design ("" for none)
+	const char* folder;  // where the design is saved, inside the test's folder ("" for there)
+	const char* written; // "%D" stands for the test's folder
+};
+
+void PrintTo(const MovedRow& row, std::ostream* os)
+{
+	*os << row.name;
+}
+
+class MovedPaths : public config_file, public ::testing::WithParamInterface<MovedRow> {};
+
+TEST_P(MovedPaths, NameTheSameFiles)
+{
+	const MovedRow& row = GetParam();
+	std::filesystem::create_directories(dir.file("sub"));
+	if (row.file[0] != '\0')
+		dir.write(row.file, "not read as a picture here");
+	load(std::string(row.key) + "\t" + row.given + "\n");
+	entry_ref folder = ref_for(row.folder[0] != '\0' ? dir.file(row.folder) : dir.path());
+	ASSERT_EQ(view.save_config(&folder, "saved"), B_OK);
+	std::string written = row.written;
+	size_t mark = written.find("%D");
+	if (mark != std::string::npos)
+		written.replace(mark, 2, dir.path());
+	std::string text = dir.read(std::string(row.folder) + (row.folder[0] ? "/" : "") + "saved");
+	EXPECT_NE(text.find(std::string(row.key) + "\t" + written + "\n"), std::string::npos) << text;
+	EXPECT_EQ(design_path, dir.file(std::string(row.folder) + (row.folder[0] ? "/" : "") + "saved"));
+}
+
+INSTANTIATE_TEST_SUITE_P(config_file, MovedPaths, ::testing::Values(
+	MovedRow{"same_folder_as_given", "base_image", "pic.png", "pic.png", "", "pic.png"},
+	MovedRow{"missing_kept_as_given", "base_image", "gone.png", "", "", "gone.png"},
+	MovedRow{"into_a_subfolder_absolute", "base_image", "pic.png", "pic.png", "sub",
+		"%D/pic.png"},
+	MovedRow{"beside_the_new_place_relative", "base_image", "sub/pic.png", "sub/pic.png", "sub",
+		"pic.png"},
+	MovedRow{"missing_meant_beside_the_design", "base_image", "gone.png", "", "sub",
+		"%D/gone.png"},
+	MovedRow{"absolute_kept", "base_image", "/no/such/pic.png", "", "sub", "/no/such/pic.png"},
+	MovedRow{"calendar_file", "events", "family.ics", "family.ics", "sub", "%D/family.ics"},
+	MovedRow{"feed_kept", "events", "https://example.org/a.ics", "", "sub",
+		"https://example.org/a.ics"}),
+	[](const ::testing::TestParamInfo<MovedRow>& info) { return std::string(info.param.name); });
 
 class config_file_round_trip : public config_file {
 protected:
@@ -976,7 +1028,7 @@ TEST_F(config_file_round_trip, BaseImageBeyond256BytesInNestedFolders)
 	EXPECT_EQ(std::string(baseimgpath), deep);
 }
 
-TEST_F(config_file_round_trip, BaseImageGoneSinceSaving_DroppedWithPath)
+TEST_F(config_file_round_trip, BaseImageGoneSinceSaving_PathKept)
 {
 	std::string picture = dir.file("gone.png");
 	ASSERT_TRUE(write_png(picture, 2, 2));
@@ -987,7 +1039,7 @@ TEST_F(config_file_round_trip, BaseImageGoneSinceSaving_DroppedWithPath)
 	view.clr_obj();
 	load_path(dir.file("design"));
 	EXPECT_EQ(view.baseimg, nullptr);
-	EXPECT_STREQ(baseimgpath, "");
+	EXPECT_STREQ(baseimgpath, picture.c_str());
 }
 
 TEST_F(config_file_round_trip, EmptyDesign_DefaultsBack)
@@ -1367,7 +1419,9 @@ TEST_F(config_file_bad_input, GeneratedMalformedFiles_NoCrashConsistentList)
 			}
 		}
 		ASSERT_EQ(view.baseimg, nullptr);
-		ASSERT_STREQ(baseimgpath, "");
+		// A name that reads no picture is kept as it was written.
+		ASSERT_TRUE(baseimgpath[0] == '\0' || std::string(baseimgpath).rfind(dir.file("no"), 0) == 0)
+			<< baseimgpath;
 		ASSERT_GE(outfmt, 0);
 		ASSERT_LT(outfmt, std::max<int32>(trc, 1));
 	}

@@ -62,7 +62,13 @@ TEST_F(Install, UnitsAndMenuEntryNameTheInstalledBinary)
 	EXPECT_EQ(unit_value(service, "ExecStart"), file("bin/tevra")
 		+ " %E/tevra/design.tevra %h/.local/share/tevra/wallpaper.png");
 	std::string entry = read_file(file("share/applications/tevra.desktop"));
-	EXPECT_EQ(unit_value(entry, "Exec"), file("bin/tevra")) << "no arguments: config mode";
+	EXPECT_EQ(unit_value(entry, "Exec"), file("bin/tevra") + " %f")
+		<< "config mode, on the design given when one is";
+	EXPECT_EQ(unit_value(entry, "MimeType"), "application/x-tevra-design;");
+	// The type the entry names is installed with it, so a double click on a design opens it.
+	std::string type = read_file(file("share/mime/packages/tevra.xml"));
+	EXPECT_NE(type.find("<mime-type type=\"application/x-tevra-design\">"), std::string::npos);
+	EXPECT_NE(type.find("<glob pattern=\"*.tevra\"/>"), std::string::npos);
 }
 
 TEST_F(Install, UnitsPassSystemdsCheck)

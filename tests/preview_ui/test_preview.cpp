@@ -244,8 +244,11 @@ INSTANTIATE_TEST_SUITE_P(preview, drag_fractions, testing::Values(
 		kFirst},
 	fraction_case{"from_a_fractional_press", kFirst, BPoint(200.5, 180.5),
 		BPoint(211.2, 177.3), BRect(110, 97, 310, 247)},
-	fraction_case{"fractional_bounds_cut_at_release", BRect(-10.6, -20.4, 50.7, 60.2),
-		BPoint(10, 10), BPoint(10, 10), BRect(-10, -20, 50, 60)}),
+	// A press released where it was changes nothing, not even by rounding.
+	fraction_case{"fractional_bounds_kept_without_a_move", BRect(-10.6, -20.4, 50.7, 60.2),
+		BPoint(10, 10), BPoint(10, 10), BRect(-10.6, -20.4, 50.7, 60.2)},
+	fraction_case{"fractional_bounds_cut_when_moved", BRect(-10.6, -20.4, 50.7, 60.2),
+		BPoint(10, 10), BPoint(11, 10), BRect(-9, -20, 51, 60)}),
 	case_name<fraction_case>);
 
 // A press and release on the selected object without a move leaves it where it is, whatever

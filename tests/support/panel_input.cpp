@@ -71,7 +71,7 @@ bool visible_on_screen(BView* view)
 	return widget != nullptr && widget->isVisible();
 }
 
-void type_text(BTextControl* control, const std::string& text)
+void type_text(BTextControl* control, const std::string& text, bool commit)
 {
 	QLineEdit* edit = line_edit(control);
 	if (edit == nullptr)
@@ -79,7 +79,8 @@ void type_text(BTextControl* control, const std::string& text)
 	QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
 	QTest::keyClick(edit, Qt::Key_Delete);
 	QTest::keyClicks(edit, QString::fromStdString(text));
-	QTest::keyClick(edit, Qt::Key_Return);
+	if (commit)
+		QTest::keyClick(edit, Qt::Key_Return);
 }
 
 std::string shown_text(BTextControl* control)
@@ -207,14 +208,14 @@ bool cancel_shown_file_dialog()
 
 namespace {
 
-void answer_alert(alert_seen* seen, int triesLeft)
+void answer_alert(alert_seen* seen, std::string press, int triesLeft)
 {
-	QTimer::singleShot(10, [seen, triesLeft]() {
+	QTimer::singleShot(10, [seen, press, triesLeft]() {
 		QMessageBox* box = shown_alert();
 		if (box == nullptr) {
 			// Bounded, so a test whose alert never shows leaves nothing armed for long.
 			if (triesLeft > 0)
-				answer_alert(seen, triesLeft - 1);
+				answer_alert(seen, press, triesLeft - 1);
 			return;
 		}
 		seen->shown = true;
@@ -224,15 +225,19 @@ void answer_alert(alert_seen* seen, int triesLeft)
 			return a->x() < b->x();
 		});
 		seen->buttons.clear();
-		for (QAbstractButton* button : buttons)
+		QAbstractButton* chosen = buttons.last();
+		for (QAbstractButton* button : buttons) {
 			seen->buttons.push_back(unescaped(button->text()));
-		buttons.last()->click();
+			if (seen->buttons.back() == press)
+				chosen = button;
+		}
+		chosen->click();
 	});
 }
 
 }
 
-void answer_next_alert(alert_seen* seen)
+void answer_next_alert(alert_seen* seen, const char* press)
 {
-	answer_alert(seen, 300);
+	answer_alert(seen, press != nullptr ? press : "", 300);
 }

@@ -18,8 +18,8 @@ class BWindow;
 // Whether the user can see the view: it and every view around it are shown.
 bool visible_on_screen(BView* view);
 
-// Replaces a text field's contents by typing, then presses Enter.
-void type_text(BTextControl* control, const std::string& text);
+// Replaces a text field's contents by typing, then presses Enter (unless commit is false).
+void type_text(BTextControl* control, const std::string& text, bool commit = true);
 // What the field shows to the user now.
 std::string shown_text(BTextControl* control);
 
@@ -52,13 +52,13 @@ bool accept_shown_file_dialog(const std::string& path);
 // The user closing the one file dialog on screen without a choice.
 bool cancel_shown_file_dialog();
 
-// Answers the next modal alert with its last button once it shows, keeping its text and
-// button labels. It waits a few seconds at most.
+// Answers the next modal alert with its last button (or the one labelled press) once it
+// shows, keeping its text and button labels. It waits a few seconds at most.
 struct alert_seen {
 	bool shown = false;
 	std::string text;
 	std::vector<std::string> buttons;
 };
-void answer_next_alert(alert_seen* seen);
+void answer_next_alert(alert_seen* seen, const char* press = nullptr);
 
 #endif

@@ -4,7 +4,9 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QTest>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWidget>
@@ -17,6 +19,8 @@
 
 #include "platform/interface/ViewPrivate.h"
 #include "platform/interface/WindowPrivate.h"
+#include "platform/support/qt_convert.h"
+#include "tests/support/shown_alert.h"
 
 namespace {
 
@@ -127,6 +131,41 @@ shown_picture grab_view(BView* view)
 void close_window(BWindow* window)
 {
 	BWindow::Private::Widget(window)->close();
+}
+
+bool activate_window(BWindow* window)
+{
+	QWidget* widget = BWindow::Private::Widget(window);
+	widget->raise();
+	widget->activateWindow();
+	return QTest::qWaitForWindowActive(widget, 3000);
+}
+
+namespace {
+
+void press_key_on(QWidget* widget, uint32 key, uint32 modifiers)
+{
+	QKeySequence sequence = key_sequence(key, modifiers);
+	QKeyCombination combination = sequence[0];
+	QTest::keyClick(widget, combination.key(), combination.keyboardModifiers());
+}
+
+}
+
+void press_key(BWindow* window, uint32 key, uint32 modifiers)
+{
+	QWidget* top = BWindow::Private::Widget(window);
+	QWidget* focus = top->focusWidget() != nullptr ? top->focusWidget() : top;
+	press_key_on(focus, key, modifiers);
+}
+
+bool press_key_in_alert(uint32 key)
+{
+	QMessageBox* box = shown_alert();
+	if (box == nullptr)
+		return false;
+	press_key_on(box, key, 0);
+	return true;
 }
 
 void maximise_window(BWindow* window)

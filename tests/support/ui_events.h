@@ -57,6 +57,14 @@ std::string shown_tool_tip(BView* view, BPoint where);
 
 // The close box of a window.
 void close_window(BWindow* window);
+// The window made the active one, as a click on it would; false when the window manager
+// did not make it so.
+bool activate_window(BWindow* window);
+// A key (a character or a B_ key code) with B_ modifier bits (B_COMMAND_KEY is Ctrl), typed
+// in the active window where its focus is, as the keyboard delivers it: shortcuts first.
+void press_key(BWindow* window, uint32 key, uint32 modifiers = 0);
+// The same key on the alert on screen; false when none shows.
+bool press_key_in_alert(uint32 key);
 // The window manager's maximise.
 void maximise_window(BWindow* window);
 
