@@ -77,8 +77,10 @@ void complain(const std::string& source, const std::string& reason);
 // read safely.
 bool index_text(calendar_text* calendar, std::string* reason);
 
-// Starts the network library once, before any thread fetches.
-void start_network();
+// The fetch through libcurl (event_fetch.cpp), which the program opens as a module of its
+// own, only for a design that names a feed.
+void network_fetch(const std::vector<std::string>& urls, int timeoutMs,
+	std::vector<std::string>* bodies, std::vector<std::string>* reasons);
 
 // Whether a source is a feed's address rather than a file.
 bool is_feed(const std::string& source);

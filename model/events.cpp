@@ -85,11 +85,8 @@ struct background_loader {
 
 background_loader* g_loader = nullptr;
 
-// Made on the first load in the background, after the network library has started: its
-// end, which waits for the thread, then comes before the network library's own at exit.
 background_loader& loader()
 {
-	start_network();
 	static background_loader the;
 	g_loader = &the;
 	return the;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -18,17 +19,22 @@ const char kCalendar[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\n"
 
 struct loading_row {
 	const char* name;
-	// The design's key naming the calendar file, or none.
+	// The design's key naming the calendar, or none, and its source: the file days.ics or a
+	// feed's address.
 	const char* key;
-	bool expectLoaded;
+	const char* source;
+	bool expectReading;
+	bool expectNetwork;
 };
 
 TEVRA_PRINT_CASE(loading_row)
 
+// Nothing listens on port 1: the fetch fails at once, after its module was opened.
 const loading_row loading_rows[] = {
-	{"month_without_events_maps_neither", nullptr, false},
-	{"month_with_events_maps_both", "events", true},
-	{"month_with_holidays_maps_both", "holidays", true},
+	{"month_without_events_maps_neither", nullptr, nullptr, false, false},
+	{"month_with_events_file_maps_no_network", "events", "days.ics", true, false},
+	{"month_with_holidays_file_maps_no_network", "holidays", "days.ics", true, false},
+	{"month_with_a_feed_maps_both", "events", "http://127.0.0.1:1/days.ics", true, true},
 };
 
 class LoadedObjects : public testing::TestWithParam<loading_row> {};
@@ -58,15 +64,17 @@ std::string started_objects(const std::string& trace)
 	return objects;
 }
 
-// Create mode maps the events code, libical and libcurl with its network stack, only for a
-// design that has events; the dynamic loader's own trace tells what it brought in.
+// Create mode maps the events code and libical only for a design that has events, and libcurl
+// with its network stack only for one with a feed; the dynamic loader's own trace tells what
+// it brought in.
 TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
 {
 	const loading_row& row = GetParam();
 	temp_dir dir;
 	dir.write("days.ics", kCalendar);
 	dir.write("design.tevra", std::string("base_type\t0\nout_format\timage/png\n")
-		+ (row.key != nullptr ? std::string(row.key) + "\t" + dir.file("days.ics") + "\n" : "")
+		+ (row.key != nullptr ? std::string(row.key) + "\t" + (strstr(row.source, "://")
+			? std::string(row.source) : dir.file(row.source)) + "\n" : "")
 		+ "\ntype\t10\nbounds\t10,10,400,300\n");
 	// The first run in a fresh home learns the image formats and keeps them; the second
 	// takes them from the cache.
@@ -75,8 +83,12 @@ TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
 	ASSERT_EQ(r.status, 0) << r.err;
 	std::string objects = started_objects(r.err);
 	ASSERT_NE(objects.find("libQt6Core"), std::string::npos) << "no loader trace";
-	for (const char* library : {"/libical.so", "/libcurl.so", "/libtevra-events.so"}) {
-		EXPECT_EQ(objects.find(library) != std::string::npos, row.expectLoaded)
+	for (const char* library : {"/libical.so", "/libtevra-events.so"}) {
+		EXPECT_EQ(objects.find(library) != std::string::npos, row.expectReading)
+			<< library << " in\n" << objects;
+	}
+	for (const char* library : {"/libcurl.so", "/libtevra-fetch.so"}) {
+		EXPECT_EQ(objects.find(library) != std::string::npos, row.expectNetwork)
 			<< library << " in\n" << objects;
 	}
 	// A colour base written as PNG needs no image plugin.
