@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cctype>
+#include <cstring>
+#include <strings.h>
 #include <limits>
 
 #include <unicode/ucal.h>
@@ -379,6 +381,43 @@ void note_replaced(icalcomponent* calendar, event_expander* expander, replaced_s
 	}
 }
 
+// Whether a property is one expansion reads; a line whose name is not whole on its first
+// line is kept too.
+bool needed(const char* line, size_t length)
+{
+	static const char* const kNames[] = {"BEGIN", "END", "DTSTART", "DTEND", "DURATION",
+		"RRULE", "RDATE", "EXDATE", "RECURRENCE-ID", "UID", "SUMMARY", "STATUS"};
+	size_t name = 0;
+	while (name < length && line[name] != ':' && line[name] != ';')
+		name++;
+	if (name == length)
+		return true;
+	for (const char* wanted : kNames) {
+		if (strlen(wanted) == name && strncasecmp(line, wanted, name) == 0)
+			return true;
+	}
+	return false;
+}
+
+// Appends the event text[begin, end) with only the lines expansion reads: the parser then
+// skips what a calendar carries for people (descriptions, attendees, alarms), most of its text.
+void append_needed(std::string* part, const std::string& text, size_t begin, size_t end)
+{
+	for (size_t at = begin; at < end;) {
+		size_t stop = at;
+		// The line with its folded continuations.
+		do {
+			const void* found = memchr(text.data() + stop, '\n', end - stop);
+			stop = found != nullptr ? (const char*)found - text.data() + 1 : end;
+		} while (stop < end && (text[stop] == ' ' || text[stop] == '\t'));
+		const void* lineEnd = memchr(text.data() + at, '\n', stop - at);
+		size_t first = lineEnd != nullptr ? (const char*)lineEnd - text.data() - at : stop - at;
+		if (needed(text.data() + at, first))
+			part->append(text, at, stop - at);
+		at = stop;
+	}
+}
+
 // Parses the events of `text` at `picked` with all its time zones, and expands them; each
 // event's order is `base` plus its place in the text.
 void expand_batch(const calendar_text& text, const std::string& zones,
@@ -387,8 +426,7 @@ void expand_batch(const calendar_text& text, const std::string& zones,
 {
 	std::string part = "BEGIN:VCALENDAR\r\n" + zones;
 	for (size_t index : picked)
-		part.append(text.text, text.events[index].begin,
-			text.events[index].end - text.events[index].begin);
+		append_needed(&part, text.text, text.events[index].begin, text.events[index].end);
 	part += "END:VCALENDAR\r\n";
 	upper_time_marks(&part);
 	icalcomponent* calendar = icalparser_parse_string(part.c_str());
