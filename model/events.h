@@ -20,7 +20,8 @@ extern std::vector<std::string> holiday_sources;
 // Reads every source of both lists afresh and drops whatever was prepared before. A feed is fetched and
 // its copy kept in the cache folder; when the fetch fails the kept copy is read instead. A
 // source that cannot be read or is no iCalendar text shows no events and costs one line on
-// standard error naming it.
+// standard error naming it. In the program the reading goes on beside the caller (create
+// mode composes the base meanwhile); the next call below waits for it.
 void load_events();
 
 // As load_events, for config mode: files and the feeds' kept copies are read at once, and
