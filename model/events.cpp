@@ -46,16 +46,28 @@ struct background_loader {
 		: asked(kEventBooks), waiting(kEventBooks, false), arrived(kEventBooks),
 		ready(kEventBooks, false), generation(kEventBooks, 0) {}
 
-	~background_loader()
+	~background_loader() { End(); }
+
+	// Forgets what was asked, tells no one any more, and waits for a fetch under way (which
+	// its timeout bounds); a later request starts the thread again.
+	void End()
 	{
 		{
 			std::lock_guard<std::mutex> hold(lock);
 			stop = true;
 			told = nullptr;
+			for (int book = 0; book < kEventBooks; book++) {
+				generation[book]++;
+				waiting[book] = false;
+				ready[book] = false;
+				arrived[book].clear();
+			}
 		}
 		wake.notify_all();
 		if (thread.joinable())
 			thread.join();
+		std::lock_guard<std::mutex> hold(lock);
+		stop = false;
 	}
 
 	void Run()
@@ -259,6 +271,13 @@ bool take_arrived_events()
 void load_events_in_background(void (*arrived)())
 {
 	load_event_book_in_background(kEventsBook, event_sources, arrived);
+	load_event_book_in_background(kHolidaysBook, holiday_sources, arrived);
+}
+
+void end_event_loads()
+{
+	if (g_loader != nullptr)
+		g_loader->End();
 }
 
 void load_events()

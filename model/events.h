@@ -31,6 +31,9 @@ void load_events_in_background(void (*arrived)());
 // Puts what the background fetches brought in place of what was read before; false when
 // nothing arrived since.
 bool take_arrived_events();
+// Ends the background fetches before what `arrived` reaches goes away: nothing more arrives
+// or is told, and a fetch under way is waited for (its timeout bounds it).
+void end_event_loads();
 
 // Expands the events over the local dates y1-m1-d1 to y2-m2-d2, both included, so the
 // queries answer from a table. Only events that can touch those dates are parsed; asking

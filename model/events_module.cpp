@@ -53,7 +53,7 @@ extern "C" __attribute__((visibility("default"))) const events_api* tevra_events
 {
 	static const events_api api = {sizeof(events_api), load_event_book, prepare_event_book,
 		book_has_event, book_event_summaries, load_event_book_in_background,
-		take_arrived_events, &event_fetch, &event_fetch_timeout_ms,
+		take_arrived_events, end_event_loads, &event_fetch, &event_fetch_timeout_ms,
 		&event_rules_by_library, fetch_beside};
 	return &api;
 }

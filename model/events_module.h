@@ -19,6 +19,7 @@ struct events_api {
 	void (*load_book_in_background)(int book, const std::vector<std::string>& sources,
 		void (*arrived)());
 	bool (*take_arrived)();
+	void (*end_loads)();
 	// The module's own settings, which the program's copies are handed to before each call.
 	event_fetch_function* fetch;
 	int* fetch_timeout_ms;

@@ -174,8 +174,9 @@ void load_event_book_in_background(int book, const std::vector<std::string>& sou
 	settle();
 	if (sources.empty() && g_api == nullptr)
 		return;
+	std::vector<std::string> paths = resolved(sources);
 	if (module() != nullptr)
-		g_api->load_book_in_background(book, sources, arrived);
+		g_api->load_book_in_background(book, paths, arrived);
 }
 
 bool take_arrived_events()
@@ -187,6 +188,14 @@ bool take_arrived_events()
 void load_events_in_background(void (*arrived)())
 {
 	load_event_book_in_background(kEventsBook, event_sources, arrived);
+	load_event_book_in_background(kHolidaysBook, holiday_sources, arrived);
+}
+
+void end_event_loads()
+{
+	settle();
+	if (g_api != nullptr)
+		g_api->end_loads();
 }
 
 void load_events()

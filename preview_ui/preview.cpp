@@ -108,8 +108,21 @@ preview::~preview()
 	delete calview;
 }
 
+namespace {
+
+// Where events_arrived sends; set when the preview is shown, before any feed is asked for.
+BMessenger g_preview;
+
+}
+
+void events_arrived()
+{
+	g_preview.SendMessage(kMsgRedraw);
+}
+
 void preview::AttachedToWindow()
 {
+	g_preview = BMessenger(this);
 	SetHighColor(255, 255, 255, 255);
 	SetViewColor(0, 0, 0, 255);
 	SetLowColor(100, 100, 100, 255);
@@ -285,7 +298,7 @@ void preview::MessageReceived(BMessage* message)
 
 		case kMsgClear:
 			calview->clr_obj();
-			load_events();
+			load_events_in_background(events_arrived);
 			design_path.clear();
 			start_history();
 			request_edit(-1);
@@ -315,6 +328,7 @@ void preview::MessageReceived(BMessage* message)
 			break;
 
 		case kMsgRedraw: {
+			take_arrived_events();
 			// The design may ask for every screen now, or the screens may have changed.
 			BRect before = scrn;
 			calview->fit_screens();
@@ -343,8 +357,9 @@ void preview::MessageReceived(BMessage* message)
 				request_edit(-1);
 				break;
 			}
-			// Read (and fetched) once per design, never while a slider moves.
-			load_events();
+			// Read once per design, never while a slider moves; feeds are fetched in the
+			// background and redraw the preview when they arrive.
+			load_events_in_background(events_arrived);
 			start_history();
 			request_edit(-1);
 			report_unread_files();
