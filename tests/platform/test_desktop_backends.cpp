@@ -1005,6 +1005,27 @@ INSTANTIATE_TEST_SUITE_P(Profiles, LxqtNextStart, testing::Values(
 			true, {"ChosenMode", "center", SIGTERM, false}}),
 	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
 
+// LXDE's desktop spreads one picture over every screen: here the whole of the one Xvfb screen.
+class LxdeSpanning : public Pcmanfm {};
+
+TEST_P(LxdeSpanning, PictureCoversTheScreens)
+{
+	desktop::g_limits.command_ms = 1500;
+	ASSERT_EQ(desktop::apply_background(desktop::k_lxde, spanning(fHome.file("wall.png"))), "");
+	QImage shown;
+	EXPECT_TRUE(eventually([&] {
+		if (run_program({"import", "-window", "root", fHome.file("screen.png")}).status != 0)
+			return false;
+		shown = QImage(QString::fromStdString(fHome.file("screen.png")));
+		return !shown.isNull() && shown.pixel(2, 120) == qRgb(255, 0, 0)
+			&& shown.pixel(317, 120) == qRgb(0, 0, 255);
+	}, 5000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, LxdeSpanning, testing::Values(
+		pcmanfm_row{"Lxde", desktop::k_lxde, {"pcmanfm", "--desktop", "--profile", "LXDE"}, true}),
+	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
+
 // --- A bare X server: the root window's pixmap, as X wallpaper setters leave it.
 
 class X11 : public backend_test {
