@@ -90,6 +90,8 @@ void start(transfer* t, const std::string& url, int timeoutMs)
 	curl_easy_setopt(t->handle, CURLOPT_ERRORBUFFER, t->error);
 	curl_easy_setopt(t->handle, CURLOPT_WRITEFUNCTION, keep);
 	curl_easy_setopt(t->handle, CURLOPT_WRITEDATA, t);
+	if (!event_fetch_certificates.empty())
+		curl_easy_setopt(t->handle, CURLOPT_CAINFO, event_fetch_certificates.c_str());
 }
 
 std::string reason_for(const transfer& t, CURLcode result)
@@ -169,3 +171,4 @@ void network_fetch(const std::vector<std::string>& urls, int timeoutMs,
 }
 
 event_address_function event_judged_address = as_connected;
+std::string event_fetch_certificates;

@@ -81,6 +81,9 @@ bool index_text(calendar_text* calendar, std::string* reason);
 // own, only for a design that names a feed.
 void network_fetch(const std::vector<std::string>& urls, int timeoutMs,
 	std::vector<std::string>* bodies, std::vector<std::string>* reasons);
+// Certificates the fetch trusts instead of the system's, as a file; empty for the system's.
+// Tests trust their own server's; nothing a user writes reaches it.
+extern std::string event_fetch_certificates;
 
 // Whether a source is a feed's address rather than a file.
 bool is_feed(const std::string& source);

@@ -18,8 +18,10 @@
 #include <thread>
 #include <unistd.h>
 
+#include "model/event_parts.h"
 #include "model/events.h"
 #include "tests/support/feed_server.h"
+#include "tests/support/helper_process.h"
 
 namespace {
 
@@ -372,6 +374,52 @@ TEST_F(events, FeedsArriveInTheBackground)
 	EXPECT_TRUE(take_arrived_events());
 	EXPECT_EQ(march(12), "Feed event");
 	EXPECT_FALSE(take_arrived_events());
+}
+
+// An https feed stays on https: a redirect to plain http is refused, one to https is followed.
+// The server is openssl's, over a certificate made here and trusted through the fetch's seam.
+TEST_F(events, HttpsIsNotRedirectedToHttp)
+{
+	feed_server plain(kFeed);
+	std::string tls = fFolder + "/tls";
+	std::filesystem::create_directory(tls);
+	ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
+		" -addext subjectAltName=IP:127.0.0.1 -keyout " + tls + "/key.pem -out " + tls
+		+ "/cert.pem 2>/dev/null").c_str()), 0);
+	// It serves each path's file, a whole answer, from its folder; its first line names its
+	// port (without ephemeral DH it says nothing before).
+	helper_process server({"sh", "-c", "cd " + tls + " && exec openssl s_server -HTTP -accept 0"
+		" -cert cert.pem -key key.pem -no_dhe"});
+	std::string port = server.first_line().substr(server.first_line().rfind(':') + 1);
+	ASSERT_FALSE(port.empty()) << server.first_line();
+	auto moved = [](const std::string& to) {
+		return "HTTP/1.1 302 Found\r\nLocation: " + to
+			+ "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+	};
+	std::string secure = "https://127.0.0.1:" + port;
+	Write("tls/to-http", moved(plain.Url("/feed.ics")));
+	Write("tls/to-https", moved(secure + "/feed.ics"));
+	Write("tls/feed.ics", "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(strlen(kFeed))
+		+ "\r\nConnection: close\r\n\r\n" + kFeed);
+	event_fetch_certificates = tls + "/cert.pem";
+	const struct {
+		const char* path;
+		const char* shown;
+		const char* said;
+	} rows[] = {
+		{"/to-http", "", "a redirect to another protocol than https was refused"},
+		{"/to-https", "Feed event", nullptr},
+	};
+	for (const auto& row : rows) {
+		std::string errors = Load({secure + row.path});
+		EXPECT_EQ(march(12), row.shown) << row.path;
+		if (row.said != nullptr)
+			EXPECT_NE(errors.find(row.said), std::string::npos) << errors;
+		else
+			EXPECT_EQ(errors, "");
+	}
+	EXPECT_EQ(plain.fRequests, 0);
+	event_fetch_certificates.clear();
 }
 
 // A fetch under way when the design changes, or when config mode ends, never arrives; ending
