@@ -264,11 +264,13 @@ void event_expander::_Own(rule_expander* own)
 			icaltimetype back = icaltime_from_timet_with_zone(at, 0, (icaltimezone*)t.zone);
 			int skipped = (date_of(t) - date_of(back)) * 86400
 				+ ((t.hour - back.hour) * 60 + t.minute - back.minute) * 60 + t.second - back.second;
-			if (skipped > 0)
+			if (skipped > 0) {
 				icaltime_adjust(&t, 0, 0, 0, skipped);
+				at = instant(t);
+			}
 		}
 		fBudget -= 1;
-		_Add(t);
+		_Add(t, -1, &at);
 		if (fBudget <= 0)
 			break;
 	}
@@ -328,11 +330,11 @@ bool event_expander::_Spend(long units)
 	return fBudget > 0;
 }
 
-void event_expander::_Add(icaltimetype t, time_t reach)
+void event_expander::_Add(icaltimetype t, time_t reach, const time_t* given)
 {
 	if (icaltime_is_null_time(t) || !_Spend(1))
 		return;
-	time_t at = instant(t);
+	time_t at = given != nullptr ? *given : instant(t);
 	if (fExcludedTimes.count(at) != 0 || fExcludedDates.count(date_of(t)) != 0
 		|| !fSeen.insert(at).second)
 		return;
