@@ -247,7 +247,8 @@ TEST_F(events, BooksKeepTheirOwnDays)
 // A feed server on the loopback address that answers each request as told.
 class feed_server {
 public:
-	enum answer { kGood, kFail, kStall, kAfterOther };
+	// kHuge answers more than 64 MB and says so; kHugeUnsaid sends it without its length.
+	enum answer { kGood, kFail, kStall, kAfterOther, kHuge, kHugeUnsaid };
 
 	feed_server()
 	{
@@ -326,11 +327,14 @@ private:
 						break;
 				}
 			} else {
-				bool good = fAnswer != kFail;
-				std::string body = good ? kFeed : "oops";
+				bool good = fAnswer != kFail, huge = fAnswer == kHuge || fAnswer == kHugeUnsaid;
+				std::string body = huge ? std::string(64 * 1024 * 1024 + 1, 'x')
+					: good ? kFeed : "oops";
+				std::string length = fAnswer == kHugeUnsaid ? ""
+					: "\r\nContent-Length: " + std::to_string(body.size());
 				std::string reply = std::string(good ? "HTTP/1.1 200 OK"
-					: "HTTP/1.1 500 Internal Server Error") + "\r\nContent-Length: "
-					+ std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+					: "HTTP/1.1 500 Internal Server Error") + length
+					+ "\r\nConnection: close\r\n\r\n" + body;
 				send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
 			}
 			close(client);
@@ -378,6 +382,31 @@ void answer_feed(const std::vector<std::string>& urls, int, std::vector<std::str
 {
 	g_asked = urls.at(0);
 	bodies->at(0) = kFeed;
+}
+
+// A source over the size limit says so, whether a feed tells its length or not, or a file.
+TEST_F(events, TooLargeSourceSaysSo)
+{
+	feed_server server;
+	std::string file = Write("huge.ics", "");
+	std::filesystem::resize_file(file, 64 * 1024 * 1024 + 1);
+	const struct {
+		feed_server::answer answer;
+		std::string source;
+		const char* said;
+	} rows[] = {
+		{feed_server::kHuge, server.Url("/huge.ics"), "the answer is larger than 64 MB"},
+		{feed_server::kHugeUnsaid, server.Url("/huge.ics"), "the answer is larger than 64 MB"},
+		{feed_server::kGood, file, "the file is larger than 64 MB"},
+	};
+	std::string good = Write("good.ics", kCalendar);
+	for (const auto& row : rows) {
+		server.fAnswer = row.answer;
+		std::string errors = Load({row.source, good});
+		EXPECT_EQ(errors, "tevra: events: " + row.source + ": " + row.said
+			+ "; its events are left out\n");
+		EXPECT_EQ(march(14), "Birthday");
+	}
 }
 
 TEST_F(events, WebcalIsFetchedAsHttps)
