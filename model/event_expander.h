@@ -45,9 +45,8 @@ private:
 	void _Length(icalcomponent* event);
 	void _Exclusions(icalcomponent* event, const replaced_set& replaced);
 	bool _StartsRule(const icalrecurrencetype& rule);
-	// reach: this occurrence's length, where it is its own (an RDATE period); at: the moment
-	// t stands for, where the caller has it already.
-	void _Add(icaltimetype t, time_t reach = -1, const time_t* at = nullptr);
+	// reach: this occurrence's length, where it is its own (an RDATE period).
+	void _Add(icaltimetype t, time_t reach = -1);
 	void _Rule(icalrecurrencetype rule);
 	void _Own(rule_expander* own);
 

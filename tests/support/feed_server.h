@@ -13,7 +13,8 @@
 // A feed server on the loopback address that answers each request as told.
 class feed_server {
 public:
-	enum answer { kGood, kFail, kStall, kAfterOther };
+	// kHuge answers more than 64 MB and says so; kHugeUnsaid sends it without its length.
+	enum answer { kGood, kFail, kStall, kAfterOther, kHuge, kHugeUnsaid };
 
 	explicit feed_server(std::string body) : fBody(std::move(body))
 	{
@@ -92,11 +93,14 @@ private:
 						break;
 				}
 			} else {
-				bool good = fAnswer != kFail;
-				std::string body = good ? fBody : "oops";
+				bool good = fAnswer != kFail, huge = fAnswer == kHuge || fAnswer == kHugeUnsaid;
+				std::string body = huge ? std::string(64 * 1024 * 1024 + 1, 'x')
+					: good ? fBody : "oops";
+				std::string length = fAnswer == kHugeUnsaid ? ""
+					: "\r\nContent-Length: " + std::to_string(body.size());
 				std::string reply = std::string(good ? "HTTP/1.1 200 OK"
-					: "HTTP/1.1 500 Internal Server Error") + "\r\nContent-Length: "
-					+ std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+					: "HTTP/1.1 500 Internal Server Error") + length
+					+ "\r\nConnection: close\r\n\r\n" + body;
 				send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
 			}
 			close(client);
