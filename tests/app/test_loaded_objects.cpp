@@ -25,22 +25,38 @@ struct loading_row {
 	const char* source;
 	bool expectReading;
 	bool expectNetwork;
+	// A JPEG photograph as the base rather than a colour, and the output's type.
+	bool photo;
+	const char* output;
+	// The one image plugin the run opens, or none.
+	const char* plugin;
 };
 
 TEVRA_PRINT_CASE(loading_row)
 
 // Nothing listens on port 1: the fetch fails at once, after its module was opened.
 const loading_row loading_rows[] = {
-	{"month_without_events_maps_neither", nullptr, nullptr, false, false},
-	{"month_with_events_file_maps_no_network", "events", "days.ics", true, false},
-	{"month_with_holidays_file_maps_no_network", "holidays", "days.ics", true, false},
-	{"month_with_a_feed_maps_both", "events", "http://127.0.0.1:1/days.ics", true, true},
+	{"month_without_events_maps_neither", nullptr, nullptr, false, false, false, "image/png",
+		nullptr},
+	{"month_with_events_file_maps_no_network", "events", "days.ics", true, false, false,
+		"image/png", nullptr},
+	{"month_with_holidays_file_maps_no_network", "holidays", "days.ics", true, false, false,
+		"image/png", nullptr},
+	{"month_with_a_feed_maps_both", "events", "http://127.0.0.1:1/days.ics", true, true, false,
+		"image/png", nullptr},
+	{"photo_base_opens_the_jpeg_plugin_alone", nullptr, nullptr, false, false, true,
+		"image/png", "libqjpeg"},
+	{"jpeg_output_opens_the_jpeg_plugin_alone", nullptr, nullptr, false, false, false,
+		"image/jpeg", "libqjpeg"},
+	{"photo_as_jpeg_opens_the_jpeg_plugin_alone", nullptr, nullptr, false, false, true,
+		"image/jpeg", "libqjpeg"},
 };
 
 class LoadedObjects : public testing::TestWithParam<loading_row> {};
 
 // Runs create mode on the folder's design.tevra with the folder as home.
-run_result run_in(const temp_dir& dir, const std::vector<std::string>& environment)
+run_result run_in(const temp_dir& dir, const std::vector<std::string>& environment,
+	const std::string& design = "design.tevra", const std::string& output = "out")
 {
 	run_options options;
 	options.folder = dir.path();
@@ -48,7 +64,7 @@ run_result run_in(const temp_dir& dir, const std::vector<std::string>& environme
 		"-XDG_CACHE_HOME"};
 	options.environment.insert(options.environment.end(), environment.begin(),
 		environment.end());
-	return run_tevra({dir.file("design.tevra"), dir.file("out.png")}, options);
+	return run_tevra({dir.file(design), dir.file(output)}, options);
 }
 
 // The shared objects the dynamic loader started in the run, one path a line.
@@ -64,21 +80,24 @@ std::string started_objects(const std::string& trace)
 	return objects;
 }
 
-// Create mode maps the events code and libical only for a design that has events, and libcurl
-// with its network stack only for one with a feed; the dynamic loader's own trace tells what
-// it brought in.
-TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
+// Create mode maps the events code and libical only for a design that has events, libcurl
+// with its network stack only for one with a feed, and of the image plugins only the one of a
+// format it reads or writes; the dynamic loader's own trace tells what it brought in.
+TEST_P(LoadedObjects, LoadsOnlyWhatTheDesignUses)
 {
 	const loading_row& row = GetParam();
 	temp_dir dir;
 	dir.write("days.ics", kCalendar);
-	dir.write("design.tevra", std::string("base_type\t0\nout_format\timage/png\n")
+	dir.write("design.tevra", std::string("base_type\t") + (row.photo ? "1" : "0") + "\n"
+		+ (row.photo ? "base_image\t" + dir.file("photo.jpg") + "\n" : "")
+		+ "out_format\t" + row.output + "\n"
 		+ (row.key != nullptr ? std::string(row.key) + "\t" + (strstr(row.source, "://")
 			? std::string(row.source) : dir.file(row.source)) + "\n" : "")
 		+ "\ntype\t10\nbounds\t10,10,400,300\n");
-	// The first run in a fresh home learns the image formats and keeps them; the second
-	// takes them from the cache.
-	ASSERT_EQ(run_in(dir, {}).status, 0);
+	dir.write("photo.tevra", "base_type\t0\nscreen_color\t00336699\nout_format\timage/jpeg\n");
+	// The first run in a fresh home learns the image formats and keeps them, and makes the
+	// photograph; the second takes the formats from the cache.
+	ASSERT_EQ(run_in(dir, {}, "photo.tevra", "photo.jpg").status, 0);
 	run_result r = run_in(dir, {"LD_DEBUG=files"});
 	ASSERT_EQ(r.status, 0) << r.err;
 	std::string objects = started_objects(r.err);
@@ -91,8 +110,14 @@ TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
 		EXPECT_EQ(objects.find(library) != std::string::npos, row.expectNetwork)
 			<< library << " in\n" << objects;
 	}
-	// A colour base written as PNG needs no image plugin.
-	EXPECT_EQ(objects.find("/imageformats/"), std::string::npos) << objects;
+	// A colour base written as PNG needs no image plugin; a JPEG read or written its own.
+	std::string plugins;
+	std::istringstream lines(objects);
+	for (std::string line; std::getline(lines, line);) {
+		if (line.find("/imageformats/") != std::string::npos)
+			plugins += line.substr(line.rfind('/') + 1) + " ";
+	}
+	EXPECT_EQ(plugins, row.plugin != nullptr ? std::string(row.plugin) + ".so " : "") << objects;
 }
 
 // The kept list of image formats is learnt again when the plugin folders change, and when
