@@ -88,6 +88,9 @@ bool WindowWidget::eventFilter(QObject* watched, QEvent* event)
 
 void WindowWidget::_KeepInWorkArea()
 {
+	// A window quit before it was first shown leaves its widget until Qt deletes it.
+	if (fWindow == nullptr)
+		return;
 	QScreen* screen = QGuiApplication::screenAt(geometry().center());
 	if (screen == nullptr)
 		screen = this->screen();
@@ -295,6 +298,11 @@ BView* BWindow::FindView(const char* name) const
 BRect BWindow::Frame() const
 {
 	return to_brect(fData->widget->geometry());
+}
+
+BRect BWindow::DecoratorFrame() const
+{
+	return to_brect(fData->widget->frameGeometry());
 }
 
 BRect BWindow::Bounds() const
