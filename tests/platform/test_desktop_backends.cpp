@@ -567,6 +567,52 @@ void write_halves(const std::string& path, int width, int height)
 	ASSERT_EQ(rename((path + ".new.png").c_str(), path.c_str()), 0);
 }
 
+// Two screens side by side, 32 x 24 each, showing one picture: red on the left, blue on the
+// right.
+desktop::background spanning(const std::string& picture)
+{
+	desktop::background what;
+	what.picture = picture;
+	write_halves(picture, 64, 24);
+	what.screens.resize(2);
+	what.screens[0] = {BRect(0, 0, 31, 23), BRect(0, 0, 31, 23), "left"};
+	what.screens[1] = {BRect(32, 0, 63, 23), BRect(32, 0, 63, 23), "right"};
+	return what;
+}
+
+TEST_F(Gnome, EveryScreenSpannedByOnePicture)
+{
+	ASSERT_EQ(desktop::apply_background(desktop::k_gnome, spanning(fHome.file("wall.png"))), "");
+	EXPECT_EQ(background_keys()["picture-options"], "'spanned'");
+}
+
+TEST_F(Xfce, EveryScreenSpannedByOnePicture)
+{
+	const std::string base = "/backdrop/screen0/monitorVirtual-1/workspace0";
+	create(base + "/last-image", {"-t", "string", "-s", "/usr/share/backgrounds/old.png"});
+	ASSERT_EQ(desktop::apply_background(desktop::k_xfce, spanning(fHome.file("wall.png"))), "");
+	EXPECT_EQ(property(base + "/image-style"), "6\n");
+}
+
+// Each Plasma desktop is given the part of the screen it sits on.
+TEST_F(Plasma, EveryScreenGetsItsOwnPart)
+{
+	start_plasmashell();
+	ASSERT_EQ(desktop::apply_background(desktop::k_kde, spanning(fHome.file("wall.png"))), "");
+	std::string got = scripts();
+	for (const auto& [x, colour] : {std::pair<int, QRgb>{0, qRgb(255, 0, 0)},
+			std::pair<int, QRgb>{32, qRgb(0, 0, 255)}}) {
+		std::string key = "{x: " + std::to_string(x) + ", y: 0, image: \"file://";
+		size_t at = got.find(key);
+		ASSERT_NE(at, std::string::npos) << key << "\nin:\n" << got;
+		size_t start = at + key.size(), end = got.find('"', start);
+		QImage part(QString::fromStdString(got.substr(start, end - start)));
+		EXPECT_EQ(part.size(), QSize(32, 24)) << x;
+		EXPECT_EQ(part.pixel(0, 0), colour) << x;
+		EXPECT_EQ(part.pixel(31, 23), colour) << x;
+	}
+}
+
 // The corners of a 32 x 24 picture centred on the screen, and the screen's own, as 0xrrggbb.
 std::vector<unsigned> centred_samples(const QImage& screen)
 {
@@ -957,6 +1003,27 @@ INSTANTIATE_TEST_SUITE_P(Profiles, LxqtNextStart, testing::Values(
 		// A mode chosen once stays through the desktop's own save as it quits.
 		pcmanfm_row{"ChosenMode", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"},
 			true, {"ChosenMode", "center", SIGTERM, false}}),
+	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
+
+// LXDE's desktop spreads one picture over every screen: here the whole of the one Xvfb screen.
+class LxdeSpanning : public Pcmanfm {};
+
+TEST_P(LxdeSpanning, PictureCoversTheScreens)
+{
+	desktop::g_limits.command_ms = 1500;
+	ASSERT_EQ(desktop::apply_background(desktop::k_lxde, spanning(fHome.file("wall.png"))), "");
+	QImage shown;
+	EXPECT_TRUE(eventually([&] {
+		if (run_program({"import", "-window", "root", fHome.file("screen.png")}).status != 0)
+			return false;
+		shown = QImage(QString::fromStdString(fHome.file("screen.png")));
+		return !shown.isNull() && shown.pixel(2, 120) == qRgb(255, 0, 0)
+			&& shown.pixel(317, 120) == qRgb(0, 0, 255);
+	}, 5000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, LxdeSpanning, testing::Values(
+		pcmanfm_row{"Lxde", desktop::k_lxde, {"pcmanfm", "--desktop", "--profile", "LXDE"}, true}),
 	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
 
 // --- A bare X server: the root window's pixmap, as X wallpaper setters leave it.

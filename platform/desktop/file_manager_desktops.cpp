@@ -1,0 +1,152 @@
+#include "backend_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace desktop {
+
+namespace {
+
+// --- LXQt and LXDE: the file manager that draws the desktop takes the picture; the colour
+// around it is the desktop's own, which neither lets another program set.
+
+// The desktop profile's settings file that names the picture, or "": the file manager hands
+// the picture to its running desktop and ends with status 0 even when no desktop of its runs.
+std::string pcmanfm_settings_naming(bool qt, const std::string& picture)
+{
+	std::string folder = env_or("XDG_CONFIG_HOME", home() + "/.config")
+		+ (qt ? "/pcmanfm-qt" : "/pcmanfm");
+	// The settings writer may escape the folder's name; the file's own name is plain and new.
+	std::string leaf = "/" + std::filesystem::path(picture).filename().string();
+	std::string key = qt ? "Wallpaper=" : "wallpaper=";
+	std::error_code error;
+	for (const auto& profile : std::filesystem::directory_iterator(folder, error)) {
+		for (const auto& file : std::filesystem::directory_iterator(profile.path(), error)) {
+			std::string name = file.path().filename().string();
+			if (qt ? name != "settings.conf" : name.rfind("desktop-items-", 0) != 0)
+				continue;
+			std::ifstream in(file.path());
+			for (std::string line; std::getline(in, line);) {
+				if (line.rfind(key, 0) == 0 && line.size() >= key.size() + leaf.size()
+					&& line.compare(line.size() - leaf.size(), leaf.size(), leaf) == 0)
+					return file.path().string();
+			}
+		}
+	}
+	return "";
+}
+
+// pcmanfm-qt 1.2 shows the picture in the mode asked for but saves "none" (or keeps what it
+// started with), and a desktop started on "none" shows no picture: the settings get the mode
+// as pcmanfm-qt writes it, in its [Desktop] section. Whether the settings still need it.
+std::string file_text(const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::ostringstream text;
+	text << in.rdbuf();
+	return text.str();
+}
+
+bool lxqt_keep_centred(const std::string& settings)
+{
+	// pcmanfm-qt rewrites the file in place: it is taken once it reads the same twice.
+	std::string text = file_text(settings);
+	long long deadline = now_ms() + g_limits.command_ms;
+	for (;;) {
+		usleep(100000);
+		std::string again = file_text(settings);
+		if (again == text || now_ms() >= deadline)
+			break;
+		text = again;
+	}
+	std::istringstream in(text);
+	std::vector<std::string> lines;
+	bool inDesktop = false, present = false, changed = false;
+	size_t desktopEnd = std::string::npos;
+	for (std::string line; std::getline(in, line);) {
+		if (!line.empty() && line[0] == '[') {
+			if (inDesktop)
+				desktopEnd = lines.size();
+			inDesktop = line == "[Desktop]";
+		} else if (inDesktop && line.rfind("WallpaperMode=", 0) == 0) {
+			present = true;
+			if (line == "WallpaperMode=none" || line == "WallpaperMode=") {
+				line = "WallpaperMode=center";
+				changed = true;
+			}
+		}
+		lines.push_back(line);
+	}
+	if (inDesktop)
+		desktopEnd = lines.size();
+	if (!present && desktopEnd != std::string::npos) {
+		lines.insert(lines.begin() + desktopEnd, "WallpaperMode=center");
+		changed = true;
+	}
+	if (!changed)
+		return false;
+	// Written whole under another name first: the desktop may read it at any moment; and not
+	// over a newer save of its own.
+	std::string temporary = settings + ".tevra-new";
+	bool written;
+	{
+		std::ofstream out(temporary, std::ios::trunc);
+		for (const std::string& line : lines)
+			out << line << "\n";
+		written = (bool)out.flush();
+	}
+	if (!written || file_text(settings) != text
+		|| rename(temporary.c_str(), settings.c_str()) != 0)
+		unlink(temporary.c_str());
+	return true;
+}
+
+
+}
+
+std::string apply_pcmanfm(const background& what, bool qt)
+{
+	commands run;
+	fresh_picture picture(what, &run);
+	if (picture.failed(what) || picture.path().empty())
+		return run.why();
+	std::string shown = picture.path();
+	if (qt && !what.screens.empty()) {
+		// pcmanfm-qt shows one picture on every screen and spans none.
+		shown = picture.part(what, what.screens[0].frame, &run);
+		if (shown.empty()) {
+			picture.settle(run);
+			return run.why();
+		}
+		note("pcmanfm-qt spans no picture over several screens: every screen shows the main "
+			"screen's part");
+	}
+	if (qt)
+		run.run({"pcmanfm-qt", "--set-wallpaper", shown, "--wallpaper-mode=center"});
+	else
+		run.run({"pcmanfm", "--set-wallpaper=" + shown,
+			what.screens.empty() ? "--wallpaper-mode=center" : "--wallpaper-mode=screen"});
+	if (run.why().empty()) {
+		// The desktop saves its settings a moment after it shows the picture.
+		// It rewrites the file in place, so a second look may catch it half written: the
+		// look that saw the picture is the answer.
+		long long deadline = now_ms() + g_limits.command_ms;
+		std::string settings;
+		while ((settings = pcmanfm_settings_naming(qt, shown)).empty()
+			&& now_ms() < deadline)
+			usleep(20000);
+		if (settings.empty())
+			run.fail(std::string(qt ? "pcmanfm-qt" : "pcmanfm")
+				+ " did not take the picture (is its desktop running?)");
+		else if (qt && lxqt_keep_centred(settings))
+			note("pcmanfm-qt's running desktop keeps no wallpaper mode and saves that again "
+				"when it quits; choose one once in its Desktop Preferences so that the next "
+				"log-in shows the picture");
+	}
+	picture.settle(run);
+	return run.why();
+}
+
+}
