@@ -156,29 +156,32 @@ BRect BScreen::WindowFrame() const
 }
 
 // Qt's own work area is the whole screen on X as soon as there are several monitors, since
-// _NET_WORKAREA spans them all: it is read here and cut to the window's screen.
+// _NET_WORKAREA spans them all: it is read here and cut to the screen.
+QRect work_area_of(QScreen* screen)
+{
+	QRect geometry = screen->geometry();
+	QString platform = QGuiApplication::platformName();
+	work_area area;
+	if (platform == QLatin1String("wayland"))
+		return geometry;
+	if (platform != QLatin1String("xcb") || !read_x11_work_area(getenv("DISPLAY"), &area))
+		return screen->availableGeometry();
+	// A scaled screen keeps its origin in X's pixels and divides the rest.
+	double ratio = screen->devicePixelRatio();
+	QRect native(geometry.topLeft(), (QSizeF(geometry.size()) * ratio).toSize());
+	QRect inside = QRect(area.x, area.y, area.width, area.height) & native;
+	if (inside.isEmpty())
+		return geometry;
+	QPointF offset = QPointF(inside.topLeft() - native.topLeft()) / ratio;
+	return QRect(geometry.topLeft() + offset.toPoint(), (QSizeF(inside.size()) / ratio).toSize());
+}
+
 BRect BScreen::WorkArea() const
 {
 	QScreen* screen = qt_screen_of(fWindow);
 	if (screen == nullptr)
 		return BRect();
-	QRect geometry = screen->geometry();
-	QRect work = screen->availableGeometry();
-	QString platform = QGuiApplication::platformName();
-	work_area area;
-	if (platform == QLatin1String("wayland")) {
-		work = geometry;
-	} else if (platform == QLatin1String("xcb") && read_x11_work_area(getenv("DISPLAY"), &area)) {
-		// A scaled screen keeps its origin in X's pixels and divides the rest.
-		double ratio = screen->devicePixelRatio();
-		QRect native(geometry.topLeft(), (QSizeF(geometry.size()) * ratio).toSize());
-		QRect inside = QRect(area.x, area.y, area.width, area.height) & native;
-		if (!inside.isEmpty()) {
-			QPointF offset = QPointF(inside.topLeft() - native.topLeft()) / ratio;
-			work = QRect(geometry.topLeft() + offset.toPoint(),
-				(QSizeF(inside.size()) / ratio).toSize());
-		}
-	}
+	QRect work = work_area_of(screen);
 	return BRect(work.left(), work.top(), work.right(), work.bottom());
 }
 

@@ -17,6 +17,7 @@
 #include "../support/qt_convert.h"
 #include "ViewPrivate.h"
 #include "WindowPrivate.h"
+#include "screen_layout.h"
 #include "view_widget.h"
 #include "window_widget.h"
 
@@ -97,7 +98,7 @@ void WindowWidget::_KeepInWorkArea()
 	if (screen == nullptr)
 		return;
 	// Without a panel the work area is the whole screen: the window stays where it was put.
-	QRect work = screen->availableGeometry();
+	QRect work = work_area_of(screen);
 	if (work == screen->geometry())
 		return;
 	QRect outer = frameGeometry();

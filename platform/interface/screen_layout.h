@@ -40,4 +40,10 @@ struct work_area {
 // pixels; false when it publishes none. It spans every monitor.
 bool read_x11_work_area(const char* display, work_area* area);
 
+class QRect;
+class QScreen;
+// Where windows may go on a screen, in Qt's logical coordinates: the screen less the strips
+// panels reserve.
+QRect work_area_of(QScreen* screen);
+
 #endif
