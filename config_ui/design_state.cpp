@@ -13,11 +13,11 @@
 edit_history history;
 bool quit_confirmed = false;
 
-void note_change()
+void note_change(int32 series)
 {
 	BMessage archive;
 	archive_design(&archive);
-	if (history.record(&archive))
+	if (history.record(&archive, series))
 		show_design_state();
 }
 

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <SupportDefs.h>
+
 class edit_history;
 
 // The design as config mode keeps it: its edit history, its file, and the preview's title
@@ -11,8 +13,9 @@ extern edit_history history;
 // Set once unsaved changes were settled (saved or let go): the application may quit.
 extern bool quit_confirmed;
 
-// After a change to the design: one step of the history if it differs, and the title.
-void note_change();
+// After a change to the design: one step of the history if it differs, and the title. A change
+// of a series (see edit_history::record) merges with the one before of the same series.
+void note_change(int32 series = -1);
 // The design as it is now starts a fresh history and counts as saved (New, Open, start).
 void start_history();
 // The preview's title: "tevra preview — NAME", with " *" while there are unsaved changes.

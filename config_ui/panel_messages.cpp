@@ -99,6 +99,10 @@ void configview::MessageReceived(BMessage* message)
 		case kMsgDiscardAnswer:
 			_DiscardAnswered(message);
 			break;
+		// Files dropped on this window are taken where they are for the other one.
+		case B_SIMPLE_DATA:
+			_SendToPreview(message);
+			break;
 		case kMsgTypedImage: {
 			// A name of nothing, even in a folder that exists, would only drop the image shown.
 			// The name is kept as typed; a relative one is read from the design's folder first.
@@ -463,6 +467,8 @@ void configview::_FileCommand(BMessage* message)
 		return;
 	BMessage then;
 	bool waiting = message->FindMessage("then", &then) == B_OK;
+	entry_ref dropped;
+	bool given = message->FindRef("refs", &dropped) == B_OK;
 	bool discard = false;
 	message->FindBool("discard", &discard);
 	switch (message->what) {
@@ -475,8 +481,9 @@ void configview::_FileCommand(BMessage* message)
 			_Save(message->what == kMsgFileSave, waiting ? &then : nullptr);
 			return;
 		case kMsgFileOpen:
-			// One file panel at a time: nothing to ask about while another is open.
-			if (fp != nullptr)
+			// One file panel at a time: nothing to ask about while another is open. A dropped
+			// design needs none.
+			if (fp != nullptr && !given)
 				return;
 			break;
 	}
@@ -489,7 +496,13 @@ void configview::_FileCommand(BMessage* message)
 			_SendToPreview(kMsgClear);
 			break;
 		case kMsgFileOpen:
-			_OpenFilePanel(kMsgFileOpen);
+			if (given) {
+				BMessage load(*message);
+				load.what = kMsgLoadConfig;
+				_SendToPreview(&load);
+			} else {
+				_OpenFilePanel(kMsgFileOpen);
+			}
 			break;
 		case kMsgFileQuit:
 			quit_confirmed = true;

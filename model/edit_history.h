@@ -17,8 +17,10 @@ public:
 
 	// The design as archived now is the only state, and counts as saved.
 	void reset(const BMessage* archive);
-	// The design after a change; false (and no step) when it equals the state before.
-	bool record(const BMessage* archive);
+	// The design after a change; false (and no step) when it equals the state before. A
+	// change of a series (series >= 0, such as the nudges of one calendar) right after one of
+	// the same series replaces that step, so undo takes the series back at once.
+	bool record(const BMessage* archive, int32 series = -1);
 	// The state to go back or forward to; false when there is none.
 	bool undo(BMessage* state);
 	bool redo(BMessage* state);
@@ -37,6 +39,8 @@ private:
 	size_t fCurrent;
 	// Index of the saved state in fStates; -1 when it is no longer there.
 	ssize_t fSaved;
+	// The series of the step recorded last; -1 when it may not be merged into.
+	int32 fSeries;
 };
 
 #endif

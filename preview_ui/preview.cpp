@@ -33,18 +33,6 @@ object* selected_object()
 	return sel_no >= 0 ? (object*)obl.ItemAt(sel_no) : nullptr;
 }
 
-// Tells the panel which object to edit, the index whole (not cut to eight bits); before
-// the panel exists nobody listens.
-void request_edit(int32 index)
-{
-	BHandler* panel = find_view("configview");
-	if (panel == nullptr)
-		return;
-	BMessage request(kMsgEditRequest);
-	request.AddInt32("edit_no", index);
-	BMessenger(panel).SendMessage(&request, nullptr, B_INFINITE_TIMEOUT);
-}
-
 void close_file_panel()
 {
 	delete fp;
@@ -72,6 +60,17 @@ float truncated(float value)
 	return std::trunc(value);
 }
 
+}
+
+// The index goes whole (not cut to eight bits); before the panel exists nobody listens.
+void request_edit(int32 index)
+{
+	BHandler* panel = find_view("configview");
+	if (panel == nullptr)
+		return;
+	BMessage request(kMsgEditRequest);
+	request.AddInt32("edit_no", index);
+	BMessenger(panel).SendMessage(&request, nullptr, B_INFINITE_TIMEOUT);
 }
 
 preview::preview(BRect frame)
@@ -102,11 +101,14 @@ void preview::AttachedToWindow()
 	SetViewColor(0, 0, 0, 255);
 	SetLowColor(100, 100, 100, 255);
 	SetFont(be_bold_font, B_FONT_ALL);
+	// The keys that edit the picture work as soon as its window is active.
+	MakeFocus();
 	start_history();
 }
 
 void preview::MouseDown(BPoint where)
 {
+	MakeFocus();
 	BPoint location;
 	uint32 buttons = 0;
 	GetMouse(&location, &buttons);
@@ -258,6 +260,10 @@ void preview::MessageReceived(BMessage* message)
 
 		case kMsgNamed:
 			start_history();
+			break;
+
+		case B_SIMPLE_DATA:
+			take_drop(message);
 			break;
 
 		// The keys of the panel's menus, pressed in this window, go to the panel; undo and redo

@@ -19,11 +19,14 @@ public:
 	void MouseDown(BPoint where) override;
 	void MouseUp(BPoint where) override;
 	void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage) override;
+	void KeyDown(const char* bytes, int32 numBytes) override;
 
 	// Draws the handles that should show, remembering them as the ones on the screen.
 	void drawframe();
 	// Takes the handles on the screen off again (they are drawn inverted).
 	void eraseframe();
+	// Files dropped on either window ("refs" of a B_SIMPLE_DATA message).
+	void take_drop(const BMessage* message);
 	// Undo (back) or redo one step of the edit history.
 	void step_history(bool back);
 
@@ -70,6 +73,9 @@ private:
 // The square of a handle centred on a corner at x, y of the view: seven pixels of the screen
 // at every scale.
 BRect handle_rect(float x, float y);
+
+// Tells the configuration panel which object to edit, -1 for the base settings.
+void request_edit(int32 index);
 
 // What a press does to the selected object.
 enum {

@@ -79,6 +79,13 @@ BMessage::BMessage(uint32 what)
 }
 
 BMessage::BMessage(const BMessage& other) = default;
+
+BPoint BMessage::DropPoint(BPoint* offset) const
+{
+	if (offset != nullptr)
+		*offset = BPoint(0, 0);
+	return fDropPoint;
+}
 BMessage::~BMessage() = default;
 BMessage& BMessage::operator=(const BMessage& other) = default;
 

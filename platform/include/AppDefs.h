@@ -9,6 +9,8 @@ enum {
 	B_REFS_RECEIVED = '_RRC',
 	B_SAVE_REQUESTED = '_SVR',
 	B_CONTROL_INVOKED = '_CIV',
+	// What a drag and drop of files delivers, with their "refs".
+	B_SIMPLE_DATA = 'DATA',
 };
 
 #endif

@@ -43,6 +43,9 @@ enum {
 	B_OPTION_KEY = 0x00000040,
 };
 
+// The modifier keys held down now (while a key is handed to KeyDown: with that key).
+uint32 modifiers();
+
 // Keys that are no characters, as Haiku codes them.
 enum {
 	B_BACKSPACE = 0x08,

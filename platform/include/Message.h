@@ -80,7 +80,17 @@ public:
 	// do not fit inside the given size.
 	status_t Unflatten(const char* flatBuffer, ssize_t size);
 
+	// Whether the message came by drag and drop, and where it was let go, in screen
+	// coordinates.
+	bool WasDropped() const { return fDropped; }
+	BPoint DropPoint(BPoint* offset = nullptr) const;
+
+	// The layer's own way in, for its other classes and its tests.
+	class Private;
+
 private:
+	friend class Private;
+
 	struct field {
 		std::string name;
 		type_code type;
@@ -93,6 +103,17 @@ private:
 		size_t size) const;
 
 	std::vector<field> fFields;
+	bool fDropped = false;
+	BPoint fDropPoint;
+};
+
+class BMessage::Private {
+public:
+	static void SetDropped(BMessage* message, BPoint where)
+	{
+		message->fDropped = true;
+		message->fDropPoint = where;
+	}
 };
 
 #endif

@@ -43,6 +43,10 @@ public:
 	virtual void MouseDown(BPoint where);
 	virtual void MouseUp(BPoint where);
 	virtual void MouseMoved(BPoint where, uint32 transit, const BMessage* dragMessage);
+	// A key pressed while the view has the focus: its character in UTF-8, or one of the B_
+	// key codes; modifiers() tells Shift and the others. What a view leaves to this one goes
+	// on as it would without the view (Tab moves the focus).
+	virtual void KeyDown(const char* bytes, int32 numBytes);
 	virtual void FrameResized(float newWidth, float newHeight);
 	void MessageReceived(BMessage* message) override;
 

@@ -36,7 +36,8 @@ BTextControl* text_control(int32 token)
 // holds typing not yet committed; otherwise they go on to the window's own shortcuts.
 class FieldEdit : public QLineEdit {
 public:
-	explicit FieldEdit(int32 token) : fToken(token) {}
+	// A file dropped on a field is meant for the window around it, not its text.
+	explicit FieldEdit(int32 token) : fToken(token) { setAcceptDrops(false); }
 
 protected:
 	bool event(QEvent* event) override

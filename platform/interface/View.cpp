@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -114,8 +115,18 @@ void BView::FrameResized(float, float)
 {
 }
 
+void BView::KeyDown(const char*, int32)
+{
+	fData->keyPassed = true;
+}
+
 void BView::MessageReceived(BMessage* message)
 {
+	// A drop a view does not take goes to the view around it, as Haiku's next handler.
+	if (message->WasDropped() && fParent != nullptr) {
+		fParent->MessageReceived(message);
+		return;
+	}
 	BHandler::MessageReceived(message);
 }
 
@@ -758,6 +769,41 @@ void BView::Private::MouseEvent(BView* view, int kind, BPoint where, uint32 butt
 			view->MouseUp(where);
 			break;
 	}
+}
+
+namespace {
+
+// The modifiers of the key being handed to KeyDown, while it is.
+uint32 key_modifiers = 0;
+bool in_key_down = false;
+
+}
+
+uint32 modifiers()
+{
+	if (in_key_down)
+		return key_modifiers;
+	return qt_modifiers(QGuiApplication::queryKeyboardModifiers());
+}
+
+bool BView::Private::KeyEvent(BView* view, const char* bytes, int32 numBytes, uint32 modifiers)
+{
+	view->fData->keyPassed = false;
+	bool outer = in_key_down;
+	uint32 outerModifiers = key_modifiers;
+	in_key_down = true;
+	key_modifiers = modifiers;
+	view->KeyDown(bytes, numBytes);
+	in_key_down = outer;
+	key_modifiers = outerModifiers;
+	return !view->fData->keyPassed;
+}
+
+void BView::Private::Dropped(BView* view, BMessage* message, BPoint where)
+{
+	BMessage::Private::SetDropped(message, where);
+	if (BLooper* looper = view->Looper())
+		looper->PostMessage(message, view);
 }
 
 void BView::Hide()

@@ -27,6 +27,8 @@ struct BView::Data {
 	QWidget* widget;
 	QImage* canvas;
 	QString toolTip;
+	// Set by BView::KeyDown: the key was left to the window system.
+	bool keyPassed = false;
 };
 
 // The layer's way into a view, and its tests'.
@@ -49,6 +51,10 @@ public:
 	static void Paint(const BView* view, QPainter* painter, const QRect& area);
 	static void CanvasResized(BView* view) { view->_CanvasResized(); }
 	static void MouseEvent(BView* view, int kind, BPoint where, uint32 buttons);
+	// Hands a key to KeyDown with those modifiers held; false when the view left it alone.
+	static bool KeyEvent(BView* view, const char* bytes, int32 numBytes, uint32 modifiers);
+	// A message dropped on the view, as Haiku delivers it: queued for its MessageReceived.
+	static void Dropped(BView* view, BMessage* message, BPoint where);
 	// Where the pointer is and which buttons are down, as GetMouse reports them.
 	static void SetMouseState(BView* view, BPoint where, uint32 buttons);
 

@@ -1,5 +1,8 @@
 #include "view_widget.h"
 
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -7,10 +10,13 @@
 #include <cmath>
 #include <utility>
 
+#include <Entry.h>
+#include <Message.h>
 #include <ScrollBar.h>
 #include <View.h>
 #include <Window.h>
 
+#include "../support/qt_convert.h"
 #include "ViewPrivate.h"
 #include "WindowPrivate.h"
 
@@ -51,6 +57,8 @@ ViewWidget::ViewWidget(BView* view, QWidget* parent)
 {
 	setMouseTracking(true);
 	setAttribute(Qt::WA_OpaquePaintEvent);
+	// Haiku offers a drop to whatever view is under the pointer; the view decides.
+	setAcceptDrops(true);
 }
 
 void ViewWidget::paintEvent(QPaintEvent* event)
@@ -145,4 +153,85 @@ void ViewWidget::wheelEvent(QWheelEvent* event)
 		bar->SetValue(bar->Value() + delta * smallStep * 3);
 	}
 	event->accept();
+}
+
+// Tab goes to the view first, as on Haiku; only a view that leaves it moves the focus.
+bool ViewWidget::event(QEvent* event)
+{
+	if (event->type() == QEvent::KeyPress && fView != nullptr) {
+		QKeyEvent* key = static_cast<QKeyEvent*>(event);
+		if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+			keyPressEvent(key);
+			if (key->isAccepted())
+				return true;
+		}
+	}
+	return QWidget::event(event);
+}
+
+void ViewWidget::keyPressEvent(QKeyEvent* event)
+{
+	event->ignore();
+	if (fView == nullptr)
+		return;
+	QByteArray bytes;
+	if (uint32 code = haiku_key(event->key()))
+		bytes.append((char)code);
+	else
+		bytes = event->text().toUtf8();
+	if (bytes.isEmpty())
+		return;
+	if (BView::Private::KeyEvent(fView, bytes.constData(), bytes.size(),
+			qt_modifiers(event->modifiers())))
+		event->accept();
+}
+
+namespace {
+
+// The local files a drag carries; the window system's other payloads are no files here.
+std::vector<std::string> dragged_files(const QMimeData* data)
+{
+	std::vector<std::string> files;
+	if (data == nullptr)
+		return files;
+	for (const QUrl& url : data->urls()) {
+		if (url.isLocalFile() && !url.toLocalFile().isEmpty())
+			files.push_back(url.toLocalFile().toStdString());
+	}
+	return files;
+}
+
+}
+
+void ViewWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+	if (fView != nullptr && !dragged_files(event->mimeData()).empty())
+		event->acceptProposedAction();
+	else
+		event->ignore();
+}
+
+void ViewWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+	if (fView != nullptr && !dragged_files(event->mimeData()).empty())
+		event->acceptProposedAction();
+	else
+		event->ignore();
+}
+
+void ViewWidget::dropEvent(QDropEvent* event)
+{
+	std::vector<std::string> files = dragged_files(event->mimeData());
+	if (fView == nullptr || files.empty()) {
+		event->ignore();
+		return;
+	}
+	BMessage message(B_SIMPLE_DATA);
+	for (const std::string& file : files) {
+		entry_ref ref(file.c_str());
+		message.AddRef("refs", &ref);
+	}
+	QPoint screen = mapToGlobal(event->position().toPoint());
+	BView::Private::Dropped(fView, &message, BPoint(screen.x(), screen.y()));
+	event->acceptProposedAction();
 }

@@ -25,6 +25,11 @@ protected:
 	void mouseReleaseEvent(QMouseEvent* event) override;
 	void leaveEvent(QEvent* event) override;
 	void wheelEvent(QWheelEvent* event) override;
+	bool event(QEvent* event) override;
+	void keyPressEvent(QKeyEvent* event) override;
+	void dragEnterEvent(QDragEnterEvent* event) override;
+	void dragMoveEvent(QDragMoveEvent* event) override;
+	void dropEvent(QDropEvent* event) override;
 
 private:
 	BView* fView;

@@ -86,3 +86,36 @@ QKeySequence key_sequence(uint32 key, uint32 modifiers)
 		qtModifiers |= Qt::ALT;
 	return QKeySequence(qtKey | qtModifiers);
 }
+
+uint32 qt_modifiers(Qt::KeyboardModifiers modifiers)
+{
+	uint32 result = 0;
+	if (modifiers & Qt::ShiftModifier)
+		result |= B_SHIFT_KEY;
+	if (modifiers & Qt::ControlModifier)
+		result |= B_COMMAND_KEY;
+	if (modifiers & Qt::MetaModifier)
+		result |= B_CONTROL_KEY;
+	if (modifiers & Qt::AltModifier)
+		result |= B_OPTION_KEY;
+	return result;
+}
+
+uint32 haiku_key(int qtKey)
+{
+	switch (qtKey) {
+		case Qt::Key_Backspace: return B_BACKSPACE;
+		// Shift+Tab arrives from the keyboard as a key of its own.
+		case Qt::Key_Tab:
+		case Qt::Key_Backtab: return B_TAB;
+		case Qt::Key_Return:
+		case Qt::Key_Enter: return B_ENTER;
+		case Qt::Key_Escape: return B_ESCAPE;
+		case Qt::Key_Left: return B_LEFT_ARROW;
+		case Qt::Key_Right: return B_RIGHT_ARROW;
+		case Qt::Key_Up: return B_UP_ARROW;
+		case Qt::Key_Down: return B_DOWN_ARROW;
+		case Qt::Key_Delete: return B_DELETE;
+		default: return 0;
+	}
+}

@@ -29,6 +29,11 @@ BRect to_brect(const QRect& r);
 // key sequence; B_COMMAND_KEY is Ctrl.
 QKeySequence key_sequence(uint32 key, uint32 modifiers);
 
+// Qt's modifier keys as Haiku's B_ bits, the inverse of key_sequence's.
+uint32 qt_modifiers(Qt::KeyboardModifiers modifiers);
+// The B_ key code for a Qt key that is no character; 0 for any other.
+uint32 haiku_key(int qtKey);
+
 QColor to_qcolor(rgb_color c);
 rgb_color to_rgb_color(const QColor& c);
 

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QMouseEvent>
 #include <QTest>
 #include <QScrollBar>
@@ -147,7 +149,11 @@ void press_key_on(QWidget* widget, uint32 key, uint32 modifiers)
 {
 	QKeySequence sequence = key_sequence(key, modifiers);
 	QKeyCombination combination = sequence[0];
-	QTest::keyClick(widget, combination.key(), combination.keyboardModifiers());
+	// The keyboard gives Shift+Tab a key of its own.
+	Qt::Key qtKey = combination.key();
+	if (qtKey == Qt::Key_Tab && (combination.keyboardModifiers() & Qt::ShiftModifier))
+		qtKey = Qt::Key_Backtab;
+	QTest::keyClick(widget, qtKey, combination.keyboardModifiers());
 }
 
 }
@@ -166,6 +172,37 @@ bool press_key_in_alert(uint32 key)
 		return false;
 	press_key_on(box, key, 0);
 	return true;
+}
+
+bool drop_files(BWindow* window, BPoint where, const std::vector<std::string>& paths)
+{
+	QWidget* top = BWindow::Private::Widget(window);
+	QPoint point((int)where.x, (int)where.y);
+	QWidget* target = top->childAt(point);
+	if (target == nullptr)
+		target = top;
+	while (target != nullptr && !target->acceptDrops() && target != top)
+		target = target->parentWidget();
+	if (target == nullptr || !target->acceptDrops())
+		return false;
+	QMimeData data;
+	QList<QUrl> urls;
+	QString text;
+	for (const std::string& path : paths) {
+		urls.append(QUrl::fromLocalFile(QString::fromStdString(path)));
+		text += QString::fromStdString(path) + "\n";
+	}
+	data.setUrls(urls);
+	data.setText(text);
+	QPoint local = target->mapFrom(top, point);
+	QDragEnterEvent enter(local, Qt::CopyAction | Qt::LinkAction, &data, Qt::LeftButton,
+		Qt::NoModifier);
+	QApplication::sendEvent(target, &enter);
+	if (!enter.isAccepted())
+		return false;
+	QDropEvent drop(QPointF(local), enter.dropAction(), &data, Qt::LeftButton, Qt::NoModifier);
+	QApplication::sendEvent(target, &drop);
+	return drop.isAccepted();
 }
 
 void maximise_window(BWindow* window)

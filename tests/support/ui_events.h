@@ -65,6 +65,11 @@ bool activate_window(BWindow* window);
 void press_key(BWindow* window, uint32 key, uint32 modifiers = 0);
 // The same key on the alert on screen; false when none shows.
 bool press_key_in_alert(uint32 key);
+// Files dragged from a file manager and let go at a point of the window's content area: the
+// drag's enter and drop events with the files' addresses (and their paths as text), given to
+// the widget there that takes drops, or the nearest one around it, as Qt hands them on. False
+// when none took the drop.
+bool drop_files(BWindow* window, BPoint where, const std::vector<std::string>& paths);
 // The window manager's maximise.
 void maximise_window(BWindow* window);
 

@@ -1,0 +1,261 @@
+// The designer at hand: keys in the preview and files dropped on either window, through the
+// real program opened on a design, under a window manager (openbox on Xvfb), since the keys
+// go where the focus is.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <TextControl.h>
+#include <TranslatorRoster.h>
+#include <Window.h>
+
+#include "config_ui/configview.h"
+#include "config_ui/configwindow.h"
+#include "model/design_paths.h"
+#include "model/events.h"
+#include "model/globals.h"
+#include "model/object.h"
+#include "model/tevraview.h"
+#include "preview_ui/preview.h"
+#include "preview_ui/prevwindow.h"
+#include "tests/support/panel_input.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/test_app.h"
+#include "tests/support/ui_events.h"
+#include "tests/support/x_session.h"
+
+namespace {
+
+test_tevra* the_app = nullptr;
+temp_dir* folder = nullptr;
+const char* skip_reason = nullptr;
+
+const BRect kFirst(100, 100, 300, 250);
+const BRect kSecond(400, 100, 600, 250);
+const BRect kThird(100, 400, 300, 550);
+
+const char kDesign[] = "base_type\t0\n\ntype\t10\nbounds\t100,100,300,250\n\n"
+	"type\t10\nbounds\t400,100,600,250\n\ntype\t0\nbounds\t100,400,300,550\n";
+
+bool wait_until(const std::function<bool()>& done)
+{
+	for (int i = 0; i < 300 && !done(); i++)
+		process_events(10);
+	return done();
+}
+
+BRect bounds_of(int32 index)
+{
+	object* item = (object*)obl.ItemAt(index);
+	return item != nullptr ? item->bounds : BRect(0, 0, -1, -1);
+}
+
+bool unsaved()
+{
+	std::string shown = the_app->pwin != nullptr ? the_app->pwin->Title() : "";
+	return shown.size() >= 2 && shown.compare(shown.size() - 2, 2, " *") == 0;
+}
+
+class direct_editing : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		if (skip_reason != nullptr)
+			GTEST_SKIP() << skip_reason;
+		ASSERT_NE(the_app->pwin, nullptr) << "the windows are gone";
+		ASSERT_TRUE(wait_until([] { return obl.CountItems() == 3; })) << "no design";
+	}
+};
+
+// Each key as the keyboard gives it to the active preview, and what the design and the panel
+// show after it; the rows run in order on one design.
+struct key_row {
+	const char* name;
+	std::vector<std::pair<uint32, uint32>> keys;
+	int32 selected;
+	int32 count;
+	BRect first;
+	bool unsaved;
+};
+
+TEST_F(direct_editing, KeysInThePreview)
+{
+	const BRect nudged(102, 101, 302, 251);
+	const BRect shifted(92, 101, 292, 251);
+	const uint32 shift = B_SHIFT_KEY, ctrl = B_COMMAND_KEY;
+	const key_row rows[] = {
+		{"arrows_without_a_selection_do_nothing", {{B_RIGHT_ARROW, 0}}, -1, 3, kFirst, false},
+		{"tab_selects_the_first", {{B_TAB, 0}}, 0, 3, kFirst, false},
+		{"tab_the_next", {{B_TAB, 0}, {B_TAB, 0}}, 2, 3, kFirst, false},
+		{"tab_wraps_round", {{B_TAB, 0}}, 0, 3, kFirst, false},
+		{"shift_tab_wraps_back", {{B_TAB, shift}}, 2, 3, kFirst, false},
+		{"shift_tab_the_previous", {{B_TAB, shift}, {B_TAB, shift}}, 0, 3, kFirst, false},
+		{"a_nudge_and_back_is_no_change", {{B_RIGHT_ARROW, 0}, {B_LEFT_ARROW, 0}}, 0, 3,
+			kFirst, false},
+		{"arrows_move_one_pixel", {{B_RIGHT_ARROW, 0}, {B_RIGHT_ARROW, 0}, {B_DOWN_ARROW, 0}},
+			0, 3, nudged, true},
+		{"shift_arrows_ten", {{B_LEFT_ARROW, shift}}, 0, 3, shifted, true},
+		{"nudges_in_a_row_are_one_undo_step", {{'z', ctrl}}, 0, 3, kFirst, false},
+		{"redo_brings_them_all_back", {{'z', ctrl | shift}}, 0, 3, shifted, true},
+		{"escape_deselects", {{B_ESCAPE, 0}}, -1, 3, shifted, true},
+		{"escape_then_undo_undoes_the_nudges_not_the_selection", {{'z', ctrl}}, 0, 3, kFirst,
+			false},
+		{"delete_removes_the_selected", {{B_DELETE, 0}}, -1, 2, kSecond, true},
+		{"backspace_too", {{B_TAB, 0}, {B_BACKSPACE, 0}}, -1, 1, kThird, true},
+		{"delete_without_a_selection_does_nothing", {{B_DELETE, 0}}, -1, 1, kThird, true},
+		{"each_removal_is_one_step", {{'z', ctrl}}, 0, 2, kSecond, true},
+		{"and_the_first_one", {{'z', ctrl}}, 0, 3, kFirst, false},
+	};
+	prevwindow* pwin = the_app->pwin;
+	configview* panel = the_app->cwin->panel;
+	ASSERT_TRUE(activate_window(pwin));
+	for (const key_row& row : rows) {
+		SCOPED_TRACE(row.name);
+		for (auto [key, modifiers] : row.keys) {
+			press_key(pwin, key, modifiers);
+			process_events(50);
+		}
+		process_events(50);
+		EXPECT_EQ(sel_no, row.selected);
+		EXPECT_EQ(panel->edit_no, row.selected) << "the panel follows";
+		EXPECT_EQ(obl.CountItems(), row.count);
+		EXPECT_EQ(bounds_of(0), row.first);
+		EXPECT_EQ(unsaved(), row.unsaved);
+	}
+}
+
+// Where a point of a view lies in its window's content area.
+BPoint in_window(BView* view, BPoint point)
+{
+	for (; view != nullptr; view = view->Parent())
+		point = point + view->Frame().LeftTop() - view->Bounds().LeftTop();
+	return point;
+}
+
+// Last: a dropped design replaces the one the keys worked on.
+TEST_F(direct_editing, DropsOnEitherWindow)
+{
+	prevwindow* pwin = the_app->pwin;
+	configwindow* cwin = the_app->cwin;
+	configview* panel = cwin->panel;
+	std::string picture = folder->file("photo.ppm");
+	std::string other = folder->file("other.ppm");
+	std::string calendar = folder->file("days.ics");
+	std::string design = folder->file("second.tevra");
+	const char refusal[] = "notes.txt is not a picture, a calendar file (.ics) or a design "
+		"(.tevra).";
+
+	// A drop, or without files that many undo steps (redo when negative); then what the
+	// design is: its base, its events, its calendars.
+	struct drop_row {
+		const char* name;
+		BWindow* window;
+		std::function<BPoint()> where;
+		std::vector<std::string> files;
+		int undo;
+		const char* answer;
+		int32 base_mode;
+		std::string image;
+		size_t events;
+		int32 count;
+		const char* refused;
+	};
+	auto preview_point = [] { return BPoint(50, 50); };
+	auto panel_point = [&] { return in_window(panel, BPoint(200, 300)); };
+	auto image_field = [&] { return in_window(panel->base_fn, BPoint(200, 8)); };
+	const drop_row rows[] = {
+		{"image_on_the_preview_over_a_colour_fits_the_screen", pwin, preview_point, {picture},
+			0, nullptr, kBaseFitScreen, picture, 0, 3, nullptr},
+		{"calendar_file_on_the_panel_joins_the_events", cwin, panel_point, {calendar}, 0,
+			nullptr, kBaseFitScreen, picture, 1, 3, nullptr},
+		{"each_drop_one_undo_step", pwin, nullptr, {}, 1, nullptr, kBaseFitScreen, picture, 0,
+			3, nullptr},
+		{"back_to_the_colour", pwin, nullptr, {}, 1, nullptr, kBaseColor, "", 0, 3, nullptr},
+		{"and_redone", pwin, nullptr, {}, -2, nullptr, kBaseFitScreen, picture, 1, 3, nullptr},
+		{"text_field_leaves_the_drop_to_its_window", cwin, image_field, {other}, 0, nullptr,
+			kBaseFitScreen, other, 1, 3, nullptr},
+		{"anything_else_refused_in_one_line", pwin, preview_point,
+			{folder->file("notes.txt")}, 0, "OK", kBaseFitScreen, other, 1, 3, refusal},
+		{"design_opens_after_the_question", pwin, preview_point, {design}, 0, "Don't save",
+			kBaseColor, "", 0, 1, nullptr},
+	};
+	for (const drop_row& row : rows) {
+		SCOPED_TRACE(row.name);
+		alert_seen seen;
+		if (row.answer != nullptr)
+			answer_next_alert(&seen, row.answer);
+		ASSERT_TRUE(activate_window(row.window));
+		for (int i = 0; i < row.undo || i < -row.undo; i++) {
+			press_key(row.window, 'z', B_COMMAND_KEY | (row.undo < 0 ? B_SHIFT_KEY : 0));
+			process_events(50);
+		}
+		if (!row.files.empty()) {
+			EXPECT_TRUE(drop_files(row.window, row.where(), row.files));
+		}
+		EXPECT_TRUE(wait_until([&] { return row.answer == nullptr || seen.shown; }));
+		process_events(200);
+		EXPECT_EQ(base_mode, row.base_mode);
+		EXPECT_EQ(std::string(baseimgpath), row.image);
+		EXPECT_EQ(event_sources.size(), row.events);
+		EXPECT_EQ(obl.CountItems(), row.count);
+		if (row.refused != nullptr) {
+			EXPECT_EQ(seen.text, row.refused);
+		}
+	}
+	EXPECT_EQ(design_path, design);
+	EXPECT_FALSE(unsaved());
+}
+
+}
+
+test_tevra* test_app()
+{
+	return the_app;
+}
+
+int main(int argc, char** argv)
+{
+	testing::InitGoogleTest(&argc, argv);
+	if (testing::GTEST_FLAG(list_tests))
+		return RUN_ALL_TESTS();
+	if (!x_session::server_installed() || !x_session::window_manager_installed()) {
+		skip_reason = "Xvfb or openbox is missing (scripts/install-deps installs them)";
+		return RUN_ALL_TESTS();
+	}
+	x_session session(1024, 768);
+	if (!session.running() || !session.start_window_manager()) {
+		fprintf(stderr, "Xvfb or openbox did not start\n");
+		return 1;
+	}
+	setenv("DISPLAY", session.display().c_str(), 1);
+	unsetenv("WAYLAND_DISPLAY");
+	setenv("QT_QPA_PLATFORM", "xcb", 1);
+	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+
+	temp_dir dir;
+	folder = &dir;
+	dir.write("design.tevra", kDesign);
+	dir.write("second.tevra", "base_type\t0\n\ntype\t0\nbounds\t10,10,200,100\n");
+	// Small pictures in a format Qt's own plugin reads.
+	dir.write("photo.ppm", "P6\n2 2\n255\n" + std::string(12, '\x40'));
+	dir.write("other.ppm", "P6\n1 1\n255\n" + std::string(3, '\x80'));
+	dir.write("days.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:1\r\n"
+		"DTSTART;VALUE=DATE:20260101\r\nSUMMARY:New Year\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+	dir.write("notes.txt", "not a picture\n");
+
+	tr = BTranslatorRoster::Default();
+	std::string design = dir.file("design.tevra");
+	char arg0[] = "tevra";
+	char* args[] = {arg0, &design[0], nullptr};
+	test_tevra app(2, args);
+	the_app = &app;
+	int result = RUN_ALL_TESTS();
+	while (app.CountWindows() > 0)
+		app.WindowAt(app.CountWindows() - 1)->Quit();
+	the_app = nullptr;
+	return result;
+}
