@@ -1,27 +1,47 @@
 #include "model/civil_date.h"
 
+#include <climits>
+#include <cstdint>
+
+namespace {
+
 // Counted in eras of 400 years, which repeat exactly, from March, so a leap day ends a year.
-int days_from_civil(int y, int m, int d)
+// In 64 bits, so that any year an int holds has its day.
+int64_t days_from_civil64(int64_t y, int m, int d)
 {
 	y -= m <= 2;
-	int era = (y >= 0 ? y : y - 399) / 400;
-	int yoe = y - era * 400;
-	int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-	int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+	int64_t era = (y >= 0 ? y : y - 399) / 400;
+	int64_t yoe = y - era * 400;
+	int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+	int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
 	return era * 146097 + doe - 719468;
+}
+
+void civil_from_days64(int64_t day, int64_t* y, int* m, int* d)
+{
+	day += 719468;
+	int64_t era = (day >= 0 ? day : day - 146096) / 146097;
+	int64_t doe = day - era * 146097;
+	int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+	int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+	int64_t mp = (5 * doy + 2) / 153;
+	*d = (int)(doy - (153 * mp + 2) / 5 + 1);
+	*m = (int)(mp + (mp < 10 ? 3 : -9));
+	*y = yoe + era * 400 + (*m <= 2);
+}
+
+}
+
+int days_from_civil(int y, int m, int d)
+{
+	return (int)days_from_civil64(y, m, d);
 }
 
 void civil_from_days(int day, int* y, int* m, int* d)
 {
-	day += 719468;
-	int era = (day >= 0 ? day : day - 146096) / 146097;
-	int doe = day - era * 146097;
-	int yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-	int doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-	int mp = (5 * doy + 2) / 153;
-	*d = doy - (153 * mp + 2) / 5 + 1;
-	*m = mp + (mp < 10 ? 3 : -9);
-	*y = yoe + era * 400 + (*m <= 2);
+	int64_t year;
+	civil_from_days64(day, &year, m, d);
+	*y = (int)year;
 }
 
 int weekday_of_day(int day)
@@ -30,14 +50,10 @@ int weekday_of_day(int day)
 	return ((day + 4) % 7 + 7) % 7;
 }
 
-// Sakamoto's rule.
 int weekday_of(int y, int m, int d)
 {
-	static const int offset[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-	if (m < 3)
-		y -= 1;
-	int w = (y + y / 4 - y / 100 + y / 400 + offset[m - 1] + d) % 7;
-	return w < 0 ? w + 7 : w;
+	int64_t day = days_from_civil64(y, m, d);
+	return (int)(((day + 4) % 7 + 7) % 7);
 }
 
 bool leap_year(int y)
@@ -55,4 +71,23 @@ int day_of_year(int y, int m, int d)
 {
 	static const int before[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 	return before[m - 1] + d + (m > 2 && leap_year(y) ? 1 : 0);
+}
+
+void adj(int* year, int* month, int* day)
+{
+	// Months first, carrying whole years; then the day as a count from the month's first.
+	int64_t months = (int64_t)*year * 12 + *month - 1;
+	int64_t y = (months >= 0 ? months : months - 11) / 12;
+	int m = (int)(months - y * 12) + 1;
+	int d = *day;
+	if (d < 1 || d > 28)
+		civil_from_days64(days_from_civil64(y, m, 1) + d - 1, &y, &m, &d);
+	if (y > INT_MAX || y < INT_MIN) {
+		y = y > INT_MAX ? INT_MAX : INT_MIN;
+		m = y > 0 ? 12 : 1;
+		d = y > 0 ? 31 : 1;
+	}
+	*year = (int)y;
+	*month = m;
+	*day = d;
 }

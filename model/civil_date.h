@@ -14,4 +14,8 @@ int days_in_month(int y, int m);
 // 1 for January 1.
 int day_of_year(int y, int m, int d);
 
+// Brings a date shifted by an offset in any of its fields (days, months or years, either
+// way) back into a valid one. A year past what an int holds stops at its end.
+void adj(int* year, int* month, int* day);
+
 #endif

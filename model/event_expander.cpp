@@ -50,23 +50,33 @@ void upper_time_marks(std::string* text)
 	}
 }
 
-// The moment a time stands for: a date is local midnight, a floating time is local time.
-time_t instant(const icaltimetype& t)
-{
-	if (t.is_date)
-		return local_time(t.year, t.month, t.day);
-	if (icaltime_is_utc(t))
-		return icaltime_as_timet(t);
-	if (t.zone != nullptr)
-		return icaltime_as_timet_with_zone(t, t.zone);
-	return local_time(t.year, t.month, t.day, t.hour, t.minute, t.second);
-}
-
 int date_of(const icaltimetype& t)
 {
 	return days_from_civil(t.year, t.month, t.day);
 }
 
+// The moment a time stands for: a date is local midnight, a floating time is local time. A
+// zone's wall time that a change to summer time skips is read with the offset before the
+// change, which moves it on by the change (the library reads it with the one after);
+// `moved` then gets the wall time it is moved to.
+time_t instant(const icaltimetype& t, icaltimetype* moved = nullptr)
+{
+	if (t.is_date)
+		return local_time(t.year, t.month, t.day);
+	if (icaltime_is_utc(t))
+		return icaltime_as_timet(t);
+	if (t.zone == nullptr)
+		return local_time(t.year, t.month, t.day, t.hour, t.minute, t.second);
+	time_t at = icaltime_as_timet_with_zone(t, t.zone);
+	icaltimetype back = icaltime_from_timet_with_zone(at, 0, (icaltimezone*)t.zone);
+	int skipped = (date_of(t) - date_of(back)) * 86400
+		+ ((t.hour - back.hour) * 60 + t.minute - back.minute) * 60 + t.second - back.second;
+	if (skipped <= 0)
+		return at;
+	if (moved != nullptr)
+		icaltime_adjust(moved, 0, 0, 0, skipped);
+	return at + skipped;
+}
 
 
 }
@@ -257,14 +267,6 @@ void event_expander::_Own(rule_expander* own)
 		time_t at = instant(t);
 		if (at >= fTo)
 			break;
-		if (t.zone != nullptr && !t.is_date && !icaltime_is_utc(t)) {
-			// A wall time that a change to summer time skips is moved on by the change.
-			icaltimetype back = icaltime_from_timet_with_zone(at, 0, (icaltimezone*)t.zone);
-			int skipped = (date_of(t) - date_of(back)) * 86400
-				+ ((t.hour - back.hour) * 60 + t.minute - back.minute) * 60 + t.second - back.second;
-			if (skipped > 0)
-				icaltime_adjust(&t, 0, 0, 0, skipped);
-		}
 		fBudget -= 1;
 		_Add(t);
 		if (fBudget <= 0)
@@ -330,12 +332,13 @@ void event_expander::_Add(icaltimetype t, time_t reach)
 {
 	if (icaltime_is_null_time(t) || !_Spend(1))
 		return;
-	time_t at = instant(t);
+	// Nominal days count from the wall time it starts at.
+	icaltimetype end = t;
+	time_t at = instant(t, &end);
 	if (fExcludedTimes.count(at) != 0 || fExcludedDates.count(date_of(t)) != 0
 		|| !fSeen.insert(at).second)
 		return;
 	if (reach < 0 && fNominalDays > 0 && !t.is_date) {
-		icaltimetype end = t;
 		icaltime_adjust(&end, fNominalDays, 0, 0, 0);
 		reach = instant(end) + fExactSeconds - at;
 	}

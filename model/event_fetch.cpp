@@ -88,6 +88,8 @@ void start(transfer* t, const std::string& url, int timeoutMs)
 	curl_easy_setopt(t->handle, CURLOPT_ACCEPT_ENCODING, "");
 	curl_easy_setopt(t->handle, CURLOPT_USERAGENT, "tevra");
 	curl_easy_setopt(t->handle, CURLOPT_ERRORBUFFER, t->error);
+	// An answer that says it is too large is refused before it comes.
+	curl_easy_setopt(t->handle, CURLOPT_MAXFILESIZE_LARGE, (curl_off_t)kBodyLimit);
 	curl_easy_setopt(t->handle, CURLOPT_WRITEFUNCTION, keep);
 	curl_easy_setopt(t->handle, CURLOPT_WRITEDATA, t);
 }
@@ -96,7 +98,7 @@ std::string reason_for(const transfer& t, CURLcode result)
 {
 	if (t.refused)
 		return "a redirect to this machine's own address was refused";
-	if (t.tooLarge)
+	if (t.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
 		return "the answer is larger than 64 MB";
 	if (result == CURLE_TOO_MANY_REDIRECTS)
 		return "more than " + std::to_string(kMostRedirects) + " redirects";

@@ -32,8 +32,10 @@ bool read_file(const std::string& path, std::string* text, std::string* reason)
 		return false;
 	}
 	struct stat st;
-	if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (size_t)st.st_size > kFileLimit) {
-		*reason = "not a readable file of a calendar's size";
+	const char* refused = fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ? "not a regular file"
+		: (size_t)st.st_size > kFileLimit ? "the file is larger than 64 MB" : nullptr;
+	if (refused != nullptr) {
+		*reason = refused;
 		::close(fd);
 		return false;
 	}

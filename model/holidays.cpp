@@ -6,15 +6,6 @@
 
 namespace {
 
-const int32_t month_days[2][12] = {
-	{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
-	{31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
-};
-
-const int32_t days_before_month[12] = {
-	0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334,
-};
-
 // The equinox approximation holds for 2001..2099; no value it gives there lies
 // within 0.003 of an integer, so doubles truncate to the right day.
 const double equinox_rate = 0.2421904;
@@ -41,17 +32,6 @@ const int code_sports = 31;
 const int code_enthronement = 32;
 const int code_enthronement_ceremony = 33;
 
-// Every fourth year is a leap year; the range never reaches a century year.
-bool is_leap(int year)
-{
-	return year % 4 == 0;
-}
-
-int month_length(int year, int month)
-{
-	return month_days[is_leap(year) ? 1 : 0][month - 1];
-}
-
 int equinox_day(int year, double base)
 {
 	int k = year - equinox_ref_year;
@@ -66,7 +46,7 @@ struct month_facts {
 	int autumnal;
 };
 
-int weekday_of(const month_facts& mf, int day)
+int weekday_in(const month_facts& mf, int day)
 {
 	return (day - 1 + mf.first_weekday) % 7;
 }
@@ -76,7 +56,7 @@ int weekday_of(const month_facts& mf, int day)
 int fixed_holiday(const month_facts& mf, int day)
 {
 	const int m = mf.month;
-	const bool monday = weekday_of(mf, day) == 1;
+	const bool monday = weekday_in(mf, day) == 1;
 	const int ordinal = (day + 6) / 7;
 	int code = 0;
 	if (m == 1 && day == 1) code = 1;
@@ -103,7 +83,7 @@ int fixed_holiday(const month_facts& mf, int day)
 bool ends_sunday_holiday_run(const month_facts& mf, int day)
 {
 	for (int d = day - 1; d >= 1 && fixed_holiday(mf, d) != 0; --d) {
-		if (weekday_of(mf, d) == 0)
+		if (weekday_in(mf, d) == 0)
 			return true;
 	}
 	return false;
@@ -119,7 +99,7 @@ int check_date(int year, int month, int day)
 		status = 2;
 	if (day < 1 || day > 31)
 		status = 3;
-	else if (month_valid && day > month_length(year, month))
+	else if (month_valid && day > days_in_month(year, month))
 		status = 3;
 	return status;
 }
@@ -175,26 +155,10 @@ const law_rule law_rules[] = {
 // holiday itself, and a day between two holidays is a holiday even on a Sunday.
 const int law_of_2007 = 2007;
 
-// Days since January 1, 2001 (a Monday), and the weekday, 0 Sunday.
-int serial_day(int year, int month, int day)
-{
-	const int years = year - first_year;
-	int n = 365 * years + (years >= 0 ? years / 4 : (years - 3) / 4)
-		+ days_before_month[month - 1] + day - 1;
-	if (is_leap(year) && month >= 3)
-		n += 1;
-	return n;
-}
-
-int weekday_on(int year, int month, int day)
-{
-	return ((serial_day(year, month, day) + 1) % 7 + 7) % 7;
-}
-
 // The national holiday on a date under the law of that date, 0 for none.
 int national_holiday(int year, int month, int day)
 {
-	const int weekday = weekday_on(year, month, day);
+	const int weekday = weekday_of(year, month, day);
 	for (const law_rule& rule : law_rules) {
 		if (year < rule.from || year > rule.until || month != rule.month)
 			continue;
@@ -261,20 +225,14 @@ int what_day(int year, int month, int day, int* row, int* weekday, int* holiday)
 		return status;
 	}
 
-	// Day 1 is January 1, 2001, a Monday.
-	const int years = year - first_year;
-	int n = 365 * years + years / 4 + 1 + days_before_month[month - 1];
-	if (is_leap(year) && month >= 3)
-		n += 1;
-
 	month_facts mf;
 	mf.month = month;
-	mf.first_weekday = n % 7;
+	mf.first_weekday = weekday_of(year, month, 1);
 	mf.vernal = equinox_day(year, vernal_base);
 	mf.autumnal = equinox_day(year, autumnal_base);
 
 	*row = (day + mf.first_weekday - 1) / 7;
-	*weekday = (day + n - 1) % 7;
+	*weekday = (day + mf.first_weekday - 1) % 7;
 
 	int code = 0;
 	if (holiday_rules < 0) {
@@ -292,37 +250,6 @@ int what_day(int year, int month, int day, int* row, int* weekday, int* holiday)
 		code += today_flag;
 	*holiday = code;
 	return 0;
-}
-
-void adj(int* year, int* month, int* day)
-{
-	int y = *year;
-	int m = *month;
-	int d = *day;
-	for (;;) {
-		if (m <= 0) {
-			m += 12;
-			y -= 1;
-		} else if (m > 12) {
-			m -= 12;
-			y += 1;
-		} else if (d <= 0) {
-			m -= 1;
-			if (m <= 0) {
-				m += 12;
-				y -= 1;
-			}
-			d += month_length(y, m);
-		} else if (d > month_length(y, m)) {
-			d -= month_length(y, m);
-			m += 1;
-		} else {
-			break;
-		}
-	}
-	*year = y;
-	*month = m;
-	*day = d;
 }
 
 const char* holiday_name(int code)

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "model/civil_date.h"
+
 // Holiday codes: 0 none, 1 to 16 the fixed holidays, 21 substitute, 22 citizens'; with the
 // law of each date also 31 スポーツの日, 32 即位の日 and 33 即位礼正殿の儀.
 // 40 is a day that only the design's holiday files name (its names are theirs).
@@ -20,10 +22,6 @@ const int kCodeFileHoliday = 40;
 // the 0-based row in a Sunday-first month grid, the weekday (0 Sunday) and the
 // holiday code; on error stores -1 in all three.
 int what_day(int year, int month, int day, int* row, int* weekday, int* holiday);
-
-// Brings a date shifted by an offset in any of its fields back into a valid one.
-// There is no year range here; what_day decides whether the year is usable.
-void adj(int* year, int* month, int* day);
 
 // UTF-8 name of a holiday code (taken modulo 100); "" when the code has no name.
 const char* holiday_name(int code);

@@ -1,7 +1,6 @@
 #include "model/weeks.h"
 
 #include "model/civil_date.h"
-#include "model/holidays.h"
 
 int week_column(int weekday, int week_start)
 {

@@ -6,6 +6,7 @@
 #include <Font.h>
 
 #include "model/almanac.h"
+#include "model/civil_date.h"
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
@@ -92,13 +93,6 @@ uint32 day_color(const object* item, int weekday, int code)
 	return item->day_color;
 }
 
-int last_day(int year, int month)
-{
-	int y = year, m = month + 1, d = 0;
-	adj(&y, &m, &d);
-	return d;
-}
-
 // A date's holiday code with the design's holiday files: a day they name is a holiday too,
 // beside Japan's.
 int with_holiday_files(int year, int month, int day, int code)
@@ -178,10 +172,7 @@ std::string fitted(BView* view, const std::string& text, float width)
 // The grid column of a month's first day, for the weekday its weeks start on.
 int first_column(const object* item, int year, int month)
 {
-	int row, weekday, code;
-	if (what_day(year, month, 1, &row, &weekday, &code) != 0)
-		return 0;
-	return week_column(weekday, item->week_start);
+	return week_column(weekday_of(year, month, 1), item->week_start);
 }
 
 // The ISO week of each row of a month's grid, centred on where(row, line height) in the
@@ -200,8 +191,7 @@ void draw_week_numbers(BView* view, const object* item, int year, int month, int
 	set_color_alpha(view, (item->day_color & 0xffffff) | 0x80000000);
 	for (int r = 0; r < 6; r++) {
 		// A row whose first cell lies past the month's end is no row of the grid.
-		int firstDay = r * 7 - first + 1;
-		if (firstDay > 1 && what_day(year, month, firstDay, &row, &weekday, &code) != 0)
+		if (r * 7 - first + 1 > days_in_month(year, month))
 			break;
 		int y = year, m = month, d = r * 7 + thursday - first + 1;
 		adj(&y, &m, &d);
@@ -349,9 +339,7 @@ void draw_month(BView* view, const object* item, int year, int month)
 		float size = item->year_size > 0 ? item->year_size : W / (15 + 3 * item->year_type);
 		caption_font font = set_font(view, item->year_font, size);
 		// The era is the one in force on the month's last day.
-		int lastYear = year, lastMonth = month + 1, lastDay = 0;
-		adj(&lastYear, &lastMonth, &lastDay);
-		std::string text = ystr(year, item->year_type, lastMonth, lastDay);
+		std::string text = ystr(year, item->year_type, month, days_in_month(year, month));
 		int w = text_width(view, text.c_str());
 		if (item->bg_type == 1) {
 			fill_bubble(view, BRect(L + font.h / 2, T, L + font.h / 2 + w, T + font.h),
@@ -390,7 +378,7 @@ void draw_month(BView* view, const object* item, int year, int month)
 		: (item->rokuyo ? H / 10 * 0.75f : H / 10) * (header ? rowH / (H / 8) : 1);
 	caption_font font = set_font(view, item->day_font, size);
 	int first = first_column(item, year, month);
-	prepare_events(year, month, 1, year, month, last_day(year, month));
+	prepare_events(year, month, 1, year, month, days_in_month(year, month));
 	// Week numbers take a narrow column on the left; the grid keeps its shape beside it.
 	float GL = L, GW = W;
 	if (item->week_numbers) {

@@ -247,7 +247,8 @@ TEST_F(events, BooksKeepTheirOwnDays)
 // A feed server on the loopback address that answers each request as told.
 class feed_server {
 public:
-	enum answer { kGood, kFail, kStall, kAfterOther };
+	// kHuge answers more than 64 MB and says so; kHugeUnsaid sends it without its length.
+	enum answer { kGood, kFail, kStall, kAfterOther, kHuge, kHugeUnsaid };
 
 	feed_server()
 	{
@@ -326,11 +327,14 @@ private:
 						break;
 				}
 			} else {
-				bool good = fAnswer != kFail;
-				std::string body = good ? kFeed : "oops";
+				bool good = fAnswer != kFail, huge = fAnswer == kHuge || fAnswer == kHugeUnsaid;
+				std::string body = huge ? std::string(64 * 1024 * 1024 + 1, 'x')
+					: good ? kFeed : "oops";
+				std::string length = fAnswer == kHugeUnsaid ? ""
+					: "\r\nContent-Length: " + std::to_string(body.size());
 				std::string reply = std::string(good ? "HTTP/1.1 200 OK"
-					: "HTTP/1.1 500 Internal Server Error") + "\r\nContent-Length: "
-					+ std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+					: "HTTP/1.1 500 Internal Server Error") + length
+					+ "\r\nConnection: close\r\n\r\n" + body;
 				send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
 			}
 			close(client);
@@ -378,6 +382,31 @@ void answer_feed(const std::vector<std::string>& urls, int, std::vector<std::str
 {
 	g_asked = urls.at(0);
 	bodies->at(0) = kFeed;
+}
+
+// A source over the size limit says so, whether a feed tells its length or not, or a file.
+TEST_F(events, TooLargeSourceSaysSo)
+{
+	feed_server server;
+	std::string file = Write("huge.ics", "");
+	std::filesystem::resize_file(file, 64 * 1024 * 1024 + 1);
+	const struct {
+		feed_server::answer answer;
+		std::string source;
+		const char* said;
+	} rows[] = {
+		{feed_server::kHuge, server.Url("/huge.ics"), "the answer is larger than 64 MB"},
+		{feed_server::kHugeUnsaid, server.Url("/huge.ics"), "the answer is larger than 64 MB"},
+		{feed_server::kGood, file, "the file is larger than 64 MB"},
+	};
+	std::string good = Write("good.ics", kCalendar);
+	for (const auto& row : rows) {
+		server.fAnswer = row.answer;
+		std::string errors = Load({row.source, good});
+		EXPECT_EQ(errors, "tevra: events: " + row.source + ": " + row.said
+			+ "; its events are left out\n");
+		EXPECT_EQ(march(14), "Birthday");
+	}
 }
 
 TEST_F(events, WebcalIsFetchedAsHttps)
@@ -525,6 +554,9 @@ TEST_F(events, FeedShapesFallOnTheirDays)
 		std::string text;  // the calendar's lines between its BEGIN and END
 		int year, month;
 		const char* days;
+		// The summaries of a day of March 2026 in the order of their start times, when given.
+		int day = 0;
+		const char* summaries = "";
 	} rows[] = {
 		// A six-day weekly event's last occurrence, April 28 to May 3, reaches into May.
 		{"LastOccurrenceSpills", "America/New_York", "BEGIN:VEVENT\r\nUID:a\r\n"
@@ -568,6 +600,21 @@ TEST_F(events, FeedShapesFallOnTheirDays)
 			2026, 3, "29"},
 		{"FoldedBeginAndLowerCaseT", "UTC", "BEG\r\n IN:VEVENT\r\nUID:j\r\nDTSTART:20260310t100000Z\r\n"
 			"END:VEVENT\r\n", 2026, 3, "10"},
+		// 02:30 on March 29 does not exist in Berlin: it is 03:30 there, 00:30 on Cape Verde,
+		// where the other Sundays' 02:30 falls on the same date and April's on the day before.
+		{"RecurringInSummerTimeGap", "Atlantic/Cape_Verde", "BEGIN:VEVENT\r\nUID:l\r\n"
+			"DTSTART;TZID=Europe/Berlin:20260315T023000\r\nRRULE:FREQ=WEEKLY;COUNT=4\r\n"
+			"END:VEVENT\r\n", 2026, 3, "15,22,29"},
+		{"OneOffInSummerTimeGap", "Atlantic/Cape_Verde", "BEGIN:VEVENT\r\nUID:m\r\n"
+			"DTSTART;TZID=Europe/Berlin:20260329T023000\r\nEND:VEVENT\r\n", 2026, 3, "29"},
+		{"GapTimesShownAfterTheChange", "Europe/Berlin", "BEGIN:VEVENT\r\nUID:n\r\n"
+			"DTSTART;TZID=Europe/Berlin:20260328T023000\r\nRRULE:FREQ=DAILY;COUNT=2\r\n"
+			"SUMMARY:Daily 2:30\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:o\r\n"
+			"DTSTART;TZID=Europe/Berlin:20260329T024500\r\nSUMMARY:Once 2:45\r\nEND:VEVENT\r\n"
+			"BEGIN:VEVENT\r\nUID:p\r\nDTSTART;TZID=Europe/Berlin:20260329T030000\r\n"
+			"SUMMARY:Three\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nUID:q\r\n"
+			"DTSTART;TZID=Europe/Berlin:20260329T040000\r\nSUMMARY:Four\r\nEND:VEVENT\r\n",
+			2026, 3, "28,29", 29, "Three|Daily 2:30|Once 2:45|Four"},
 	};
 	for (const auto& row : rows) {
 		setenv("TZ", row.zone, 1);
@@ -580,6 +627,9 @@ TEST_F(events, FeedShapesFallOnTheirDays)
 		std::string days = days_of(row.year, row.month);
 		EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << row.name;
 		EXPECT_EQ(days, row.days) << row.name;
+		if (row.day != 0) {
+			EXPECT_EQ(march(row.day), row.summaries) << row.name;
+		}
 	}
 }
 

@@ -300,7 +300,15 @@ const AdjRow adj_rows[] = {
 	{2016, 1, 367, 2017, 1, 1},
 	{2016, 2, 29, 2016, 2, 29},
 	{2016, 1, -40, 2015, 11, 21},
-	{2100, 2, 29, 2100, 2, 29},
+	// Gregorian leap years outside the drawn years too, shifts of whole 400-year eras, and a
+	// year past what an int holds stopping at its end.
+	{2100, 2, 29, 2100, 3, 1},
+	{2000, 2, 29, 2000, 2, 29},
+	{2100, 3, 0, 2100, 2, 28},
+	{2026, 1, 146098, 2426, 1, 1},
+	{2026, 1, 1 - 146097, 1626, 1, 1},
+	{2026, 2147483647, 1, 178958996, 7, 1},
+	{2147483647, 13, 1, 2147483647, 12, 31},
 };
 
 INSTANTIATE_TEST_SUITE_P(Dates, AdjRowTest, ::testing::ValuesIn(adj_rows),
