@@ -203,9 +203,16 @@ std::vector<std::string> dragged_files(const QMimeData* data)
 
 }
 
+// A window's top view has no view around it to take a drop, so the pointer says no there
+// (over a menu bar, say) rather than take it for nothing.
+static bool takes_drop(BView* view, const QMimeData* data)
+{
+	return view != nullptr && view->Parent() != nullptr && !dragged_files(data).empty();
+}
+
 void ViewWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-	if (fView != nullptr && !dragged_files(event->mimeData()).empty())
+	if (takes_drop(fView, event->mimeData()))
 		event->acceptProposedAction();
 	else
 		event->ignore();
@@ -213,7 +220,7 @@ void ViewWidget::dragEnterEvent(QDragEnterEvent* event)
 
 void ViewWidget::dragMoveEvent(QDragMoveEvent* event)
 {
-	if (fView != nullptr && !dragged_files(event->mimeData()).empty())
+	if (takes_drop(fView, event->mimeData()))
 		event->acceptProposedAction();
 	else
 		event->ignore();
@@ -222,7 +229,7 @@ void ViewWidget::dragMoveEvent(QDragMoveEvent* event)
 void ViewWidget::dropEvent(QDropEvent* event)
 {
 	std::vector<std::string> files = dragged_files(event->mimeData());
-	if (fView == nullptr || files.empty()) {
+	if (!takes_drop(fView, event->mimeData())) {
 		event->ignore();
 		return;
 	}
