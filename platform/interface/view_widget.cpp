@@ -65,6 +65,8 @@ void ViewWidget::paintEvent(QPaintEvent* event)
 {
 	if (fView == nullptr)
 		return;
+	// Moved to a screen of another scale, the view draws anew at its pixels.
+	BView::Private::CanvasResized(fView);
 	QPainter painter(this);
 	BView::Private::Paint(fView, &painter, event->rect());
 }
@@ -75,30 +77,36 @@ void ViewWidget::resizeEvent(QResizeEvent*)
 		BView::Private::CanvasResized(fView);
 }
 
-static BPoint view_point(BView* view, const QPointF& position)
+// The device pixel under the pointer: on a scaled screen a logical pixel holds several, and
+// a view drawn at the device's pixels is pointed at as finely.
+static BPoint view_point(BView* view, const QPointF& position, qreal ratio)
 {
 	BRect bounds = view->Bounds();
-	return BPoint(std::floor(position.x()) + bounds.left, std::floor(position.y()) + bounds.top);
+	return BPoint(std::floor(position.x() * ratio) / ratio + bounds.left,
+		std::floor(position.y() * ratio) / ratio + bounds.top);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		BView::Private::MouseEvent(fView, kMouseDown, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseDown,
+			view_point(fView, event->position(), devicePixelRatioF()),
 			qt_buttons(event->buttons()));
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		BView::Private::MouseEvent(fView, kMouseMoved, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseMoved,
+			view_point(fView, event->position(), devicePixelRatioF()),
 			qt_buttons(event->buttons()));
 }
 
 void ViewWidget::mouseReleaseEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		BView::Private::MouseEvent(fView, kMouseUp, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseUp,
+			view_point(fView, event->position(), devicePixelRatioF()),
 			qt_buttons(event->buttons()));
 }
 
