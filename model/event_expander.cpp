@@ -477,6 +477,32 @@ void expand_source(const calendar_text& text, const std::vector<bool>& yearly, u
 
 }
 
+void prepare_zones(const calendar_text& calendar)
+{
+	const size_t kZonesAhead = 8;
+	time_t now = time(nullptr);
+	struct tm today;
+	if (localtime_r(&now, &today) == nullptr)
+		return;
+	std::set<std::string> seen;
+	const std::string& text = calendar.text;
+	for (size_t at = text.find("TZID="); at != std::string::npos && seen.size() < kZonesAhead;
+		at = text.find("TZID=", at + 5)) {
+		size_t end = std::min(text.find_first_of(":;\r\n", at + 5), at + 69);
+		std::string name = text.substr(at + 5, end - at - 5);
+		if (name.empty() || !seen.insert(name).second)
+			continue;
+		icaltimezone* zone = icaltimezone_get_builtin_timezone(name.c_str());
+		if (zone == nullptr)
+			continue;
+		icaltimetype t = icaltime_null_time();
+		t.year = today.tm_year + 1900;
+		t.month = 1;
+		t.day = 1;
+		icaltimezone_get_utc_offset(zone, &t, nullptr);
+	}
+}
+
 void expand_calendars(const std::vector<calendar_text>& calendars, day_table* table)
 {
 	int first = table->first, last = table->last;

@@ -94,6 +94,11 @@ bool is_feed(const std::string& source);
 std::vector<calendar_text> read_sources(const std::vector<std::string>& sources,
 	bool fetch = true);
 
+// Makes ready the system's time zones a calendar names, whose changes the library otherwise
+// works out when an event first needs them; the program reads calendars beside composing, so
+// this work is done there. Up to a few zones per calendar.
+void prepare_zones(const calendar_text& calendar);
+
 // Expands the calendars' events that can touch table's days into it.
 void expand_calendars(const std::vector<calendar_text>& calendars, day_table* table);
 

@@ -202,6 +202,8 @@ void load_event_book(int book, const std::vector<std::string>& sources)
 	}
 	g_books[book] = event_book();
 	g_books[book].calendars = read_sources(sources);
+	for (const calendar_text& calendar : g_books[book].calendars)
+		prepare_zones(calendar);
 }
 
 void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2)
