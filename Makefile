@@ -18,7 +18,7 @@ HARDENING_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
 # Findings stop the program; leaks are findings.
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The config-mode soak's length under the sanitizers (TEVRA_SOAK_ACTIONS).
-SOAK_ACTIONS ?= 300
+SOAK_ACTIONS ?= 3000
 
 .PHONY: all deps deps-deb deps-test deps-hardening configure configure-tests build demo test \
 	bench install deb test-deb clean test-sanitize fuzz

@@ -3,13 +3,13 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageIOHandler>
-#include <QImageReader>
 #include <QRect>
 
 #include <View.h>
 
 #include "BitmapPrivate.h"
 #include "ViewPrivate.h"
+#include "../translation/image_reader.h"
 #include "font_catalogue.h"
 
 namespace {
@@ -113,9 +113,7 @@ QImage* BBitmap::Private::Image(const BBitmap* bitmap)
 		return d->image;
 	QBuffer buffer(&d->encoded->data);
 	buffer.open(QIODevice::ReadOnly);
-	QImageReader reader(&buffer, d->encoded->format);
-	reader.setAutoTransform(true);
-	reader.setAllocationLimit(1024);
+	ImageReader reader(&buffer, d->encoded->format);
 	QImage image;
 	QImage::Format wanted = bitmap->fColorSpace == B_RGBA32 ? QImage::Format_ARGB32
 		: QImage::Format_RGB32;
@@ -148,9 +146,7 @@ const QImage* BBitmap::Private::Part(const BBitmap* bitmap, const QRect& rect)
 	d->encoded->part = nullptr;
 	QBuffer buffer(&d->encoded->data);
 	buffer.open(QIODevice::ReadOnly);
-	QImageReader reader(&buffer, d->encoded->format);
-	reader.setAutoTransform(true);
-	reader.setAllocationLimit(1024);
+	ImageReader reader(&buffer, d->encoded->format);
 	// The part is cut from the picture as stored; one shown turned is decoded whole instead.
 	if (!reader.supportsOption(QImageIOHandler::ClipRect)
 		|| reader.transformation() != QImageIOHandler::TransformationNone)

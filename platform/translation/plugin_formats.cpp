@@ -11,12 +11,15 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPluginLoader>
 
 #include "position_io_device.h"
 
 namespace {
 
-const char kCacheHeader[] = "tevra image formats 1";
+const char kCacheHeader[] = "tevra image formats 2";
 
 // What the kept answer depends on: Qt's version and every file in the plugin folders, by
 // name, size and time of change.
@@ -34,9 +37,30 @@ std::string plugin_folders_state()
 	return state;
 }
 
+// Which plugin file serves each format, from the description every plugin carries; read
+// without loading the plugin. The first folder Qt searches wins, as it does for Qt.
+void find_plugin_files(plugin_formats* formats)
+{
+	for (const QString& path : QCoreApplication::libraryPaths()) {
+		QDir folder(path + "/imageformats");
+		for (const QFileInfo& file : folder.entryInfoList(QDir::Files, QDir::Name)) {
+			QJsonObject about = QPluginLoader(file.absoluteFilePath()).metaData();
+			if (about.value("IID").toString() != "org.qt-project.Qt.QImageIOHandlerFactoryInterface")
+				continue;
+			const QJsonArray keys = about.value("MetaData").toObject().value("Keys").toArray();
+			for (const QJsonValue& key : keys) {
+				QByteArray format = key.toString().toLatin1();
+				if (!format.isEmpty() && formats->plugins.count(format) == 0)
+					formats->plugins[format] = file.absoluteFilePath();
+			}
+		}
+	}
+}
+
 plugin_formats ask_plugins()
 {
 	plugin_formats formats;
+	find_plugin_files(&formats);
 	formats.readable = QImageReader::supportedImageFormats();
 	formats.writable = QImageWriter::supportedImageFormats();
 	for (const QByteArray& mime : QImageReader::supportedMimeTypes())
@@ -65,6 +89,8 @@ std::string describe(const plugin_formats& formats)
 		text += "r\t" + mime.toStdString() + "\t" + join(names) + "\n";
 	for (const auto& [mime, names] : formats.writeMimes)
 		text += "w\t" + mime.toStdString() + "\t" + join(names) + "\n";
+	for (const auto& [format, file] : formats.plugins)
+		text += "P\t" + format.toStdString() + "\t" + file.toStdString() + "\n";
 	return text;
 }
 
@@ -93,6 +119,8 @@ bool read_kept(const std::string& path, const std::string& state, plugin_formats
 			formats->readMimes[fields[1]] = fields[2].split(',');
 		else if (fields.size() == 3 && fields[0] == "w")
 			formats->writeMimes[fields[1]] = fields[2].split(',');
+		else if (fields.size() == 3 && fields[0] == "P")
+			formats->plugins[fields[1]] = QString::fromUtf8(fields[2]);
 		else if (!line.isEmpty())
 			return false;
 	}
@@ -155,7 +183,9 @@ std::string plugin_formats_cache()
 	return std::string(home != nullptr ? home : "") + "/.cache/tevra/image-formats";
 }
 
-plugin_formats installed_plugin_formats()
+namespace {
+
+plugin_formats learn_plugin_formats()
 {
 	std::string state = plugin_folders_state();
 	std::string path = plugin_formats_cache();
@@ -164,6 +194,14 @@ plugin_formats installed_plugin_formats()
 		return formats;
 	formats = ask_plugins();
 	keep(path, std::string(kCacheHeader) + "\n" + state + describe(formats));
+	return formats;
+}
+
+}
+
+const plugin_formats& installed_plugin_formats()
+{
+	static const plugin_formats formats = learn_plugin_formats();
 	return formats;
 }
 

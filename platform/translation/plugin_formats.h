@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 #include <DataIO.h>
 
@@ -15,13 +16,16 @@ struct plugin_formats {
 	QList<QByteArray> writable;
 	std::map<QByteArray, QList<QByteArray>> readMimes;
 	std::map<QByteArray, QList<QByteArray>> writeMimes;
+	// The plugin file that serves each format; Qt's own formats have none.
+	std::map<QByteArray, QString> plugins;
 };
 
 // Qt learns what its plugins do only by loading every one of them, and the libraries they
 // bring (libtiff, libwebp, librsvg's kin...). The answer is kept in the cache folder
 // (~/.cache/tevra/image-formats) and taken from there while the plugin folders and Qt stay as
-// they were, so a run loads only the plugins of the formats it reads and writes.
-plugin_formats installed_plugin_formats();
+// they were, so a run loads only the plugins of the formats it reads and writes. Learnt once a
+// run.
+const plugin_formats& installed_plugin_formats();
 // Where the answer is kept.
 std::string plugin_formats_cache();
 

@@ -12,8 +12,6 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageIOHandler>
-#include <QImageReader>
-#include <QImageWriter>
 
 #include <Bitmap.h>
 #include <Screen.h>
@@ -23,6 +21,7 @@
 
 #include "../interface/BitmapPrivate.h"
 #include "BitmapStreamPrivate.h"
+#include "image_reader.h"
 #include "plugin_formats.h"
 #include "png_writer.h"
 #include "position_io_device.h"
@@ -407,9 +406,7 @@ status_t QtImageTranslator::_Decode(BPositionIO* source, BPositionIO* destinatio
 		return B_NO_TRANSLATOR;
 	PositionIODevice device(source);
 	device.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-	QImageReader reader(&device, format);
-	reader.setAutoTransform(true);
-	reader.setAllocationLimit(kDecodeLimitMegabytes);
+	ImageReader reader(&device, format);
 	QImage image;
 	bool read;
 	{
@@ -448,9 +445,7 @@ status_t QtImageTranslator::_DecodeLater(BPositionIO* source, BBitmapStream* str
 
 	QBuffer buffer(&encoded);
 	buffer.open(QIODevice::ReadOnly);
-	QImageReader reader(&buffer, "jpeg");
-	reader.setAutoTransform(true);
-	reader.setAllocationLimit(kDecodeLimitMegabytes);
+	ImageReader reader(&buffer, "jpeg");
 	QSize full = reader.size();
 	QSize stored = full;
 	if (reader.transformation() & QImageIOHandler::TransformationRotate90)
@@ -498,17 +493,15 @@ status_t QtImageTranslator::_Encode(BPositionIO* source, BPositionIO* destinatio
 
 	PositionIODevice device(&output);
 	device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-	QImageWriter writer(&device, fFormats.first());
-	if (fType == B_JPEG_FORMAT || fType == B_WEBP_FORMAT)
-		writer.setQuality(92);
-	if (!writer.write(image) || device.failed())
+	int quality = fType == B_JPEG_FORMAT || fType == B_WEBP_FORMAT ? 92 : -1;
+	if (!write_image(&device, fFormats.first(), image, quality) || device.failed())
 		return output.Failure();
 	return B_OK;
 }
 
 void add_qt_translators(BTranslatorRoster* roster)
 {
-	plugin_formats installed = installed_plugin_formats();
+	const plugin_formats& installed = installed_plugin_formats();
 	const QList<QByteArray>& readable = installed.readable;
 	const QList<QByteArray>& writable = installed.writable;
 	std::map<QByteArray, QList<QByteArray>> byMime = installed.readMimes;

@@ -21,20 +21,31 @@ struct loading_row {
 	// The design's key naming the calendar file, or none.
 	const char* key;
 	bool expectLoaded;
+	// A JPEG photograph as the base rather than a colour, and the output's type.
+	bool photo;
+	const char* output;
+	// The one image plugin the run opens, or none.
+	const char* plugin;
 };
 
 TEVRA_PRINT_CASE(loading_row)
 
 const loading_row loading_rows[] = {
-	{"month_without_events_maps_neither", nullptr, false},
-	{"month_with_events_maps_both", "events", true},
-	{"month_with_holidays_maps_both", "holidays", true},
+	{"month_without_events_maps_neither", nullptr, false, false, "image/png", nullptr},
+	{"month_with_events_maps_both", "events", true, false, "image/png", nullptr},
+	{"month_with_holidays_maps_both", "holidays", true, false, "image/png", nullptr},
+	{"photo_base_opens_the_jpeg_plugin_alone", nullptr, false, true, "image/png", "libqjpeg"},
+	{"jpeg_output_opens_the_jpeg_plugin_alone", nullptr, false, false, "image/jpeg",
+		"libqjpeg"},
+	{"photo_as_jpeg_opens_the_jpeg_plugin_alone", nullptr, false, true, "image/jpeg",
+		"libqjpeg"},
 };
 
 class LoadedObjects : public testing::TestWithParam<loading_row> {};
 
 // Runs create mode on the folder's design.tevra with the folder as home.
-run_result run_in(const temp_dir& dir, const std::vector<std::string>& environment)
+run_result run_in(const temp_dir& dir, const std::vector<std::string>& environment,
+	const std::string& design = "design.tevra", const std::string& output = "out")
 {
 	run_options options;
 	options.folder = dir.path();
@@ -42,7 +53,7 @@ run_result run_in(const temp_dir& dir, const std::vector<std::string>& environme
 		"-XDG_CACHE_HOME"};
 	options.environment.insert(options.environment.end(), environment.begin(),
 		environment.end());
-	return run_tevra({dir.file("design.tevra"), dir.file("out.png")}, options);
+	return run_tevra({dir.file(design), dir.file(output)}, options);
 }
 
 // The shared objects the dynamic loader started in the run, one path a line.
@@ -59,18 +70,22 @@ std::string started_objects(const std::string& trace)
 }
 
 // Create mode maps the events code, libical and libcurl with its network stack, only for a
-// design that has events; the dynamic loader's own trace tells what it brought in.
-TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
+// design that has events, and of the image plugins only the one of a format it reads or
+// writes; the dynamic loader's own trace tells what it brought in.
+TEST_P(LoadedObjects, LoadsOnlyWhatTheDesignUses)
 {
 	const loading_row& row = GetParam();
 	temp_dir dir;
 	dir.write("days.ics", kCalendar);
-	dir.write("design.tevra", std::string("base_type\t0\nout_format\timage/png\n")
+	dir.write("design.tevra", std::string("base_type\t") + (row.photo ? "1" : "0") + "\n"
+		+ (row.photo ? "base_image\t" + dir.file("photo.jpg") + "\n" : "")
+		+ "out_format\t" + row.output + "\n"
 		+ (row.key != nullptr ? std::string(row.key) + "\t" + dir.file("days.ics") + "\n" : "")
 		+ "\ntype\t10\nbounds\t10,10,400,300\n");
-	// The first run in a fresh home learns the image formats and keeps them; the second
-	// takes them from the cache.
-	ASSERT_EQ(run_in(dir, {}).status, 0);
+	dir.write("photo.tevra", "base_type\t0\nscreen_color\t00336699\nout_format\timage/jpeg\n");
+	// The first run in a fresh home learns the image formats and keeps them, and makes the
+	// photograph; the second takes the formats from the cache.
+	ASSERT_EQ(run_in(dir, {}, "photo.tevra", "photo.jpg").status, 0);
 	run_result r = run_in(dir, {"LD_DEBUG=files"});
 	ASSERT_EQ(r.status, 0) << r.err;
 	std::string objects = started_objects(r.err);
@@ -79,8 +94,14 @@ TEST_P(LoadedObjects, EventsLibrariesOnlyForADesignWithEvents)
 		EXPECT_EQ(objects.find(library) != std::string::npos, row.expectLoaded)
 			<< library << " in\n" << objects;
 	}
-	// A colour base written as PNG needs no image plugin.
-	EXPECT_EQ(objects.find("/imageformats/"), std::string::npos) << objects;
+	// A colour base written as PNG needs no image plugin; a JPEG read or written its own.
+	std::string plugins;
+	std::istringstream lines(objects);
+	for (std::string line; std::getline(lines, line);) {
+		if (line.find("/imageformats/") != std::string::npos)
+			plugins += line.substr(line.rfind('/') + 1) + " ";
+	}
+	EXPECT_EQ(plugins, row.plugin != nullptr ? std::string(row.plugin) + ".so " : "") << objects;
 }
 
 // The kept list of image formats is learnt again when the plugin folders change, and when

@@ -247,6 +247,9 @@ protected:
 			const char* label = labels[which];
 			note(string("menu ") + label);
 			if (which == 3) {
+				// The About box is asked for with no other alert to be taken for it.
+				while (answer_an_alert())
+					settle();
 				alert_seen seen;
 				answer_next_alert(&seen);
 				choose_menu_item(file_item(label));
@@ -296,6 +299,19 @@ protected:
 		accept_shown_file_dialog(path);
 	}
 
+	// The question before discarding changes, or a notice, answered with any of its
+	// buttons, as a user answers it soon; false when none shows.
+	bool answer_an_alert()
+	{
+		const char* labels[] = {"Cancel", "Don't save", "Save"};
+		const char* press = labels[pick(3)];
+		alert_seen seen;
+		if (!answer_shown_alert(&seen, press))
+			return false;
+		note("answer '" + seen.text.substr(0, seen.text.find('\n')) + "' with " + press);
+		return true;
+	}
+
 	// --- What must hold after every action -----------------------------------------------
 
 	void check_consistent()
@@ -340,7 +356,7 @@ TEST_F(soak, RandomActionsKeepBothWindowsOnTheSameCalendar)
 	auto start = std::chrono::steady_clock::now();
 
 	long run = 0;
-	int counts[7] = {};
+	int counts[8] = {};
 	for (; run < actions; run++) {
 		if (std::chrono::steady_clock::now() - start > std::chrono::seconds(seconds))
 			break;
@@ -348,7 +364,9 @@ TEST_F(soak, RandomActionsKeepBothWindowsOnTheSameCalendar)
 		// A panel left open takes its turn often, as a user answers it soon.
 		if (!shown_file_dialogs().empty() && chance(40))
 			kind = -1;
-		if (kind < 0) {
+		if (kind >= 0 && chance(50) && answer_an_alert()) {
+			counts[7]++;
+		} else if (kind < 0) {
 			answer_a_file_panel();
 			counts[6]++;
 		} else if (kind < 30) {
@@ -380,9 +398,9 @@ TEST_F(soak, RandomActionsKeepBothWindowsOnTheSameCalendar)
 		cancel_shown_file_dialog();
 	settle();
 	printf("soak: %ld actions (seed %u): %d clicks, %d typed, %d slider drags, %d in the "
-		"preview, %d scrolls, %d menu choices, %d file panels answered; %d calendars left\n",
-		run, seed, counts[0], counts[1], counts[2], counts[3], counts[4], counts[5], counts[6],
-		(int)obl.CountItems());
+		"preview, %d scrolls, %d menu choices, %d file panels and %d alerts answered; %d "
+		"calendars left\n", run, seed, counts[0], counts[1], counts[2], counts[3], counts[4],
+		counts[5], counts[6], counts[7], (int)obl.CountItems());
 	RecordProperty("actions", (int)run);
 	EXPECT_GT(run, 0);
 }

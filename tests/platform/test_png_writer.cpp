@@ -157,7 +157,11 @@ INSTANTIATE_TEST_SUITE_P(Pictures, PngWriter, ::testing::Values(
 		picture_row{"narrow_tall_3x2000", 3, 2000, false, kNoiseOverFlat},
 		picture_row{"rows_not_divisible_333x257", 333, 257, true, kTextOnFlat},
 		picture_row{"caption_bands_1920x1080", 1920, 1080, false, kCaptionBands},
-		picture_row{"caption_bands_alpha_1366x768", 1366, 768, true, kCaptionBands}),
+		picture_row{"caption_bands_alpha_1366x768", 1366, 768, true, kCaptionBands},
+		// Widths that leave one, two and three pixels after the groups of four filtered together.
+		picture_row{"caption_bands_1366x768", 1366, 768, false, kCaptionBands},
+		picture_row{"text_on_flat_7x70", 7, 70, false, kTextOnFlat},
+		picture_row{"noise_over_flat_641x130", 641, 130, false, kNoiseOverFlat}),
 	[](const ::testing::TestParamInfo<picture_row>& info) { return std::string(info.param.name); });
 
 TEST(PngWriterSize, FlatColourStaysSmall)

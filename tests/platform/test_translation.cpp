@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <QBuffer>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -19,7 +20,9 @@
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
+#include "platform/translation/image_reader.h"
 #include "platform/translation/plugin_formats.h"
+#include "tests/support/param_rows.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -438,6 +441,131 @@ TEST(TranslatorsForBitmaps, IncludeTheCommonWriters)
 	}
 	EXPECT_EQ(std::find(types.begin(), types.end(), (uint32)B_GIF_FORMAT), types.end());
 }
+
+// --- Through the format's own plugin alone, as Qt's reader and writer would.
+
+// A JPEG whose Exif segment says how it is to be turned (3: half a turn, 5: mirrored and a
+// quarter turn, 6: a quarter turn clockwise, 8: anticlockwise).
+std::string with_orientation(const std::string& jpeg, int orientation)
+{
+	std::string body = std::string("Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 25)
+		+ (char)orientation + std::string(6, '\0');
+	std::string length{(char)((body.size() + 2) >> 8), (char)(body.size() + 2)};
+	return jpeg.substr(0, 2) + "\xff\xe1" + length + body + jpeg.substr(2);
+}
+
+QImage noise_image(int width, int height)
+{
+	QImage image(width, height, QImage::Format_RGB32);
+	std::mt19937 random(11);
+	for (int y = 0; y < height; y++) {
+		for (int x = 0; x < width; x++)
+			image.setPixel(x, y, (x * 5 + y * 3) % 64 < 32 ? random() : qRgb(x * 4, y * 5, 90));
+	}
+	return image;
+}
+
+QByteArray written_by_qt(const char* format, int quality)
+{
+	QByteArray bytes;
+	QBuffer buffer(&bytes);
+	buffer.open(QIODevice::WriteOnly);
+	QImageWriter writer(&buffer, format);
+	writer.setQuality(quality);
+	writer.write(noise_image(64, 48));
+	return bytes;
+}
+
+struct plugin_read_row {
+	const char* name;
+	const char* format;
+	int orientation;
+	QSize scaled;
+	QRect clip;
+	// Whether the format has a plugin of its own rather than being built into Qt.
+	bool plugin;
+};
+
+TEVRA_PRINT_CASE(plugin_read_row)
+
+class PluginReader : public ::testing::TestWithParam<plugin_read_row> {};
+
+TEST_P(PluginReader, DecodesAsQtsReader)
+{
+	const plugin_read_row& row = GetParam();
+	QByteArray bytes = written_by_qt(row.format, 90);
+	if (row.orientation != 0)
+		bytes = QByteArray::fromStdString(with_orientation(bytes.toStdString(), row.orientation));
+	QBuffer theirsDevice(&bytes), oursDevice(&bytes);
+	theirsDevice.open(QIODevice::ReadOnly);
+	oursDevice.open(QIODevice::ReadOnly);
+	QImageReader theirs(&theirsDevice, row.format);
+	theirs.setAutoTransform(true);
+	ImageReader ours(&oursDevice, row.format);
+	EXPECT_EQ(ours.usesPlugin(), row.plugin);
+	EXPECT_EQ(ours.size(), theirs.size());
+	EXPECT_EQ(ours.transformation(), theirs.transformation());
+	if (row.scaled.isValid()) {
+		theirs.setScaledSize(row.scaled);
+		ours.setScaledSize(row.scaled);
+	}
+	if (row.clip.isValid()) {
+		theirs.setClipRect(row.clip);
+		ours.setClipRect(row.clip);
+	}
+	QImage want, got;
+	ASSERT_TRUE(theirs.read(&want));
+	ASSERT_TRUE(ours.read(&got));
+	EXPECT_EQ(got.size(), want.size());
+	EXPECT_TRUE(got == want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reads, PluginReader, ::testing::Values(
+		plugin_read_row{"jpeg", "jpeg", 0, QSize(), QRect(), true},
+		plugin_read_row{"jpeg_at_half", "jpeg", 0, QSize(32, 24), QRect(), true},
+		plugin_read_row{"jpeg_part", "jpeg", 0, QSize(), QRect(9, 5, 30, 20), true},
+		plugin_read_row{"jpeg_quarter_turn", "jpeg", 6, QSize(), QRect(), true},
+		plugin_read_row{"jpeg_quarter_turn_at_half", "jpeg", 6, QSize(32, 24), QRect(), true},
+		plugin_read_row{"jpeg_mirrored_quarter_turn", "jpeg", 5, QSize(), QRect(), true},
+		plugin_read_row{"jpeg_quarter_turn_back", "jpeg", 8, QSize(), QRect(), true},
+		plugin_read_row{"jpeg_half_turn", "jpeg", 3, QSize(), QRect(), true},
+		plugin_read_row{"webp", "webp", 0, QSize(), QRect(), true},
+		plugin_read_row{"tiff", "tiff", 0, QSize(), QRect(), true},
+		plugin_read_row{"png_built_into_qt", "png", 0, QSize(), QRect(), false},
+		plugin_read_row{"bmp_built_into_qt", "bmp", 0, QSize(), QRect(), false}),
+	case_name<plugin_read_row>);
+
+struct plugin_write_row {
+	const char* name;
+	const char* format;
+	int quality;
+};
+
+TEVRA_PRINT_CASE(plugin_write_row)
+
+class PluginWriter : public ::testing::TestWithParam<plugin_write_row> {};
+
+TEST_P(PluginWriter, WritesTheBytesOfQtsWriter)
+{
+	const plugin_write_row& row = GetParam();
+	QByteArray want = written_by_qt(row.format, row.quality);
+	ASSERT_FALSE(want.isEmpty());
+	QByteArray got;
+	QBuffer buffer(&got);
+	buffer.open(QIODevice::WriteOnly);
+	ASSERT_TRUE(write_image(&buffer, row.format, noise_image(64, 48), row.quality));
+	EXPECT_EQ(got.size(), want.size());
+	EXPECT_TRUE(got == want);
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, PluginWriter, ::testing::Values(
+		plugin_write_row{"jpeg", "jpeg", 92},
+		plugin_write_row{"jpeg_default_quality", "jpeg", -1},
+		plugin_write_row{"webp", "webp", 92},
+		plugin_write_row{"tiff", "tiff", -1},
+		plugin_write_row{"bmp_built_into_qt", "bmp", -1},
+		plugin_write_row{"ppm_built_into_qt", "ppm", -1}),
+	case_name<plugin_write_row>);
 
 // --- The bitmap stream's bytes: a big-endian header, then the pixels.
 

@@ -208,6 +208,25 @@ bool cancel_shown_file_dialog()
 
 namespace {
 
+// Clicks press (or the last button) on box, noting what it showed.
+void answer_box(QMessageBox* box, alert_seen* seen, const std::string& press)
+{
+	seen->shown = true;
+	seen->text = box->text().toStdString();
+	QList<QAbstractButton*> buttons = box->buttons();
+	std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
+		return a->x() < b->x();
+	});
+	seen->buttons.clear();
+	QAbstractButton* chosen = buttons.last();
+	for (QAbstractButton* button : buttons) {
+		seen->buttons.push_back(unescaped(button->text()));
+		if (seen->buttons.back() == press)
+			chosen = button;
+	}
+	chosen->click();
+}
+
 void answer_alert(alert_seen* seen, std::string press, int triesLeft)
 {
 	QTimer::singleShot(10, [seen, press, triesLeft]() {
@@ -218,23 +237,19 @@ void answer_alert(alert_seen* seen, std::string press, int triesLeft)
 				answer_alert(seen, press, triesLeft - 1);
 			return;
 		}
-		seen->shown = true;
-		seen->text = box->text().toStdString();
-		QList<QAbstractButton*> buttons = box->buttons();
-		std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
-			return a->x() < b->x();
-		});
-		seen->buttons.clear();
-		QAbstractButton* chosen = buttons.last();
-		for (QAbstractButton* button : buttons) {
-			seen->buttons.push_back(unescaped(button->text()));
-			if (seen->buttons.back() == press)
-				chosen = button;
-		}
-		chosen->click();
+		answer_box(box, seen, press);
 	});
 }
 
+}
+
+bool answer_shown_alert(alert_seen* seen, const char* press)
+{
+	QMessageBox* box = shown_alert();
+	if (box == nullptr)
+		return false;
+	answer_box(box, seen, press != nullptr ? press : "");
+	return true;
 }
 
 void answer_next_alert(alert_seen* seen, const char* press)

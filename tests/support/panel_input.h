@@ -60,5 +60,7 @@ struct alert_seen {
 	std::vector<std::string> buttons;
 };
 void answer_next_alert(alert_seen* seen, const char* press = nullptr);
+// The same at once, for the alert on screen now; false when none shows.
+bool answer_shown_alert(alert_seen* seen, const char* press = nullptr);
 
 #endif
