@@ -141,6 +141,8 @@ void tevra::create(const char* configPath, const char* outputPath)
 
 tevra::~tevra()
 {
+	// Feeds still on their way would tell windows and an application that are going.
+	end_event_loads();
 	delete fp;
 	fp = nullptr;
 	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++)

@@ -120,6 +120,34 @@ void BM_RecomposeAfterSlider(benchmark::State& state)
 }
 BENCHMARK(BM_RecomposeAfterSlider)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
+// One step of dragging a calendar in the preview, at real size (0) and in the fitted view (1):
+// only the outline and the handles follow the mouse, whatever the picture's size; compare with
+// a composition above.
+void BM_DragStep(benchmark::State& state)
+{
+	resolution screen = kResolutions[state.range(0)];
+	scrn.Set(0, 0, screen.width - 1, screen.height - 1);
+	prevwindow* window = new prevwindow(BRect(10, 30, 1200, 800));
+	preview* view = window->preview_view;
+	load(view->calview, true, screen);
+	if (state.range(1) != 0)
+		static_cast<BWindow*>(window)->Zoom();
+	BMessage draw(kMsgRedraw);
+	view->MessageReceived(&draw);
+	BRect shown = view->on_screen(((object*)obl.ItemAt(0))->bounds);
+	BPoint from(shown.left + 5, shown.top + 5);
+	view->MouseDown(from);
+	int step = 0;
+	for (auto _ : state) {
+		step++;
+		view->MouseMoved(from + BPoint(step % 40, step % 30), B_INSIDE_VIEW, nullptr);
+	}
+	view->MouseUp(from);
+	state.SetLabel(label(screen) + (state.range(1) != 0 ? " fitted" : " real size"));
+	window->Quit();
+}
+BENCHMARK(BM_DragStep)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
 // The floor's parts: the fastest decode with scaling that Qt offers, and one drawing pass.
 void BM_FloorDecodeScale(benchmark::State& state)
 {

@@ -28,6 +28,7 @@
 #include "model/labels.h"
 #include "model/holidays.h"
 #include "model/scan.h"
+#include "preview_ui/preview.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ void configview::_ValueChanged(BMessage* message)
 	if (source == events_tc || source == holidays_tc) {
 		if (_AddSource((BTextControl*)source,
 				source == events_tc ? &event_sources : &holiday_sources)) {
-			load_events();
+			load_events_in_background(events_arrived);
 			_FillEventList();
 			_SendToPreview(kMsgRedraw);
 		}
@@ -371,7 +372,7 @@ void configview::_MenuSelected(BMessage* message)
 		if ((size_t)holidayNumber >= holiday_sources.size())
 			return;
 		holiday_sources.erase(holiday_sources.begin() + holidayNumber);
-		load_events();
+		load_events_in_background(events_arrived);
 		_FillEventList();
 		_SendToPreview(kMsgRedraw);
 	} else if (rules >= -1 && rules <= 1) {
@@ -381,7 +382,7 @@ void configview::_MenuSelected(BMessage* message)
 		if ((size_t)eventNumber >= event_sources.size())
 			return;
 		event_sources.erase(event_sources.begin() + eventNumber);
-		load_events();
+		load_events_in_background(events_arrived);
 		_FillEventList();
 		_SendToPreview(kMsgRedraw);
 	} else if (weekStart >= 0 && weekStart < 7) {

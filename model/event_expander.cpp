@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cctype>
+#include <cstring>
+#include <strings.h>
 #include <limits>
 
 #include <unicode/ucal.h>
@@ -390,6 +392,43 @@ void note_replaced(icalcomponent* calendar, event_expander* expander, replaced_s
 	}
 }
 
+// Whether a property is one expansion reads; a line whose name is not whole on its first
+// line is kept too.
+bool needed(const char* line, size_t length)
+{
+	static const char* const kNames[] = {"BEGIN", "END", "DTSTART", "DTEND", "DURATION",
+		"RRULE", "RDATE", "EXDATE", "RECURRENCE-ID", "UID", "SUMMARY", "STATUS"};
+	size_t name = 0;
+	while (name < length && line[name] != ':' && line[name] != ';')
+		name++;
+	if (name == length)
+		return true;
+	for (const char* wanted : kNames) {
+		if (strlen(wanted) == name && strncasecmp(line, wanted, name) == 0)
+			return true;
+	}
+	return false;
+}
+
+// Appends the event text[begin, end) with only the lines expansion reads: the parser then
+// skips what a calendar carries for people (descriptions, attendees, alarms), most of its text.
+void append_needed(std::string* part, const std::string& text, size_t begin, size_t end)
+{
+	for (size_t at = begin; at < end;) {
+		size_t stop = at;
+		// The line with its folded continuations.
+		do {
+			const void* found = memchr(text.data() + stop, '\n', end - stop);
+			stop = found != nullptr ? (const char*)found - text.data() + 1 : end;
+		} while (stop < end && (text[stop] == ' ' || text[stop] == '\t'));
+		const void* lineEnd = memchr(text.data() + at, '\n', stop - at);
+		size_t first = lineEnd != nullptr ? (const char*)lineEnd - text.data() - at : stop - at;
+		if (needed(text.data() + at, first))
+			part->append(text, at, stop - at);
+		at = stop;
+	}
+}
+
 // Parses the events of `text` at `picked` with all its time zones, and expands them; each
 // event's order is `base` plus its place in the text.
 void expand_batch(const calendar_text& text, const std::string& zones,
@@ -398,8 +437,7 @@ void expand_batch(const calendar_text& text, const std::string& zones,
 {
 	std::string part = "BEGIN:VCALENDAR\r\n" + zones;
 	for (size_t index : picked)
-		part.append(text.text, text.events[index].begin,
-			text.events[index].end - text.events[index].begin);
+		append_needed(&part, text.text, text.events[index].begin, text.events[index].end);
 	part += "END:VCALENDAR\r\n";
 	upper_time_marks(&part);
 	icalcomponent* calendar = icalparser_parse_string(part.c_str());
@@ -445,6 +483,32 @@ void expand_source(const calendar_text& text, const std::vector<bool>& yearly, u
 		complain(text.source, "too many occurrences to draw; only some of its events are shown");
 }
 
+}
+
+void prepare_zones(const calendar_text& calendar)
+{
+	const size_t kZonesAhead = 8;
+	time_t now = time(nullptr);
+	struct tm today;
+	if (localtime_r(&now, &today) == nullptr)
+		return;
+	std::set<std::string> seen;
+	const std::string& text = calendar.text;
+	for (size_t at = text.find("TZID="); at != std::string::npos && seen.size() < kZonesAhead;
+		at = text.find("TZID=", at + 5)) {
+		size_t end = std::min(text.find_first_of(":;\r\n", at + 5), at + 69);
+		std::string name = text.substr(at + 5, end - at - 5);
+		if (name.empty() || !seen.insert(name).second)
+			continue;
+		icaltimezone* zone = icaltimezone_get_builtin_timezone(name.c_str());
+		if (zone == nullptr)
+			continue;
+		icaltimetype t = icaltime_null_time();
+		t.year = today.tm_year + 1900;
+		t.month = 1;
+		t.day = 1;
+		icaltimezone_get_utc_offset(zone, &t, nullptr);
+	}
 }
 
 void expand_calendars(const std::vector<calendar_text>& calendars, day_table* table)

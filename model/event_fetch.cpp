@@ -92,6 +92,8 @@ void start(transfer* t, const std::string& url, int timeoutMs)
 	curl_easy_setopt(t->handle, CURLOPT_MAXFILESIZE_LARGE, (curl_off_t)kBodyLimit);
 	curl_easy_setopt(t->handle, CURLOPT_WRITEFUNCTION, keep);
 	curl_easy_setopt(t->handle, CURLOPT_WRITEDATA, t);
+	if (!event_fetch_certificates.empty())
+		curl_easy_setopt(t->handle, CURLOPT_CAINFO, event_fetch_certificates.c_str());
 }
 
 std::string reason_for(const transfer& t, CURLcode result)
@@ -113,13 +115,21 @@ std::string reason_for(const transfer& t, CURLcode result)
 	return "";
 }
 
+// Once, whichever thread fetches first: this libcurl's start is safe from any thread.
 bool network_started()
 {
 	static bool started = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
 	return started;
 }
 
-void fetch_with_curl(const std::vector<std::string>& urls, int timeoutMs,
+std::string as_connected(const std::string&, const std::string& address)
+{
+	return address;
+}
+
+}
+
+void network_fetch(const std::vector<std::string>& urls, int timeoutMs,
 	std::vector<std::string>* bodies, std::vector<std::string>* reasons)
 {
 	CURLM* multi = network_started() ? curl_multi_init() : nullptr;
@@ -162,18 +172,5 @@ void fetch_with_curl(const std::vector<std::string>& urls, int timeoutMs,
 		curl_multi_cleanup(multi);
 }
 
-std::string as_connected(const std::string&, const std::string& address)
-{
-	return address;
-}
-
-}
-
-void start_network()
-{
-	network_started();
-}
-
-event_fetch_function event_fetch = fetch_with_curl;
-int event_fetch_timeout_ms = 5000;
 event_address_function event_judged_address = as_connected;
+std::string event_fetch_certificates;

@@ -9,33 +9,29 @@ namespace {
 // How deep components may nest; real calendars go three deep.
 const size_t kDeepestNesting = 64;
 
-// Unfolds the content line that starts at `at` (RFC 5545 folds long lines by a line break
-// and one space or tab); `next` is where the following line starts.
-std::string content_line(const std::string& text, size_t at, size_t* next)
+// Unfolds the content line that starts at `at` into *line (RFC 5545 folds long lines by a
+// line break and one space or tab); `next` is where the following line starts. The buffer is
+// the caller's, so reading a large file does not allocate for every line.
+void content_line(const std::string& text, size_t at, size_t* next, std::string* line)
 {
-	std::string line;
+	line->clear();
 	for (;;) {
 		size_t end = text.find('\n', at);
 		if (end == std::string::npos)
 			end = text.size();
 		size_t stop = end > at && text[end - 1] == '\r' ? end - 1 : end;
-		line.append(text, at, stop - at);
+		line->append(text, at, stop - at);
 		at = end < text.size() ? end + 1 : end;
 		if (at >= text.size() || (text[at] != ' ' && text[at] != '\t'))
 			break;
 		at++;
 	}
 	*next = at;
-	return line;
 }
 
-// A property's name (upper case) and its value, after the first colon outside quotes.
-void split_line(const std::string& line, std::string* name, std::string* value)
+// A property's value: what follows the first colon outside quotes.
+void line_value(const std::string& line, std::string* value)
 {
-	size_t end = line.find_first_of(";:");
-	name->assign(line, 0, end);
-	for (char& c : *name)
-		c = (char)toupper((unsigned char)c);
 	bool quoted = false;
 	for (size_t i = 0; i < line.size(); i++) {
 		if (line[i] == '"')
@@ -47,6 +43,10 @@ void split_line(const std::string& line, std::string* name, std::string* value)
 	}
 	value->clear();
 }
+
+// The properties the index reads; the others are skipped unread.
+enum property { kOther, kBegin, kEnd, kDtStart, kDtEnd, kDuration, kRRule, kRDate,
+	kRecurrenceId, kWrTimezone };
 
 // The day of a value that starts with YYYYMMDD; false for any other value.
 bool value_day(const char* value, int* day)
@@ -93,14 +93,14 @@ struct event_shape {
 	bool other = false;	// some rule does something else
 };
 
-void note(event_shape* shape, const std::string& name, const std::string& value)
+void note(event_shape* shape, property name, const std::string& value)
 {
 	int day;
-	if (name == "DTSTART")
+	if (name == kDtStart)
 		shape->always |= !value_day(value.c_str(), &shape->start);
-	else if (name == "DTEND")
+	else if (name == kDtEnd)
 		shape->always |= !value_day(value.c_str(), &shape->end);
-	else if (name == "RRULE") {
+	else if (name == kRRule) {
 		size_t until = value.find("UNTIL=");
 		if (until != std::string::npos && value_day(value.c_str() + until + 6, &day))
 			shape->until = std::max(shape->until, day);
@@ -111,9 +111,9 @@ void note(event_shape* shape, const std::string& name, const std::string& value)
 			&& rule.find("BY") == std::string::npos && rule.find("INTERVAL") == std::string::npos;
 		shape->yearly |= yearly;
 		shape->other |= !yearly;
-	} else if (name == "DURATION" || name == "RDATE" || name == "RECURRENCE-ID") {
+	} else if (name == kDuration || name == kRDate || name == kRecurrenceId) {
 		shape->always = true;
-		shape->exception |= name == "RECURRENCE-ID";
+		shape->exception |= name == kRecurrenceId;
 	}
 }
 
@@ -139,34 +139,53 @@ void close_shape(const event_shape& shape, event_block* event)
 }
 
 
-// Whether a line that starts with `line` is one the index reads.
-bool wanted_name(const char* line)
+// Whether the line starts with the property `name` (upper case), in any case.
+bool named(const char* line, const char* name)
 {
-	static const char* const kNames[] = {"BEGIN", "END", "DTSTART", "DTEND", "DURATION",
-		"RRULE", "RDATE", "RECURRENCE-ID", "X-WR-TIMEZONE"};
-	if (strchr("BEDRXbedrx", line[0]) == nullptr || line[0] == '\0')
-		return false;
-	for (const char* name : kNames) {
-		size_t length = strlen(name);
-		if (strncasecmp(line, name, length) == 0 && (line[length] == ':' || line[length] == ';'))
-			return true;
+	for (; *name != '\0'; line++, name++) {
+		char c = *line >= 'a' && *line <= 'z' ? (char)(*line - 'a' + 'A') : *line;
+		if (c != *name)
+			return false;
 	}
-	return false;
+	return *line == ':' || *line == ';';
 }
 
-// Whether the line at `at` is one the index reads; the others are skipped unread. A name
-// folded across lines is read unfolded.
-bool wanted(const std::string& text, size_t at)
+// Which property a line that starts with `line` is, of those the index reads; asked of every
+// line of a file, so it looks at the first letter first.
+property wanted_name(const char* line)
 {
-	if (wanted_name(text.c_str() + at))
-		return true;
+	switch (line[0]) {
+		case 'B': case 'b':
+			return named(line, "BEGIN") ? kBegin : kOther;
+		case 'E': case 'e':
+			return named(line, "END") ? kEnd : kOther;
+		case 'D': case 'd':
+			return named(line, "DTSTART") ? kDtStart : named(line, "DTEND") ? kDtEnd
+				: named(line, "DURATION") ? kDuration : kOther;
+		case 'R': case 'r':
+			return named(line, "RRULE") ? kRRule : named(line, "RDATE") ? kRDate
+				: named(line, "RECURRENCE-ID") ? kRecurrenceId : kOther;
+		case 'X': case 'x':
+			return named(line, "X-WR-TIMEZONE") ? kWrTimezone : kOther;
+		default:
+			return kOther;
+	}
+}
+
+// Which property the line at `at` is, of those the index reads. A name folded across lines
+// is read unfolded.
+property wanted(const std::string& text, size_t at, std::string* buffer)
+{
+	property name = wanted_name(text.c_str() + at);
+	if (name != kOther)
+		return name;
 	size_t end = text.find('\n', at);
 	if (end == std::string::npos || end + 1 >= text.size()
 		|| (text[end + 1] != ' ' && text[end + 1] != '\t') || end - at > 20)
-		return false;
+		return kOther;
 	size_t ignored;
-	std::string line = content_line(text, at, &ignored);
-	return wanted_name(line.substr(0, 32).c_str());
+	content_line(text, at, &ignored, buffer);
+	return wanted_name(buffer->substr(0, 32).c_str());
 }
 
 // Whether a rule's frequency is hourly or finer: a time zone so ruled would make the library
@@ -202,15 +221,17 @@ bool index_text(calendar_text* calendar, std::string* reason)
 	bool whole = false;
 	bool zoneTooFine = false;
 	*reason = "not an iCalendar file";
+	std::string line, value;
 	for (size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0, next; at < text.size();
 		at = next) {
-		if (!wanted(text, at)) {
+		property name = wanted(text, at, &line);
+		if (name == kOther) {
 			next = next_line(text, at);
 			continue;
 		}
-		std::string name, value;
-		split_line(content_line(text, at, &next), &name, &value);
-		if (name == "BEGIN") {
+		content_line(text, at, &next, &line);
+		line_value(line, &value);
+		if (name == kBegin) {
 			value = upper(value);
 			if (open.empty() && value != "VCALENDAR")
 				return false;
@@ -224,18 +245,19 @@ bool index_text(calendar_text* calendar, std::string* reason)
 				shape = event_shape();
 			}
 			open.push_back(value);
-		} else if (name == "END") {
-			if (open.empty() || open.back() != upper(value))
+		} else if (name == kEnd) {
+			value = upper(value);
+			if (open.empty() || open.back() != value)
 				return false;
 			open.pop_back();
 			if (open.size() == 1) {
 				event_block component = {begin, next, INT_MIN, INT_MAX, -1, false};
-				if (upper(value) == "VEVENT") {
+				if (value == "VEVENT") {
 					close_shape(shape, &component);
 					calendar->events.push_back(component);
-				} else if (upper(value) == "VTIMEZONE" && !zoneTooFine)
+				} else if (value == "VTIMEZONE" && !zoneTooFine)
 					calendar->zones.push_back(component);
-				else if (upper(value) == "VTIMEZONE" && !calendar->zone_refused) {
+				else if (value == "VTIMEZONE" && !calendar->zone_refused) {
 					calendar->zone_refused = true;
 					complain(calendar->source, "a time zone that changes more often than daily "
 						"is left out");
@@ -245,9 +267,9 @@ bool index_text(calendar_text* calendar, std::string* reason)
 			whole |= open.empty();
 		} else if (open.size() == 2 && open[1] == "VEVENT")
 			note(&shape, name, value);
-		else if (open.size() == 1 && name == "X-WR-TIMEZONE")
+		else if (open.size() == 1 && name == kWrTimezone)
 			calendar->floating_zone = trimmed(value);
-		else if (open.size() == 3 && open[1] == "VTIMEZONE" && name == "RRULE")
+		else if (open.size() == 3 && open[1] == "VTIMEZONE" && name == kRRule)
 			zoneTooFine |= finer_than_daily(value);
 	}
 	return whole && open.empty();

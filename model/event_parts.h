@@ -77,8 +77,13 @@ void complain(const std::string& source, const std::string& reason);
 // read safely.
 bool index_text(calendar_text* calendar, std::string* reason);
 
-// Starts the network library once, before any thread fetches.
-void start_network();
+// The fetch through libcurl (event_fetch.cpp), which the program opens as a module of its
+// own, only for a design that names a feed.
+void network_fetch(const std::vector<std::string>& urls, int timeoutMs,
+	std::vector<std::string>* bodies, std::vector<std::string>* reasons);
+// Certificates the fetch trusts instead of the system's, as a file; empty for the system's.
+// Tests trust their own server's; nothing a user writes reaches it.
+extern std::string event_fetch_certificates;
 
 // Whether a source is a feed's address rather than a file.
 bool is_feed(const std::string& source);
@@ -88,6 +93,11 @@ bool is_feed(const std::string& source);
 // for it, silently, and a feed without one is left out.
 std::vector<calendar_text> read_sources(const std::vector<std::string>& sources,
 	bool fetch = true);
+
+// Makes ready the system's time zones a calendar names, whose changes the library otherwise
+// works out when an event first needs them; the program reads calendars beside composing, so
+// this work is done there. Up to a few zones per calendar.
+void prepare_zones(const calendar_text& calendar);
 
 // Expands the calendars' events that can touch table's days into it.
 void expand_calendars(const std::vector<calendar_text>& calendars, day_table* table);

@@ -267,11 +267,27 @@ bool rule_expander::_Period(std::vector<moment>* found) const
 		std::sort(times.begin(), times.end());
 		times.erase(std::unique(times.begin(), times.end()), times.end());
 	}
-	for (int day = firstDay; day <= lastDay; day++) {
-		if (!_DayMatches(day))
-			continue;
-		for (int second : times)
-			found->push_back({day, second});
+	// A year limited to some months looks at those months' days only.
+	std::vector<std::pair<int, int>> spans = {{firstDay, lastDay}};
+	if (fRule.freq == ICAL_YEARLY_RECURRENCE && fWeekNos.empty() && !fMonths.empty()) {
+		std::vector<int> months = fMonths;
+		std::sort(months.begin(), months.end());
+		months.erase(std::unique(months.begin(), months.end()), months.end());
+		spans.clear();
+		for (int m : months) {
+			if (m >= 1 && m <= 12) {
+				int first = days_from_civil((int)fPeriod, m, 1);
+				spans.push_back({first, first + days_in_month((int)fPeriod, m) - 1});
+			}
+		}
+	}
+	for (const auto& span : spans) {
+		for (int day = span.first; day <= span.second; day++) {
+			if (!_DayMatches(day))
+				continue;
+			for (int second : times)
+				found->push_back({day, second});
+		}
 	}
 	return true;
 }

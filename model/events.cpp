@@ -46,16 +46,28 @@ struct background_loader {
 		: asked(kEventBooks), waiting(kEventBooks, false), arrived(kEventBooks),
 		ready(kEventBooks, false), generation(kEventBooks, 0) {}
 
-	~background_loader()
+	~background_loader() { End(); }
+
+	// Forgets what was asked, tells no one any more, and waits for a fetch under way (which
+	// its timeout bounds); a later request starts the thread again.
+	void End()
 	{
 		{
 			std::lock_guard<std::mutex> hold(lock);
 			stop = true;
 			told = nullptr;
+			for (int book = 0; book < kEventBooks; book++) {
+				generation[book]++;
+				waiting[book] = false;
+				ready[book] = false;
+				arrived[book].clear();
+			}
 		}
 		wake.notify_all();
 		if (thread.joinable())
 			thread.join();
+		std::lock_guard<std::mutex> hold(lock);
+		stop = false;
 	}
 
 	void Run()
@@ -85,11 +97,8 @@ struct background_loader {
 
 background_loader* g_loader = nullptr;
 
-// Made on the first load in the background, after the network library has started: its
-// end, which waits for the thread, then comes before the network library's own at exit.
 background_loader& loader()
 {
-	start_network();
 	static background_loader the;
 	g_loader = &the;
 	return the;
@@ -193,6 +202,8 @@ void load_event_book(int book, const std::vector<std::string>& sources)
 	}
 	g_books[book] = event_book();
 	g_books[book].calendars = read_sources(sources);
+	for (const calendar_text& calendar : g_books[book].calendars)
+		prepare_zones(calendar);
 }
 
 void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2)
@@ -262,6 +273,13 @@ bool take_arrived_events()
 void load_events_in_background(void (*arrived)())
 {
 	load_event_book_in_background(kEventsBook, event_sources, arrived);
+	load_event_book_in_background(kHolidaysBook, holiday_sources, arrived);
+}
+
+void end_event_loads()
+{
+	if (g_loader != nullptr)
+		g_loader->End();
 }
 
 void load_events()

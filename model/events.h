@@ -20,7 +20,8 @@ extern std::vector<std::string> holiday_sources;
 // Reads every source of both lists afresh and drops whatever was prepared before. A feed is fetched and
 // its copy kept in the cache folder; when the fetch fails the kept copy is read instead. A
 // source that cannot be read or is no iCalendar text shows no events and costs one line on
-// standard error naming it.
+// standard error naming it. In the program the reading goes on beside the caller (create
+// mode composes the base meanwhile); the next call below waits for it.
 void load_events();
 
 // As load_events, for config mode: files and the feeds' kept copies are read at once, and
@@ -30,6 +31,9 @@ void load_events_in_background(void (*arrived)());
 // Puts what the background fetches brought in place of what was read before; false when
 // nothing arrived since.
 bool take_arrived_events();
+// Ends the background fetches before what `arrived` reaches goes away: nothing more arrives
+// or is told, and a fetch under way is waited for (its timeout bounds it).
+void end_event_loads();
 
 // Expands the events over the local dates y1-m1-d1 to y2-m2-d2, both included, so the
 // queries answer from a table. Only events that can touch those dates are parsed; asking

@@ -19,15 +19,27 @@ struct events_api {
 	void (*load_book_in_background)(int book, const std::vector<std::string>& sources,
 		void (*arrived)());
 	bool (*take_arrived)();
+	void (*end_loads)();
 	// The module's own settings, which the program's copies are handed to before each call.
 	event_fetch_function* fetch;
 	int* fetch_timeout_ms;
 	bool* rules_by_library;
-	// The module's own fetch, through libcurl.
+	// The module's own fetch: libcurl's, in the fetch module beside it, opened on first use.
 	event_fetch_function network_fetch;
 };
 
 #define TEVRA_EVENTS_ENTRY "tevra_events_api"
 #define TEVRA_EVENTS_MODULE "libtevra-events.so"
+
+// libcurl and the network stack it brings are a module of their own again: the events module
+// opens it only when a feed is to be fetched, so calendar files alone cost neither.
+struct fetch_api {
+	// sizeof(fetch_api): a module built from other sources is refused.
+	size_t size;
+	event_fetch_function fetch;
+};
+
+#define TEVRA_FETCH_ENTRY "tevra_fetch_api"
+#define TEVRA_FETCH_MODULE "libtevra-fetch.so"
 
 #endif

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <mutex>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 #include "model/design_paths.h"
@@ -95,36 +97,72 @@ void fetch_through_module(const std::vector<std::string>& urls, int timeoutMs,
 
 }
 
-void load_event_book(int book, const std::vector<std::string>& sources)
+namespace {
+
+// The module's reading of the sources runs beside the composing that follows it (create mode
+// draws the base first); whatever asks the module next waits for it. Made once the module is
+// open, so at exit it is ended before the module's own data.
+struct module_reading {
+	std::thread thread;
+
+	~module_reading() { Wait(); }
+	void Wait()
+	{
+		if (thread.joinable())
+			thread.join();
+	}
+};
+
+module_reading* g_reading = nullptr;
+
+void settle()
 {
-	// Nothing to read and nothing read before: the module stays closed.
-	if (sources.empty() && g_api == nullptr)
-		return;
-	// The design's calendar files are read from its folder first; one that cannot be opened
-	// is noted for config mode to show (the module says why on standard error).
+	if (g_reading != nullptr)
+		g_reading->Wait();
+}
+
+// The design's calendar files are read from its folder first; one that cannot be opened is
+// noted for config mode to show (the module says why on standard error).
+std::vector<std::string> resolved(const std::vector<std::string>& sources)
+{
 	std::vector<std::string> paths;
 	for (const std::string& source : sources) {
 		paths.push_back(design_file_path(source));
 		if (source.find("://") == std::string::npos && access(paths.back().c_str(), R_OK) != 0)
 			unread_files.push_back(source + ": " + strerror(errno));
 	}
+	return paths;
+}
+
+}
+
+void load_event_book(int book, const std::vector<std::string>& sources)
+{
+	settle();
+	// Nothing to read and nothing read before: the module stays closed.
+	if (sources.empty() && g_api == nullptr)
+		return;
+	std::vector<std::string> paths = resolved(sources);
 	if (module() != nullptr)
 		g_api->load_book(book, paths);
 }
 
 void prepare_event_book(int book, int y1, int m1, int d1, int y2, int m2, int d2)
 {
+	settle();
 	if (g_api != nullptr && module() != nullptr)
 		g_api->prepare_book(book, y1, m1, d1, y2, m2, d2);
 }
 
 bool book_has_event(int book, int y, int m, int d)
 {
+	settle();
 	return g_api != nullptr && module() != nullptr && g_api->has_event(book, y, m, d);
 }
 
 std::vector<std::string> book_event_summaries(int book, int y, int m, int d)
 {
+	settle();
 	if (g_api == nullptr || module() == nullptr)
 		return std::vector<std::string>();
 	return g_api->summaries(book, y, m, d);
@@ -133,26 +171,53 @@ std::vector<std::string> book_event_summaries(int book, int y, int m, int d)
 void load_event_book_in_background(int book, const std::vector<std::string>& sources,
 	void (*arrived)())
 {
+	settle();
 	if (sources.empty() && g_api == nullptr)
 		return;
+	std::vector<std::string> paths = resolved(sources);
 	if (module() != nullptr)
-		g_api->load_book_in_background(book, sources, arrived);
+		g_api->load_book_in_background(book, paths, arrived);
 }
 
 bool take_arrived_events()
 {
+	settle();
 	return g_api != nullptr && module() != nullptr && g_api->take_arrived();
 }
 
 void load_events_in_background(void (*arrived)())
 {
 	load_event_book_in_background(kEventsBook, event_sources, arrived);
+	load_event_book_in_background(kHolidaysBook, holiday_sources, arrived);
+}
+
+void end_event_loads()
+{
+	settle();
+	if (g_api != nullptr)
+		g_api->end_loads();
 }
 
 void load_events()
 {
-	load_event_book(kEventsBook, event_sources);
-	load_event_book(kHolidaysBook, holiday_sources);
+	settle();
+	if (event_sources.empty() && holiday_sources.empty() && g_api == nullptr)
+		return;
+	std::vector<std::string> events = resolved(event_sources);
+	std::vector<std::string> holidays = resolved(holiday_sources);
+	if (module() == nullptr)
+		return;
+	static module_reading reading;
+	g_reading = &reading;
+	auto read = [events, holidays] {
+		g_api->load_book(kEventsBook, events);
+		g_api->load_book(kHolidaysBook, holidays);
+	};
+	try {
+		reading.thread = std::thread(read);
+	} catch (const std::system_error&) {
+		read();
+	}
 }
 
 void prepare_events(int y1, int m1, int d1, int y2, int m2, int d2)

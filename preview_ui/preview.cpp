@@ -10,6 +10,7 @@
 #include <FilePanel.h>
 #include <Message.h>
 #include <Messenger.h>
+#include <Screen.h>
 #include <Window.h>
 
 #include "app/version.h"
@@ -27,26 +28,9 @@
 
 namespace {
 
-const float kHandle = 3;
-
 object* selected_object()
 {
 	return sel_no >= 0 ? (object*)obl.ItemAt(sel_no) : nullptr;
-}
-
-BRect handle(float x, float y)
-{
-	return BRect(x - kHandle, y - kHandle, x + kHandle, y + kHandle);
-}
-
-void fill_handles(BView* view, BRect rect)
-{
-	view->SetDrawingMode(B_OP_INVERT);
-	view->FillRect(handle(rect.left, rect.top));
-	view->FillRect(handle(rect.right, rect.top));
-	view->FillRect(handle(rect.left, rect.bottom));
-	view->FillRect(handle(rect.right, rect.bottom));
-	view->SetDrawingMode(B_OP_COPY);
 }
 
 void close_file_panel()
@@ -91,7 +75,8 @@ void request_edit(int32 index)
 
 preview::preview(BRect frame)
 	: BView(frame, "preview", B_FOLLOW_ALL_SIDES, B_WILL_DRAW), calview(nullptr),
-	drag_mode(kDragNone), press_point(0, 0), moved(false)
+	drag_mode(kDragNone), press_point(0, 0), moved(false), view_scale(1), shown(nullptr),
+	outline(), handles_at()
 {
 	calview = new tevraview(scrn);
 	calview->create_wallpaper();
@@ -104,11 +89,27 @@ preview::preview(BRect frame)
 
 preview::~preview()
 {
+	delete shown;
 	delete calview;
+}
+
+namespace {
+
+// Where events_arrived sends; set when the preview is shown, before any feed is asked for.
+BMessenger g_preview;
+
+}
+
+void events_arrived()
+{
+	g_preview.SendMessage(kMsgRedraw);
 }
 
 void preview::AttachedToWindow()
 {
+	g_preview = BMessenger(this);
+	// One picture pixel on one pixel of the screen, however the desktop is scaled.
+	set_scale(real_scale());
 	SetHighColor(255, 255, 255, 255);
 	SetViewColor(0, 0, 0, 255);
 	SetLowColor(100, 100, 100, 255);
@@ -116,46 +117,6 @@ void preview::AttachedToWindow()
 	// The keys that edit the picture work as soon as its window is active.
 	MakeFocus();
 	start_history();
-}
-
-void preview::eraseframe()
-{
-	if (!sel_old.shown)
-		return;
-	fill_handles(this, sel_old.rect);
-	sel_old.shown = false;
-}
-
-void preview::drawframe()
-{
-	if (sel_now.shown)
-		fill_handles(this, sel_now.rect);
-	sel_old = sel_now;
-}
-
-void preview::Draw(BRect updateRect)
-{
-	eraseframe();
-	DrawBitmap(calview->wallbmp, updateRect, updateRect);
-	// Over a picture for several screens, where each screen's part begins and ends.
-	if (scrns.size() > 1) {
-		SetDrawingMode(B_OP_INVERT);
-		for (const BRect& f : scrns) {
-			FillRect(BRect(f.left, f.top, f.right, f.top));
-			FillRect(BRect(f.left, f.bottom, f.right, f.bottom));
-			FillRect(BRect(f.left, f.top + 1, f.left, f.bottom - 1));
-			FillRect(BRect(f.right, f.top + 1, f.right, f.bottom - 1));
-		}
-		SetDrawingMode(B_OP_COPY);
-	}
-	drawframe();
-	// An empty design says what program this is.
-	if (baseimgpath[0] == '\0' && obl.CountItems() == 0) {
-		SetFontSize(30);
-		DrawString("tevra", BPoint(45, 50));
-		SetFontSize(20);
-		DrawString("ver." TEVRA_VERSION, BPoint(75, 80));
-	}
 }
 
 void preview::MouseDown(BPoint where)
@@ -171,43 +132,54 @@ void preview::MouseDown(BPoint where)
 	}
 
 	int32 old = sel_no;
-	press_point = where;
+	BPoint point = picture_point(where);
+	press_point = point;
 	drag_mode = kDragNone;
 	moved = false;
 
 	if (object* item = selected_object()) {
-		// Handles win over the inside; of overlapping handles the later one.
+		// Handles (on the screen, whatever the scale) win over the inside; of overlapping
+		// handles the later one.
 		BRect b = item->bounds;
+		BRect s = on_screen(b);
 		int32 hit = kDragNone;
-		if (b.Contains(where))
+		if (b.Contains(point))
 			hit = kDragMove;
-		if (handle(b.left, b.top).Contains(where))
+		if (handle_rect(s.left, s.top).Contains(where))
 			hit = kDragLeftTop;
-		if (handle(b.right, b.top).Contains(where))
+		if (handle_rect(s.right, s.top).Contains(where))
 			hit = kDragRightTop;
-		if (handle(b.left, b.bottom).Contains(where))
+		if (handle_rect(s.left, s.bottom).Contains(where))
 			hit = kDragLeftBottom;
-		if (handle(b.right, b.bottom).Contains(where))
+		if (handle_rect(s.right, s.bottom).Contains(where))
 			hit = kDragRightBottom;
 		drag_mode = hit;
-		if (hit == kDragNone) {
+		if (hit == kDragNone)
 			sel_no = -1;
-		} else {
-			// A release without a move must store the bounds as they are, not an old frame.
-			sel_now.rect = b;
-		}
 	} else {
 		sel_no = -1;
 	}
 
-	// A press on an unselected object only selects it; the one drawn on top wins.
+	// A press on another object selects it and starts moving it at once; the one drawn on
+	// top wins.
 	if (sel_no < 0) {
 		for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
-			if (item->bounds.Contains(where))
+			if (item->bounds.Contains(point))
 				sel_no = i;
 		}
+		if (sel_no >= 0)
+			drag_mode = kDragMove;
 	}
-	if (sel_no != old)
+	if (object* item = selected_object()) {
+		// A release without a move must store the bounds as they are, not an old frame.
+		eraseframe();
+		sel_now.rect = item->bounds;
+		sel_now.shown = true;
+		drawframe();
+	}
+	// The panel hears of a new selection at the release, so that the press does not
+	// compose the picture anew as the drag begins; a press beside everything tells it now.
+	if (sel_no != old && sel_no < 0)
 		request_edit(sel_no);
 }
 
@@ -216,8 +188,9 @@ void preview::MouseMoved(BPoint where, uint32, const BMessage*)
 	object* item = selected_object();
 	if (drag_mode == kDragNone || item == nullptr)
 		return;
-	float dx = truncated(where.x - press_point.x);
-	float dy = truncated(where.y - press_point.y);
+	BPoint point = picture_point(where);
+	float dx = truncated(point.x - press_point.x);
+	float dy = truncated(point.y - press_point.y);
 	moved |= dx != 0 || dy != 0;
 	BRect b = item->bounds;
 	switch (drag_mode) {
@@ -237,7 +210,11 @@ void preview::MouseMoved(BPoint where, uint32, const BMessage*)
 			sel_now.rect.Set(b.left, b.top, b.right + dx, b.bottom + dy);
 			break;
 	}
+	// Only the outline and the handles follow the mouse; the picture is composed at release.
 	eraseframe();
+	hide_outline();
+	if (moved)
+		show_outline(sel_now.rect);
 	drawframe();
 }
 
@@ -257,6 +234,7 @@ void preview::MouseUp(BPoint)
 			note_change();
 		}
 		eraseframe();
+		hide_outline();
 		drawframe();
 		request_edit(sel_no);
 	}
@@ -287,7 +265,7 @@ void preview::MessageReceived(BMessage* message)
 
 		case kMsgClear:
 			calview->clr_obj();
-			load_events();
+			load_events_in_background(events_arrived);
 			design_path.clear();
 			start_history();
 			request_edit(-1);
@@ -321,20 +299,19 @@ void preview::MessageReceived(BMessage* message)
 			break;
 
 		case kMsgRedraw: {
+			take_arrived_events();
 			// The design may ask for every screen now, or the screens may have changed.
 			BRect before = scrn;
 			calview->fit_screens();
-			if (scrn != before && Window() != nullptr) {
-				Window()->SetSizeLimits(199, scrn.Width() + kScrollBarSize, 119,
-					scrn.Height() + kScrollBarSize);
-				Window()->FrameResized(Window()->Bounds().Width(), Window()->Bounds().Height());
-			}
+			if (scrn != before && Window() != nullptr)
+				static_cast<prevwindow*>(Window())->picture_resized();
 			calview->create_wallpaper();
+			update_shown();
 			object* item = selected_object();
 			sel_now.shown = item != nullptr;
 			if (item != nullptr)
 				sel_now.rect = item->bounds;
-			Draw(scrn);
+			Draw(Bounds());
 			break;
 		}
 
@@ -349,8 +326,9 @@ void preview::MessageReceived(BMessage* message)
 				request_edit(-1);
 				break;
 			}
-			// Read (and fetched) once per design, never while a slider moves.
-			load_events();
+			// Read once per design, never while a slider moves; feeds are fetched in the
+			// background and redraw the preview when they arrive.
+			load_events_in_background(events_arrived);
 			start_history();
 			request_edit(-1);
 			report_unread_files();

@@ -118,7 +118,7 @@ void preview::take_drop(const BMessage* message)
 				event_sources.push_back(path);
 		}
 		if (!calendars.empty())
-			load_events();
+			load_events_in_background(events_arrived);
 		// The panel shows the base page, where what was dropped now stands.
 		sel_no = -1;
 		note_change();

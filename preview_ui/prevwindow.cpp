@@ -1,8 +1,10 @@
 #include "preview_ui/prevwindow.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <Application.h>
+#include <Screen.h>
 #include <ScrollBar.h>
 
 #include "config_ui/design_state.h"
@@ -27,7 +29,6 @@ prevwindow::prevwindow(BRect frame)
 	scroll_h = new BScrollBar(horizontal, "scrollh", preview_view, 0, 0, B_HORIZONTAL);
 	AddChild(scroll_h);
 
-	SetSizeLimits(199, scrn.Width() + kScrollBarSize, 119, scrn.Height() + kScrollBarSize);
 	// The keys of the panel's menus work here too; the preview passes them on to the panel.
 	const struct {
 		char key;
@@ -45,7 +46,7 @@ prevwindow::prevwindow(BRect frame)
 	for (const auto& shortcut : shortcuts)
 		AddShortcut(shortcut.key, shortcut.modifiers, new BMessage(shortcut.code), preview_view);
 	AddShortcut('Q', 0, new BMessage(B_QUIT_REQUESTED), be_app);
-	FrameResized(FW, FH);
+	picture_resized();
 	Show();
 }
 
@@ -59,9 +60,17 @@ bool prevwindow::QuitRequested()
 	return false;
 }
 
+void prevwindow::picture_resized()
+{
+	BRect shown = preview_view->shown_bounds();
+	SetSizeLimits(199, shown.Width() + kScrollBarSize, 119, shown.Height() + kScrollBarSize);
+	FrameResized(Bounds().Width(), Bounds().Height());
+}
+
 void prevwindow::FrameResized(float, float)
 {
-	float SW = scrn.Width(), SH = scrn.Height();
+	BRect shown = preview_view->shown_bounds();
+	float SW = shown.Width(), SH = shown.Height();
 	float V = scroll_v->Bounds().Height();
 	scroll_v->SetRange(0, std::max(0.0f, SH - V + 1));
 	scroll_v->SetProportion(V / SH);
@@ -73,16 +82,31 @@ void prevwindow::FrameResized(float, float)
 	scroll_h->SetSteps(5, U);
 }
 
+// Between the real size and the whole picture in the screen's free area, where the window,
+// border and all, stays; a picture that fits at real size is shown at real size.
 void prevwindow::Zoom(BPoint, float, float)
 {
-	float SW = scrn.Width(), SH = scrn.Height();
-	BRect full(0, 0, SW + kScrollBarSize, SH + kScrollBarSize);
-	if (Bounds() == full) {
+	float real = preview_view->real_scale();
+	BRect full(0, 0, std::round((scrn.Width() + 1) / real) - 1 + kScrollBarSize,
+		std::round((scrn.Height() + 1) / real) - 1 + kScrollBarSize);
+	if (preview_view->scale() != real || Bounds() == full) {
+		preview_view->set_scale(real);
+		picture_resized();
 		ResizeTo(saved_frame.Width(), saved_frame.Height());
 		MoveTo(saved_frame.LeftTop());
-	} else {
-		saved_frame = Frame();
-		MoveTo(0, 0);
-		ResizeTo(SW + kScrollBarSize, SH + kScrollBarSize);
+		return;
 	}
+	saved_frame = Frame();
+	BRect work = BScreen(this).WorkArea();
+	BRect outer = DecoratorFrame();
+	BRect inner = Frame();
+	float roomW = work.Width() + 1 - (outer.Width() - inner.Width()) - kScrollBarSize;
+	float roomH = work.Height() + 1 - (outer.Height() - inner.Height()) - kScrollBarSize;
+	float fit = std::max((scrn.Width() + 1) / std::max(roomW, 1.0f),
+		(scrn.Height() + 1) / std::max(roomH, 1.0f));
+	preview_view->set_scale(std::max(fit, real));
+	picture_resized();
+	BRect shown = preview_view->shown_bounds();
+	MoveTo(work.left + inner.left - outer.left, work.top + inner.top - outer.top);
+	ResizeTo(shown.Width() + kScrollBarSize, shown.Height() + kScrollBarSize);
 }

@@ -6,7 +6,8 @@
 class BScrollBar;
 class preview;
 
-// The window that shows the picture at real size and scrolls over it.
+// The window that shows the picture at real size and scrolls over it, or shows it whole,
+// scaled to fit the screen.
 class prevwindow : public BWindow {
 public:
 	prevwindow(BRect frame);
@@ -14,6 +15,9 @@ public:
 	bool QuitRequested() override;
 	void FrameResized(float width, float height) override;
 	void Zoom(BPoint origin, float width, float height) override;
+
+	// The size limits and the bars follow the picture's size as the view shows it.
+	void picture_resized();
 
 	preview* preview_view;
 	BScrollBar* scroll_v;

@@ -5,6 +5,10 @@
 #include <Application.h>
 #include <Looper.h>
 
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+
 namespace {
 
 std::map<std::string, signature_receiver>& receivers()
@@ -91,6 +95,16 @@ status_t BMessenger::SendMessage(BMessage* message, BHandler*, bigtime_t) const
 {
 	if (message == nullptr)
 		return B_BAD_VALUE;
+	// Every looper belongs to the GUI thread: sent from another thread, the message is handed
+	// to it and sent from there.
+	QCoreApplication* app = QCoreApplication::instance();
+	if (app != nullptr && QThread::currentThread() != app->thread()) {
+		BMessenger target(*this);
+		BMessage copy(*message);
+		QMetaObject::invokeMethod(app, [target, copy]() mutable { target.SendMessage(&copy); },
+			Qt::QueuedConnection);
+		return B_OK;
+	}
 	if (!fSignature.empty()) {
 		auto found = receivers().find(fSignature);
 		if (found == receivers().end())

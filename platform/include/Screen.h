@@ -22,11 +22,19 @@ public:
 	// Where windows are placed: the screen in the desktop's logical coordinates, which a
 	// scaled desktop makes smaller than Frame().
 	BRect WindowFrame() const;
+	// Beyond Haiku: where windows may go, in the same logical coordinates: the screen less the
+	// strips that panels reserve (on Wayland the compositor places windows: the whole screen).
+	BRect WorkArea() const;
+	// Beyond Haiku: the device pixels a logical pixel has where the window is shown (2 on a
+	// screen scaled to 200%).
+	float PixelRatio() const;
 	rgb_color DesktopColor() const;
 	void SetDesktopColor(rgb_color color, bool makeDefault = true);
 
 private:
 	bool fValid;
+	// The window whose screen this is; null for the main screen.
+	BWindow* fWindow;
 };
 
 // Beyond Haiku, which has one screen: every screen of the desktop, the main one first, read

@@ -59,6 +59,8 @@ public:
 	BView* FindView(const char* name) const;
 
 	BRect Frame() const;
+	// The frame with the border and tab the window manager put around it.
+	BRect DecoratorFrame() const;
 	BRect Bounds() const;
 	void MoveTo(BPoint where);
 	void MoveTo(float x, float y);

@@ -8,6 +8,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <QWidget>
+
+#include "WindowPrivate.h"
 #include "screen_layout.h"
 
 const screen_id B_MAIN_SCREEN_ID = {0};
@@ -110,13 +113,25 @@ BRect screens_bounds(const std::vector<screen_frame>& screens)
 }
 
 BScreen::BScreen(screen_id)
-	: fValid(QGuiApplication::primaryScreen() != nullptr)
+	: fValid(QGuiApplication::primaryScreen() != nullptr), fWindow(nullptr)
 {
 }
 
-BScreen::BScreen(BWindow*)
+BScreen::BScreen(BWindow* window)
 	: BScreen(B_MAIN_SCREEN_ID)
 {
+	fWindow = window;
+}
+
+namespace {
+
+QScreen* qt_screen_of(BWindow* window)
+{
+	QWidget* widget = window != nullptr ? BWindow::Private::Widget(window) : nullptr;
+	QScreen* screen = widget != nullptr ? widget->screen() : nullptr;
+	return screen != nullptr ? screen : QGuiApplication::primaryScreen();
+}
+
 }
 
 BScreen::~BScreen()
@@ -133,11 +148,50 @@ BRect BScreen::Frame() const
 
 BRect BScreen::WindowFrame() const
 {
-	QScreen* screen = QGuiApplication::primaryScreen();
+	QScreen* screen = qt_screen_of(fWindow);
 	if (screen == nullptr)
 		return BRect();
 	QRect geometry = screen->geometry();
 	return BRect(geometry.left(), geometry.top(), geometry.right(), geometry.bottom());
+}
+
+// Qt's own work area is the whole screen on X as soon as there are several monitors, since
+// _NET_WORKAREA spans them all: it is read here and cut to the screen.
+QRect work_area_of(QScreen* screen)
+{
+	QRect geometry = screen->geometry();
+	QString platform = QGuiApplication::platformName();
+	work_area area;
+	if (platform == QLatin1String("wayland"))
+		return geometry;
+	if (platform != QLatin1String("xcb") || !read_x11_work_area(getenv("DISPLAY"), &area))
+		return screen->availableGeometry();
+	// A scaled screen keeps its origin in X's pixels and divides the rest.
+	double ratio = screen->devicePixelRatio();
+	QRect native(geometry.topLeft(), (QSizeF(geometry.size()) * ratio).toSize());
+	QRect inside = QRect(area.x, area.y, area.width, area.height) & native;
+	if (inside.isEmpty())
+		return geometry;
+	QPointF offset = QPointF(inside.topLeft() - native.topLeft()) / ratio;
+	return QRect(geometry.topLeft() + offset.toPoint(), (QSizeF(inside.size()) / ratio).toSize());
+}
+
+BRect BScreen::WorkArea() const
+{
+	QScreen* screen = qt_screen_of(fWindow);
+	if (screen == nullptr)
+		return BRect();
+	QRect work = work_area_of(screen);
+	return BRect(work.left(), work.top(), work.right(), work.bottom());
+}
+
+float BScreen::PixelRatio() const
+{
+	QWidget* widget = fWindow != nullptr ? BWindow::Private::Widget(fWindow) : nullptr;
+	if (widget != nullptr)
+		return widget->devicePixelRatioF();
+	QScreen* screen = QGuiApplication::primaryScreen();
+	return screen != nullptr ? screen->devicePixelRatio() : 1;
 }
 
 rgb_color BScreen::DesktopColor() const

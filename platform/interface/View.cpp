@@ -262,7 +262,7 @@ QRect BView::Private::DeviceClip(const BView* view, QPainter* painter)
 	QRect all = Target(view)->rect();
 	if (!view->fClipping)
 		return all;
-	return painter->transform().mapRect(fill_rect(view->fClip)) & all;
+	return painter->deviceTransform().mapRect(fill_rect(view->fClip)) & all;
 }
 
 static QColor paint_color(rgb_color color, drawing_mode mode)
@@ -279,7 +279,8 @@ void BView::Private::FillPath(BView* view, const QPainterPath& path)
 	if (painter == nullptr)
 		return;
 	if (view->fDrawingMode == B_OP_INVERT) {
-		invert_path(Target(view), painter->transform().map(path), DeviceClip(view, painter));
+		invert_path(Target(view), painter->deviceTransform().map(path),
+			DeviceClip(view, painter));
 	} else {
 		painter->fillPath(path, paint_color(view->fHighColor, view->fDrawingMode));
 	}
@@ -296,7 +297,7 @@ void BView::FillRect(BRect rect, pattern p)
 		return;
 	if (fDrawingMode == B_OP_INVERT) {
 		invert_rect(Private::Target(this),
-			painter->transform().mapRect(area) & Private::DeviceClip(this, painter));
+			painter->deviceTransform().mapRect(area) & Private::DeviceClip(this, painter));
 	} else {
 		rgb_color color = memcmp(&p, &B_SOLID_LOW, sizeof(p)) == 0 ? fLowColor : fHighColor;
 		painter->fillRect(area, paint_color(color, fDrawingMode));
@@ -356,8 +357,8 @@ void BView::DrawString(const char* string, BPoint where)
 		font.setHintingPreference(QFont::PreferFullHinting);
 		if (fFont.Size() < kAliasedBelow)
 			font.setStyleStrategy(QFont::NoAntialias);
-		QPointF device = painter->transform().map(at);
-		at = painter->transform().inverted().map(
+		QPointF device = painter->deviceTransform().map(at);
+		at = painter->deviceTransform().inverted().map(
 			QPointF(std::round(device.x()), std::round(device.y())));
 	}
 	painter->setFont(font);
@@ -410,12 +411,41 @@ bool BView::Private::DrawCovering(BView* view, const BBitmap* bitmap, const QRec
 	return true;
 }
 
+// On a screen of more device pixels than logical ones, a picture whose pixels meet the
+// screen's one to one is copied to them as they are, not resampled; elsewhere it is drawn as
+// anywhere else.
+bool BView::Private::DrawDevicePixels(BView* view, const BBitmap* bitmap, BRect source,
+	BRect destination)
+{
+	QImage* device = Target(view);
+	QPainter* painter = BeginDrawing(view);
+	if (view->fBitmap != nullptr || device == nullptr || painter == nullptr)
+		return false;
+	qreal ratio = device->devicePixelRatio();
+	QRectF to = painter->deviceTransform().mapRect(shape_rect(destination));
+	QRectF from = shape_rect(source).translated(-bitmap->Bounds().left, -bitmap->Bounds().top);
+	if (ratio == 1 || std::abs(to.width() - from.width()) > 0.01
+		|| std::abs(to.height() - from.height()) > 0.01)
+		return false;
+	const QImage* image = BBitmap::Private::Image(bitmap);
+	if (image == nullptr)
+		return true;
+	painter->save();
+	painter->setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+	painter->drawImage(QPointF(std::round(to.left()), std::round(to.top())), *image, from);
+	painter->restore();
+	view->_Drawn();
+	return true;
+}
+
 void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 {
 	if (bitmap == nullptr || !bitmap->IsValid() || !destination.IsValid() || !source.IsValid())
 		return;
 	QPainter* painter = Private::BeginDrawing(this);
 	if (painter == nullptr)
+		return;
+	if (Private::DrawDevicePixels(this, bitmap, source, destination))
 		return;
 	BRect bounds = bitmap->Bounds();
 	QRectF target = shape_rect(destination);
@@ -441,7 +471,7 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 	// what the screen shows of it instead of all of it.
 	if (source == bounds) {
 		QRectF clip(Private::DeviceClip(this, painter));
-		QRectF shown = painter->transform().inverted().mapRect(clip) & target;
+		QRectF shown = painter->deviceTransform().inverted().mapRect(clip) & target;
 		if (shown.isEmpty())
 			return;
 		QSize own(bounds.IntegerWidth() + 1, bounds.IntegerHeight() + 1);
@@ -595,12 +625,16 @@ void BView::_CanvasResized()
 	if (widget == nullptr || dynamic_cast<ViewWidget*>(widget) == nullptr)
 		return;
 	_EndDrawing();
-	QSize size = widget->size();
+	// On a scaled screen the canvas has the device's pixels, so what is drawn is as sharp as
+	// the screen can show it.
+	qreal ratio = widget->devicePixelRatioF();
+	QSize size = (QSizeF(widget->size()) * ratio).toSize().expandedTo(QSize(1, 1));
 	QImage*& canvas = fData->canvas;
-	if (canvas != nullptr && canvas->size() == size)
+	if (canvas != nullptr && canvas->size() == size && canvas->devicePixelRatio() == ratio)
 		return;
 	delete canvas;
-	canvas = new QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+	canvas = new QImage(size, QImage::Format_RGB32);
+	canvas->setDevicePixelRatio(ratio);
 	canvas->setDotsPerMeterX(kDotsPerMeter72);
 	canvas->setDotsPerMeterY(kDotsPerMeter72);
 	canvas->fill(to_qcolor(fViewColor));
@@ -609,8 +643,12 @@ void BView::_CanvasResized()
 
 void BView::Private::Paint(const BView* view, QPainter* painter, const QRect& area)
 {
-	if (view->fData->canvas != nullptr)
-		painter->drawImage(area, *view->fData->canvas, area);
+	const QImage* canvas = view->fData->canvas;
+	if (canvas == nullptr)
+		return;
+	qreal ratio = canvas->devicePixelRatio();
+	painter->drawImage(QRectF(area), *canvas, QRectF(area.x() * ratio, area.y() * ratio,
+		area.width() * ratio, area.height() * ratio));
 }
 
 void BView::Private::AttachToWindow(BView* view, BWindow* window, QWidget* parentWidget)

@@ -65,6 +65,10 @@ public:
 	static QRect DeviceClip(const BView* view, QPainter* painter);
 	// Draws a whole bitmap scaled to size over all of the view's bitmap, when it covers it
 	// opaquely, by making it the bitmap's pixels; false when it does not.
+	// Draws source of bitmap to destination when they meet pixel for pixel on a canvas of a
+	// scaled screen; false when they do not.
+	static bool DrawDevicePixels(BView* view, const BBitmap* bitmap, BRect source,
+		BRect destination);
 	static bool DrawCovering(BView* view, const BBitmap* bitmap, const QRectF& target,
 		const QSize& size);
 };

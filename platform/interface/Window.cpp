@@ -17,6 +17,7 @@
 #include "../support/qt_convert.h"
 #include "ViewPrivate.h"
 #include "WindowPrivate.h"
+#include "screen_layout.h"
 #include "view_widget.h"
 #include "window_widget.h"
 
@@ -88,13 +89,16 @@ bool WindowWidget::eventFilter(QObject* watched, QEvent* event)
 
 void WindowWidget::_KeepInWorkArea()
 {
+	// A window quit before it was first shown leaves its widget until Qt deletes it.
+	if (fWindow == nullptr)
+		return;
 	QScreen* screen = QGuiApplication::screenAt(geometry().center());
 	if (screen == nullptr)
 		screen = this->screen();
 	if (screen == nullptr)
 		return;
 	// Without a panel the work area is the whole screen: the window stays where it was put.
-	QRect work = screen->availableGeometry();
+	QRect work = work_area_of(screen);
 	if (work == screen->geometry())
 		return;
 	QRect outer = frameGeometry();
@@ -295,6 +299,11 @@ BView* BWindow::FindView(const char* name) const
 BRect BWindow::Frame() const
 {
 	return to_brect(fData->widget->geometry());
+}
+
+BRect BWindow::DecoratorFrame() const
+{
+	return to_brect(fData->widget->frameGeometry());
 }
 
 BRect BWindow::Bounds() const

@@ -33,4 +33,17 @@ wayland_display read_wayland_display(const char* name);
 // RandR says nothing. Logical and pixel sizes are the same on X.
 std::vector<output_layout> read_x11_monitors(const char* display);
 
+struct work_area {
+	int32 x = 0, y = 0, width = 0, height = 0;
+};
+// The window manager's work area of the current desktop (_NET_WORKAREA), in the X screen's
+// pixels; false when it publishes none. It spans every monitor.
+bool read_x11_work_area(const char* display, work_area* area);
+
+class QRect;
+class QScreen;
+// Where windows may go on a screen, in Qt's logical coordinates: the screen less the strips
+// panels reserve.
+QRect work_area_of(QScreen* screen);
+
 #endif

@@ -65,6 +65,8 @@ void ViewWidget::paintEvent(QPaintEvent* event)
 {
 	if (fView == nullptr)
 		return;
+	// Moved to a screen of another scale, the view draws anew at its pixels.
+	BView::Private::CanvasResized(fView);
 	QPainter painter(this);
 	BView::Private::Paint(fView, &painter, event->rect());
 }
@@ -75,30 +77,36 @@ void ViewWidget::resizeEvent(QResizeEvent*)
 		BView::Private::CanvasResized(fView);
 }
 
-static BPoint view_point(BView* view, const QPointF& position)
+// The device pixel under the pointer: on a scaled screen a logical pixel holds several, and
+// a view drawn at the device's pixels is pointed at as finely.
+static BPoint view_point(BView* view, const QPointF& position, qreal ratio)
 {
 	BRect bounds = view->Bounds();
-	return BPoint(std::floor(position.x()) + bounds.left, std::floor(position.y()) + bounds.top);
+	return BPoint(std::floor(position.x() * ratio) / ratio + bounds.left,
+		std::floor(position.y() * ratio) / ratio + bounds.top);
 }
 
 void ViewWidget::mousePressEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		BView::Private::MouseEvent(fView, kMouseDown, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseDown,
+			view_point(fView, event->position(), devicePixelRatioF()),
 			qt_buttons(event->buttons()));
 }
 
 void ViewWidget::mouseMoveEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		BView::Private::MouseEvent(fView, kMouseMoved, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseMoved,
+			view_point(fView, event->position(), devicePixelRatioF()),
 			qt_buttons(event->buttons()));
 }
 
 void ViewWidget::mouseReleaseEvent(QMouseEvent* event)
 {
 	if (fView != nullptr)
-		BView::Private::MouseEvent(fView, kMouseUp, view_point(fView, event->position()),
+		BView::Private::MouseEvent(fView, kMouseUp,
+			view_point(fView, event->position(), devicePixelRatioF()),
 			qt_buttons(event->buttons()));
 }
 
@@ -195,9 +203,16 @@ std::vector<std::string> dragged_files(const QMimeData* data)
 
 }
 
+// A window's top view has no view around it to take a drop, so the pointer says no there
+// (over a menu bar, say) rather than take it for nothing.
+static bool takes_drop(BView* view, const QMimeData* data)
+{
+	return view != nullptr && view->Parent() != nullptr && !dragged_files(data).empty();
+}
+
 void ViewWidget::dragEnterEvent(QDragEnterEvent* event)
 {
-	if (fView != nullptr && !dragged_files(event->mimeData()).empty())
+	if (takes_drop(fView, event->mimeData()))
 		event->acceptProposedAction();
 	else
 		event->ignore();
@@ -205,7 +220,7 @@ void ViewWidget::dragEnterEvent(QDragEnterEvent* event)
 
 void ViewWidget::dragMoveEvent(QDragMoveEvent* event)
 {
-	if (fView != nullptr && !dragged_files(event->mimeData()).empty())
+	if (takes_drop(fView, event->mimeData()))
 		event->acceptProposedAction();
 	else
 		event->ignore();
@@ -214,7 +229,7 @@ void ViewWidget::dragMoveEvent(QDragMoveEvent* event)
 void ViewWidget::dropEvent(QDropEvent* event)
 {
 	std::vector<std::string> files = dragged_files(event->mimeData());
-	if (fView == nullptr || files.empty()) {
+	if (!takes_drop(fView, event->mimeData())) {
 		event->ignore();
 		return;
 	}

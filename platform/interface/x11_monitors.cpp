@@ -1,5 +1,6 @@
 #include "screen_layout.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -58,4 +59,54 @@ std::vector<output_layout> read_x11_monitors(const char* name)
 	XCloseDisplay(display);
 	XSetErrorHandler(oldHandler);
 	return monitors;
+}
+
+namespace {
+
+// The 32-bit values of a root window property (Xlib hands them over as longs).
+std::vector<long> root_cardinals(Display* display, const char* name)
+{
+	std::vector<long> values;
+	Atom property = XInternAtom(display, name, True);
+	if (property == None)
+		return values;
+	Atom type = None;
+	int format = 0;
+	unsigned long count = 0, remaining = 0;
+	unsigned char* data = nullptr;
+	if (XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1024, False,
+			XA_CARDINAL, &type, &format, &count, &remaining, &data) == Success
+		&& type == XA_CARDINAL && format == 32 && data != nullptr)
+		values.assign((long*)data, (long*)data + count);
+	if (data != nullptr)
+		XFree(data);
+	return values;
+}
+
+}
+
+bool read_x11_work_area(const char* name, work_area* area)
+{
+	if (name == nullptr || name[0] == '\0' || area == nullptr)
+		return false;
+	XErrorHandler oldHandler = XSetErrorHandler(ignore_error);
+	Display* display = XOpenDisplay(name);
+	if (display == nullptr) {
+		XSetErrorHandler(oldHandler);
+		return false;
+	}
+	std::vector<long> areas = root_cardinals(display, "_NET_WORKAREA");
+	std::vector<long> desktop = root_cardinals(display, "_NET_CURRENT_DESKTOP");
+	XCloseDisplay(display);
+	XSetErrorHandler(oldHandler);
+	// Four values per desktop: x, y, width, height.
+	size_t index = desktop.empty() ? 0 : (size_t)desktop[0];
+	if (areas.size() < 4 * (index + 1) || areas[4 * index + 2] <= 0
+		|| areas[4 * index + 3] <= 0)
+		return false;
+	area->x = (int32)areas[4 * index];
+	area->y = (int32)areas[4 * index + 1];
+	area->width = (int32)areas[4 * index + 2];
+	area->height = (int32)areas[4 * index + 3];
+	return true;
 }

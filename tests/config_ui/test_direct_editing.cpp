@@ -163,25 +163,31 @@ TEST_F(direct_editing, DropsOnEitherWindow)
 		size_t events;
 		int32 count;
 		const char* refused;
+		bool taken;
 	};
 	auto preview_point = [] { return BPoint(50, 50); };
 	auto panel_point = [&] { return in_window(panel, BPoint(200, 300)); };
 	auto image_field = [&] { return in_window(panel->base_fn, BPoint(200, 8)); };
+	auto menu_bar_point = [] { return BPoint(300, 5); };
 	const drop_row rows[] = {
 		{"image_on_the_preview_over_a_colour_fits_the_screen", pwin, preview_point, {picture},
-			0, nullptr, kBaseFitScreen, picture, 0, 3, nullptr},
+			0, nullptr, kBaseFitScreen, picture, 0, 3, nullptr, true},
 		{"calendar_file_on_the_panel_joins_the_events", cwin, panel_point, {calendar}, 0,
-			nullptr, kBaseFitScreen, picture, 1, 3, nullptr},
+			nullptr, kBaseFitScreen, picture, 1, 3, nullptr, true},
 		{"each_drop_one_undo_step", pwin, nullptr, {}, 1, nullptr, kBaseFitScreen, picture, 0,
-			3, nullptr},
-		{"back_to_the_colour", pwin, nullptr, {}, 1, nullptr, kBaseColor, "", 0, 3, nullptr},
-		{"and_redone", pwin, nullptr, {}, -2, nullptr, kBaseFitScreen, picture, 1, 3, nullptr},
+			3, nullptr, true},
+		{"back_to_the_colour", pwin, nullptr, {}, 1, nullptr, kBaseColor, "", 0, 3, nullptr,
+			true},
+		{"and_redone", pwin, nullptr, {}, -2, nullptr, kBaseFitScreen, picture, 1, 3, nullptr,
+			true},
 		{"text_field_leaves_the_drop_to_its_window", cwin, image_field, {other}, 0, nullptr,
-			kBaseFitScreen, other, 1, 3, nullptr},
+			kBaseFitScreen, other, 1, 3, nullptr, true},
+		{"the_menu_bar_takes_none", cwin, menu_bar_point, {picture}, 0, nullptr,
+			kBaseFitScreen, other, 1, 3, nullptr, false},
 		{"anything_else_refused_in_one_line", pwin, preview_point,
-			{folder->file("notes.txt")}, 0, "OK", kBaseFitScreen, other, 1, 3, refusal},
+			{folder->file("notes.txt")}, 0, "OK", kBaseFitScreen, other, 1, 3, refusal, true},
 		{"design_opens_after_the_question", pwin, preview_point, {design}, 0, "Don't save",
-			kBaseColor, "", 0, 1, nullptr},
+			kBaseColor, "", 0, 1, nullptr, true},
 	};
 	for (const drop_row& row : rows) {
 		SCOPED_TRACE(row.name);
@@ -194,7 +200,7 @@ TEST_F(direct_editing, DropsOnEitherWindow)
 			process_events(50);
 		}
 		if (!row.files.empty()) {
-			EXPECT_TRUE(drop_files(row.window, row.where(), row.files));
+			EXPECT_EQ(drop_files(row.window, row.where(), row.files), row.taken);
 		}
 		EXPECT_TRUE(wait_until([&] { return row.answer == nullptr || seen.shown; }));
 		process_events(200);

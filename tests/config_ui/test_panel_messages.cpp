@@ -1,5 +1,6 @@
 #include "tests/config_ui/config_fixture.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
+#include "tests/support/feed_server.h"
 #include "tests/support/temp_dir.h"
 
 // What the panel does with each message its controls, menus and the preview send it, driven
@@ -793,6 +795,37 @@ TEST_F(panel_messages, EventSourcesAreAddedAndRemoved)
 	EXPECT_EQ(list->CountItems(), 1);
 	EXPECT_STREQ(list->ItemAt(0)->Label(), "webcal://127.0.0.1:9/b.ics");
 	event_sources.clear();
+}
+
+// A feed typed into the panel is fetched in the background: the panel takes it at once, and
+// the preview redraws with the feed's events when they arrive.
+TEST_F(panel_messages, FeedsArriveWhileThePanelStaysLive)
+{
+	temp_dir cache;
+	setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+	const char feed[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:f\r\n"
+		"DTSTART;VALUE=DATE:20260312\r\nSUMMARY:Feed event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+	// The server holds its answer until the gate has been asked.
+	feed_server server(feed), gate(feed);
+	server.fOther = &gate;
+	server.fAnswer = feed_server::kAfterOther;
+	type_text(panel->events_tc, server.Url("/feed.ics"));
+	settle();
+	EXPECT_EQ(event_sources, vector<string>{server.Url("/feed.ics")});
+	EXPECT_EQ(panel->events_mf->Menu()->CountItems(), 1);
+	EXPECT_FALSE(has_event(2026, 3, 12));
+	sent();
+	gate.fRequests++;
+	vector<uint32> codes;
+	for (int wait = 0; wait < 200 && !has_event(2026, 3, 12); wait++) {
+		process_events(20);
+		vector<uint32> more = sent();
+		codes.insert(codes.end(), more.begin(), more.end());
+	}
+	EXPECT_TRUE(has_event(2026, 3, 12));
+	EXPECT_EQ(std::count(codes.begin(), codes.end(), (uint32)kMsgRedraw), 1);
+	event_sources.clear();
+	unsetenv("XDG_CACHE_HOME");
 }
 
 // --- File panels ----------------------------------------------------------------------------

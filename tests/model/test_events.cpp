@@ -18,7 +18,10 @@
 #include <thread>
 #include <unistd.h>
 
+#include "model/event_parts.h"
 #include "model/events.h"
+#include "tests/support/feed_server.h"
+#include "tests/support/helper_process.h"
 
 namespace {
 
@@ -244,112 +247,9 @@ TEST_F(events, BooksKeepTheirOwnDays)
 	EXPECT_FALSE(book_has_event(kHolidaysBook, 2026, 3, 12));
 }
 
-// A feed server on the loopback address that answers each request as told.
-class feed_server {
-public:
-	// kHuge answers more than 64 MB and says so; kHugeUnsaid sends it without its length.
-	enum answer { kGood, kFail, kStall, kAfterOther, kHuge, kHugeUnsaid };
-
-	feed_server()
-	{
-		fSocket = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-		sockaddr_in address = {};
-		address.sin_family = AF_INET;
-		address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-		socklen_t size = sizeof(address);
-		bind(fSocket, (sockaddr*)&address, size);
-		listen(fSocket, 4);
-		getsockname(fSocket, (sockaddr*)&address, &size);
-		fPort = ntohs(address.sin_port);
-		fThread = std::thread([this] { _Serve(); });
-	}
-
-	~feed_server()
-	{
-		fStop = true;
-		fThread.join();
-		close(fSocket);
-	}
-
-	std::string Url(const char* path) const
-	{
-		return "http://127.0.0.1:" + std::to_string(fPort) + path;
-	}
-
-	std::atomic<answer> fAnswer{kGood};
-	// Requests received; kAfterOther answers once fOther has received one.
-	std::atomic<int> fRequests{0};
-	feed_server* fOther = nullptr;
-
-private:
-	// Waits for the socket to be readable, at most a tenth of a second.
-	static bool _Readable(int fd)
-	{
-		pollfd poller = {fd, POLLIN, 0};
-		return poll(&poller, 1, 100) > 0;
-	}
-
-	void _Serve()
-	{
-		while (!fStop) {
-			if (!_Readable(fSocket))
-				continue;
-			int client = accept4(fSocket, nullptr, nullptr, SOCK_CLOEXEC);
-			if (client < 0)
-				continue;
-			std::string request;
-			char buffer[1024];
-			for (int wait = 0; wait < 30 && request.find("\r\n\r\n") == std::string::npos;
-				wait++) {
-				ssize_t got = _Readable(client) ? recv(client, buffer, sizeof(buffer), 0) : 0;
-				if (got > 0)
-					request.append(buffer, got);
-			}
-			if (request.size() < 4) {
-				close(client);
-				continue;
-			}
-			fRequests++;
-			// "/start…" redirects to the feed, "/loop…" to itself.
-			std::string path = request.substr(4, request.find_first_of(" ?", 4) - 4);
-			std::string moved = path == "/start" ? "/feed.ics" : path == "/loop" ? "/loop" : "";
-			for (int wait = 0; fAnswer == kAfterOther && wait < 30 && fOther->fRequests == 0;
-				wait++)
-				_Readable(client);
-			if (!moved.empty()) {
-				std::string reply = "HTTP/1.1 302 Found\r\nLocation: " + moved
-					+ "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-				send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
-			} else if (fAnswer == kStall) {
-				// Held until the client gives up, or three seconds at most.
-				for (int wait = 0; wait < 30 && !fStop; wait++) {
-					if (_Readable(client) && recv(client, buffer, sizeof(buffer), 0) <= 0)
-						break;
-				}
-			} else {
-				bool good = fAnswer != kFail, huge = fAnswer == kHuge || fAnswer == kHugeUnsaid;
-				std::string body = huge ? std::string(64 * 1024 * 1024 + 1, 'x')
-					: good ? kFeed : "oops";
-				std::string length = fAnswer == kHugeUnsaid ? ""
-					: "\r\nContent-Length: " + std::to_string(body.size());
-				std::string reply = std::string(good ? "HTTP/1.1 200 OK"
-					: "HTTP/1.1 500 Internal Server Error") + length
-					+ "\r\nConnection: close\r\n\r\n" + body;
-				send(client, reply.data(), reply.size(), MSG_NOSIGNAL);
-			}
-			close(client);
-		}
-	}
-
-	int fSocket;
-	int fPort;
-	std::atomic<bool> fStop{false};
-	std::thread fThread;
-};
-
 TEST_F(events, FeedFallsBackOnItsLastGoodCopy)
 {
-	feed_server server;
+	feed_server server(kFeed);
 	event_fetch_timeout_ms = 300;
 	const struct {
 		const char* path;
@@ -387,7 +287,7 @@ void answer_feed(const std::vector<std::string>& urls, int, std::vector<std::str
 // A source over the size limit says so, whether a feed tells its length or not, or a file.
 TEST_F(events, TooLargeSourceSaysSo)
 {
-	feed_server server;
+	feed_server server(kFeed);
 	std::string file = Write("huge.ics", "");
 	std::filesystem::resize_file(file, 64 * 1024 * 1024 + 1);
 	const struct {
@@ -422,7 +322,7 @@ TEST_F(events, WebcalIsFetchedAsHttps)
 // cannot be written says so, and without a home there is none, the feed still fetched.
 TEST_F(events, CacheLeavesNothingBehind)
 {
-	feed_server server;
+	feed_server server(kFeed);
 	std::string cache = fFolder + "/cache/tevra/events";
 	std::filesystem::create_directories(cache);
 	pid_t child = fork();
@@ -459,7 +359,7 @@ TEST_F(events, CacheLeavesNothingBehind)
 // feeds fetched one after another would never see.
 TEST_F(events, FeedsAreFetchedTogether)
 {
-	feed_server first, second;
+	feed_server first(kFeed), second(kFeed);
 	first.fOther = &second;
 	second.fOther = &first;
 	first.fAnswer = feed_server::kAfterOther;
@@ -485,7 +385,7 @@ void note_arrival()
 // the call has returned.
 TEST_F(events, FeedsArriveInTheBackground)
 {
-	feed_server server, gate;
+	feed_server server(kFeed), gate(kFeed);
 	server.fOther = &gate;
 	server.fAnswer = feed_server::kAfterOther;
 	event_sources = {Write("mine.ics", kCalendar), server.Url("/feed.ics")};
@@ -501,6 +401,87 @@ TEST_F(events, FeedsArriveInTheBackground)
 	EXPECT_FALSE(take_arrived_events());
 }
 
+// An https feed stays on https: a redirect to plain http is refused, one to https is followed.
+// The server is openssl's, over a certificate made here and trusted through the fetch's seam.
+TEST_F(events, HttpsIsNotRedirectedToHttp)
+{
+	feed_server plain(kFeed);
+	std::string tls = fFolder + "/tls";
+	std::filesystem::create_directory(tls);
+	ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
+		" -addext subjectAltName=IP:127.0.0.1 -keyout " + tls + "/key.pem -out " + tls
+		+ "/cert.pem 2>/dev/null").c_str()), 0);
+	// It serves each path's file, a whole answer, from its folder; its first line names its
+	// port (without ephemeral DH it says nothing before).
+	helper_process server({"sh", "-c", "cd " + tls + " && exec openssl s_server -HTTP -accept 0"
+		" -cert cert.pem -key key.pem -no_dhe"});
+	std::string port = server.first_line().substr(server.first_line().rfind(':') + 1);
+	ASSERT_FALSE(port.empty()) << server.first_line();
+	auto moved = [](const std::string& to) {
+		return "HTTP/1.1 302 Found\r\nLocation: " + to
+			+ "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+	};
+	std::string secure = "https://127.0.0.1:" + port;
+	Write("tls/to-http", moved(plain.Url("/feed.ics")));
+	Write("tls/to-https", moved(secure + "/feed.ics"));
+	Write("tls/feed.ics", "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(strlen(kFeed))
+		+ "\r\nConnection: close\r\n\r\n" + kFeed);
+	event_fetch_certificates = tls + "/cert.pem";
+	const struct {
+		const char* path;
+		const char* shown;
+		const char* said;
+	} rows[] = {
+		{"/to-http", "", "a redirect to another protocol than https was refused"},
+		{"/to-https", "Feed event", nullptr},
+	};
+	for (const auto& row : rows) {
+		std::string errors = Load({secure + row.path});
+		EXPECT_EQ(march(12), row.shown) << row.path;
+		if (row.said != nullptr)
+			EXPECT_NE(errors.find(row.said), std::string::npos) << errors;
+		else
+			EXPECT_EQ(errors, "");
+	}
+	EXPECT_EQ(plain.fRequests, 0);
+	event_fetch_certificates.clear();
+}
+
+// A fetch under way when the design changes, or when config mode ends, never arrives; ending
+// waits for it, so nothing is told after.
+TEST_F(events, FeedsUnderWayAreDroppedWhenReplacedOrEnded)
+{
+	const struct {
+		const char* name;
+		bool replaced;
+		const char* shown;
+	} rows[] = {
+		{"replaced_by_a_file", true, "Birthday"},
+		{"ended", false, ""},
+	};
+	int timeout = event_fetch_timeout_ms;
+	event_fetch_timeout_ms = 1000;
+	for (const auto& row : rows) {
+		feed_server server(kFeed);
+		server.fAnswer = feed_server::kStall;
+		event_sources = {server.Url("/feed.ics")};
+		g_arrived = false;
+		load_events_in_background(note_arrival);
+		for (int wait = 0; wait < 200 && server.fRequests == 0; wait++)
+			std::this_thread::sleep_for(std::chrono::milliseconds(10));
+		ASSERT_EQ(server.fRequests, 1) << row.name;
+		if (row.replaced) {
+			event_sources = {Write("mine.ics", kCalendar)};
+			load_events_in_background(note_arrival);
+		}
+		end_event_loads();
+		EXPECT_FALSE(g_arrived) << row.name;
+		EXPECT_FALSE(take_arrived_events()) << row.name;
+		EXPECT_EQ(march(14), row.shown) << row.name;
+	}
+	event_fetch_timeout_ms = timeout;
+}
+
 std::string g_elsewhere;
 
 // Stands for a feed whose server is elsewhere: the first request's address is a public one.
@@ -513,7 +494,7 @@ std::string elsewhere(const std::string& url, const std::string& address)
 // feed's line shows no secret of its address.
 TEST_F(events, RedirectsAreBounded)
 {
-	feed_server server;
+	feed_server server(kFeed);
 	const struct {
 		const char* path;
 		bool fromElsewhere;

@@ -13,6 +13,7 @@
 #include <Looper.h>
 #include <Message.h>
 #include <Rect.h>
+#include <Screen.h>
 #include <ScrollBar.h>
 #include <Window.h>
 
@@ -156,9 +157,11 @@ protected:
 		return count;
 	}
 
-	// How many of the four corners of rect carry exactly one handle on the screen: the 7 x 7
-	// square around the corner inverted from the picture, the ring around it untouched.
-	int handles_shown(const shown_picture& shown, BRect rect) const
+	// How many of the four corners of rect (in the view's pixels) carry exactly one handle on
+	// the screen: the 7 x 7 square around the corner inverted from what shows without it
+	// (under; the picture at real size when null), the ring around it untouched.
+	int handles_shown(const shown_picture& shown, BRect rect,
+		const shown_picture* under = nullptr) const
 	{
 		BPoint corners[] = {rect.LeftTop(), rect.RightTop(), rect.LeftBottom(),
 			rect.RightBottom()};
@@ -169,13 +172,52 @@ protected:
 				for (int dx = -4; dx <= 4; dx++) {
 					int x = (int)corner.x + dx, y = (int)corner.y + dy;
 					bool inside = dx >= -3 && dx <= 3 && dy >= -3 && dy <= 3;
-					uint32 expected = picture_at(x, y) ^ (inside ? 0xffffff : 0);
+					uint32 plain = under != nullptr ? under->at(x, y) : picture_at(x, y);
+					uint32 expected = plain ^ (inside ? 0xffffff : 0);
 					handle = handle && shown.at(x, y) == expected;
 				}
 			}
 			count += handle;
 		}
 		return count;
+	}
+
+	// Whether the dragged calendar's outline shows along rect (in the view's pixels): a white
+	// line on its edge pixels and a black one outside them. The corners, where the handles
+	// invert it, are left out (corner pixels from each).
+	bool outline_shown(const shown_picture& shown, BRect rect, int corner = 5) const
+	{
+		bool drawn = true;
+		for (int x = (int)rect.left + corner; x <= (int)rect.right - corner; x++) {
+			for (int y : {(int)rect.top, (int)rect.bottom}) {
+				int out = y == (int)rect.top ? y - 1 : y + 1;
+				drawn = drawn && shown.at(x, y) == 0xffffff && shown.at(x, out) == 0;
+			}
+		}
+		for (int y = (int)rect.top + corner; y <= (int)rect.bottom - corner; y++) {
+			for (int x : {(int)rect.left, (int)rect.right}) {
+				int out = x == (int)rect.left ? x - 1 : x + 1;
+				drawn = drawn && shown.at(x, y) == 0xffffff && shown.at(out, y) == 0;
+			}
+		}
+		return drawn;
+	}
+
+	// The whole picture shows in the window (nothing to scroll), and the window, border and
+	// all, in the screen's free area.
+	testing::AssertionResult whole_picture_in_view() const
+	{
+		float min, vertical, horizontal;
+		window->scroll_v->GetRange(&min, &vertical);
+		window->scroll_h->GetRange(&min, &horizontal);
+		BRect work = BScreen(window).WorkArea();
+		BRect outer = window->DecoratorFrame();
+		if (vertical != 0 || horizontal != 0)
+			return testing::AssertionFailure() << "the bars scroll " << horizontal << ", "
+				<< vertical;
+		if (!work.Contains(outer))
+			return testing::AssertionFailure() << outer << " is not inside " << work;
+		return testing::AssertionSuccess();
 	}
 
 	// The window's zoom, as the zoom button or the preview asks for it.

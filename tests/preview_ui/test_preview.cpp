@@ -110,14 +110,15 @@ INSTANTIATE_TEST_SUITE_P(preview, pressing, testing::Values(
 		{-1}},
 	press_case{"empty_space_deselects", {kFirst, kSecond}, 0, BPoint(600, 400), kDragNone, -1,
 		{-1}},
+	// A press on an object selects it and starts moving it; the panel hears at the release.
 	press_case{"overlap_with_none_selected_picks_later", {kFirst, kSecond}, -1,
-		BPoint(250, 220), kDragNone, 1, {1}},
+		BPoint(250, 220), kDragMove, 1, {}},
 	press_case{"first_only_with_none_selected", {kFirst, kSecond}, -1, BPoint(150, 150),
-		kDragNone, 0, {0}},
+		kDragMove, 0, {}},
 	press_case{"empty_space_with_none_selected_says_nothing", {kFirst, kSecond}, -1,
 		BPoint(600, 400), kDragNone, -1, {}},
 	press_case{"other_object_switches_in_one_request", {kFirst, kSecond}, 0, BPoint(350, 300),
-		kDragNone, 1, {1}},
+		kDragMove, 1, {}},
 	press_case{"overlap_keeps_the_selected_earlier_one", {kFirst, kSecond}, 0,
 		BPoint(250, 220), kDragMove, 0, {}}),
 	case_name<press_case>);
@@ -284,7 +285,7 @@ TEST_F(preview_view, SecondaryButtonZoomsAndLeavesSelectionAndDrag)
 	// On empty picture, where a primary press would deselect.
 	click(view, BPoint(600, 400), B_SECONDARY_MOUSE_BUTTON);
 	process_events();
-	EXPECT_EQ(window->Frame(), full_frame());
+	EXPECT_TRUE(whole_picture_in_view());
 	EXPECT_EQ(sel_no, 0);
 	EXPECT_EQ(view->drag_mode, kDragNone);
 	EXPECT_EQ(view->press_point, BPoint(150, 150));
@@ -332,24 +333,30 @@ TEST_F(preview_view, DeselectingTakesTheHandlesOff)
 	EXPECT_EQ(differing_pixels(grab_view(view), BRect(90, 90, 310, 260)), 0);
 }
 
-TEST_F(preview_view, HandlesFollowTheMouseAtOnce)
+TEST_F(preview_view, OutlineAndHandlesFollowTheMouseAtOnce)
 {
 	add(kFirst);
 	select(0);
 	send_mouse(view, mouse_down, BPoint(300, 250), B_PRIMARY_MOUSE_BUTTON);
+	send_mouse(view, mouse_moved, BPoint(320, 260), B_PRIMARY_MOUSE_BUTTON);
 	send_mouse(view, mouse_moved, BPoint(340, 275), B_PRIMARY_MOUSE_BUTTON);
 
-	// No event has run: what MouseMoved drew is on the screen already.
+	// No event has run: what MouseMoved drew is on the screen already, and where the outline
+	// was before the picture shows again, not yet composed anew.
 	BRect dragged(100, 100, 340, 275);
 	shown_picture shown = grab_view(view);
-	EXPECT_EQ(handles_shown(shown, dragged), 4);
+	EXPECT_TRUE(outline_shown(shown, dragged));
 	EXPECT_EQ(differing_pixels(shown, BRect(296, 246, 304, 254)), 0);
+	EXPECT_EQ(differing_pixels(shown, BRect(310, 110, 330, 270)), 0);
+	EXPECT_EQ(item(0)->bounds, kFirst);
 
-	// And it stays.
+	// And it stays; at the release the outline goes and the handles stay.
 	process_events();
-	EXPECT_EQ(handles_shown(grab_view(view), dragged), 4);
+	EXPECT_TRUE(outline_shown(grab_view(view), dragged));
 	send_mouse(view, mouse_up, BPoint(340, 275), B_PRIMARY_MOUSE_BUTTON);
-	EXPECT_EQ(handles_shown(grab_view(view), dragged), 4);
+	shown = grab_view(view);
+	EXPECT_EQ(handles_shown(shown, dragged), 4);
+	EXPECT_FALSE(outline_shown(shown, dragged));
 }
 
 TEST_F(preview_view, HandlesSurviveScrollingAndZooming)
@@ -361,9 +368,13 @@ TEST_F(preview_view, HandlesSurviveScrollingAndZooming)
 	process_events();
 	EXPECT_EQ(handles_shown(grab_view(view), kFirst), 4);
 
+	// Fitted, the handles keep their size where the corners are shown.
 	zoom();
 	process_events();
-	EXPECT_EQ(handles_shown(grab_view(view), kFirst), 4);
+	shown_picture with = grab_view(view);
+	select(-1);
+	shown_picture without = grab_view(view);
+	EXPECT_EQ(handles_shown(with, view->on_screen(kFirst), &without), 4);
 }
 
 TEST_F(preview_view, EmptyDesignShowsTheTitle)

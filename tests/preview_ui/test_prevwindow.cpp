@@ -141,10 +141,8 @@ TEST_F(window_test, ZoomTogglesBetweenFullSizeAndTheSavedFrame)
 
 	zoom();
 	process_events();
-	EXPECT_EQ(window->Frame(), full_frame());
+	EXPECT_TRUE(whole_picture_in_view());
 	float min, max;
-	window->scroll_v->GetRange(&min, &max);
-	EXPECT_EQ(max, 0);
 
 	zoom();
 	process_events();
@@ -153,14 +151,78 @@ TEST_F(window_test, ZoomTogglesBetweenFullSizeAndTheSavedFrame)
 	EXPECT_EQ(max, 368);
 }
 
+struct zoom_case {
+	const char* name;
+	float width, height; // of the picture
+	bool real_size;      // zoomed, it shows at real size; else fitted
+	char edge;           // fitted: the work area's edge the window reaches, r(ight) or b(ottom)
+};
+
+void PrintTo(const zoom_case& c, std::ostream* os)
+{
+	*os << c.name;
+}
+
+class zooming : public preview_test, public testing::WithParamInterface<zoom_case> {
+};
+
+// The offscreen screen is 800 x 800.
+TEST_P(zooming, ShowsTheWholePictureInsideTheWorkArea)
+{
+	const zoom_case& c = GetParam();
+	scrn = BRect(0, 0, c.width - 1, c.height - 1);
+	BRect frame(30, 50, 329, 263);
+	open(frame);
+	zoom();
+	process_events();
+
+	EXPECT_TRUE(whole_picture_in_view());
+	BRect view_area = view->Bounds();
+	if (c.real_size) {
+		EXPECT_EQ(view->scale(), 1);
+		EXPECT_EQ(window->Frame(), at_screen_origin(BRect(0, 0, c.width - 1 + kScrollBarSize,
+			c.height - 1 + kScrollBarSize)));
+	} else {
+		// One scale both ways: the picture's pixels per pixel of the view.
+		EXPECT_NEAR(view->scale(), c.width / (view_area.Width() + 1), 0.01);
+		EXPECT_NEAR(view->scale(), c.height / (view_area.Height() + 1), 0.01);
+		BRect work = BScreen(window).WorkArea(), outer = window->DecoratorFrame();
+		EXPECT_EQ(c.edge == 'r' ? outer.right : outer.bottom,
+			c.edge == 'r' ? work.right : work.bottom);
+	}
+	// The picture reaches the view's far corner, no further.
+	base_mode = kBaseColor;
+	base_color = 0x204060;
+	post(kMsgRedraw);
+	shown_picture shown = grab_view(view);
+	EXPECT_EQ(shown.at(0, 0), 0x204060u);
+	EXPECT_EQ(shown.at(view_area.right, view_area.bottom), 0x204060u);
+
+	zoom();
+	process_events();
+	EXPECT_EQ(window->Frame(), frame);
+	EXPECT_EQ(view->scale(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(prevwindow, zooming, testing::Values(
+	zoom_case{"fits_at_real_size_as_before", 600, 400, true, ' '},
+	zoom_case{"wider_than_the_screen_fits_its_width", 1600, 500, false, 'r'},
+	zoom_case{"taller_than_the_screen_fits_its_height", 500, 1600, false, 'b'},
+	zoom_case{"larger_both_ways", 3840, 2160, false, 'r'}),
+	case_name<zoom_case>);
+
 TEST_F(window_test, MaximiseByTheWindowManagerZooms)
 {
 	BRect frame(30, 50, 529, 463);
 	open(frame);
 
+	zoom();
+	process_events();
+	BRect zoomed = window->Frame();
+	zoom();
 	maximise_window(window);
 	process_events();
-	EXPECT_EQ(window->Frame(), full_frame());
+	EXPECT_EQ(window->Frame(), zoomed);
 
 	zoom();
 	process_events();

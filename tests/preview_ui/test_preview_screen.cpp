@@ -1,0 +1,168 @@
+// The preview on a real screen: Xvfb with openbox and a panel that reserves the bottom strip,
+// at the desktop's scale TEVRA_TEST_SCALE (built once at 1 and once at 2): the fitted zoom
+// inside the work area, press-and-drag in the fitted view with its outline, and the real size
+// that shows one picture pixel on one device pixel.
+#include "tests/preview_ui/preview_fixture.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include <Screen.h>
+#include <TranslatorRoster.h>
+
+#include "tests/support/x_session.h"
+
+namespace {
+
+test_tevra* the_app = nullptr;
+x_session* session = nullptr;
+const char* skip_reason = nullptr;
+const int kPanelHeight = 40;
+const float kScale = TEVRA_TEST_SCALE;
+const BRect kCalendar(600, 400, 800, 550);
+
+// The device pixels (as the view's grab has them) that show the view's pixels under rect.
+BRect device_pixels(BRect rect)
+{
+	return BRect(std::floor(rect.left) * kScale, std::floor(rect.top) * kScale,
+		(std::floor(rect.right) + 1) * kScale - 1, (std::floor(rect.bottom) + 1) * kScale - 1);
+}
+
+bool wait_until(const std::function<bool()>& done)
+{
+	for (int i = 0; i < 200 && !done(); i++)
+		process_events(10);
+	return done();
+}
+
+// A 1024 x 768 picture, the X screen's, in a preview window placed as config mode places it.
+class on_screen : public preview_test {
+protected:
+	void SetUp() override
+	{
+		if (skip_reason != nullptr)
+			GTEST_SKIP() << skip_reason;
+		preview_test::SetUp();
+		open(BRect(10, 30, 400, 300));
+		add(kCalendar);
+		post(kMsgRedraw);
+	}
+
+	// Zoomed, once the window manager has placed the window.
+	void zoom_and_wait()
+	{
+		zoom();
+		wait_until([this] { return whole_picture_in_view(); });
+		process_events(100);
+	}
+};
+
+TEST_F(on_screen, FittedZoomShowsTheWholePictureInsideTheWorkArea)
+{
+	int x, y, width, height;
+	ASSERT_TRUE(session->work_area(&x, &y, &width, &height));
+	zoom_and_wait();
+
+	// The work area as the window manager publishes it, in the desktop's logical pixels.
+	BRect work(x / kScale, y / kScale, (x + width) / kScale - 1, (y + height) / kScale - 1);
+	BRect outer = window->DecoratorFrame();
+	EXPECT_TRUE(work.Contains(outer)) << outer << " leaves " << work;
+	EXPECT_TRUE(whole_picture_in_view());
+	EXPECT_GT(view->scale(), kScale);
+	// Scaled, not cut: the picture's last pixels show in the view's last device pixels.
+	shown_picture shown = grab_view(view);
+	BRect last = device_pixels(view->Bounds());
+	EXPECT_EQ(shown.at(last.right, last.bottom), picture_at(SW, SH));
+	EXPECT_EQ(shown.at(last.right, 0), picture_at(SW, 0));
+}
+
+TEST_F(on_screen, FirstPressDragsInTheFittedViewInPictureCoordinates)
+{
+	zoom_and_wait();
+	float s = view->scale();
+	BRect shown_at = view->on_screen(kCalendar);
+	BPoint from(std::floor(shown_at.left) + 20, std::floor(shown_at.top) + 20);
+	BPoint to = from + BPoint(30, 20);
+
+	// The first press on the calendar, not yet selected, already moves it.
+	ASSERT_EQ(sel_no, -1);
+	send_mouse(view, mouse_down, from, B_PRIMARY_MOUSE_BUTTON);
+	send_mouse(view, mouse_moved, to, B_PRIMARY_MOUSE_BUTTON);
+	// Moved by the picture's whole pixels the pointer's move covers.
+	BRect dragged = kCalendar.OffsetByCopy(std::trunc(30 * s), std::trunc(20 * s));
+	BRect outline = device_pixels(view->on_screen(dragged));
+	EXPECT_TRUE(outline_shown(grab_view(view), outline, 5 * kScale))
+		<< "no outline along " << outline;
+	EXPECT_EQ(item(0)->bounds, kCalendar) << "composed before the release";
+	send_mouse(view, mouse_up, to, B_PRIMARY_MOUSE_BUTTON);
+	process_events();
+
+	EXPECT_EQ(sel_no, 0);
+	EXPECT_EQ(item(0)->bounds, dragged);
+	EXPECT_EQ(requests.values, std::vector<int>{0});
+}
+
+TEST_F(on_screen, RealSizeShowsOnePicturePixelOnOneDevicePixel)
+{
+	EXPECT_EQ(view->scale(), kScale);
+	// The grab has the device's pixels: each the picture's own, not resampled.
+	shown_picture shown = grab_view(view);
+	ASSERT_EQ(shown.width, (int)std::lround((view->Bounds().Width() + 1) * kScale));
+	int differing = 0;
+	for (int y = 0; y < shown.height; y++) {
+		for (int x = 0; x < shown.width; x++)
+			differing += shown.pixels[(size_t)y * shown.width + x] != picture_at(x, y);
+	}
+	EXPECT_EQ(differing, 0);
+
+	// A press lands on the picture's pixel under the pointer's device pixel.
+	send_mouse(view, mouse_down, BPoint(100.5, 90.5), B_PRIMARY_MOUSE_BUTTON);
+	send_mouse(view, mouse_up, BPoint(100.5, 90.5), B_PRIMARY_MOUSE_BUTTON);
+	EXPECT_EQ(view->press_point, BPoint(std::floor(100.5 * kScale), std::floor(90.5 * kScale)));
+}
+
+}
+
+test_tevra* test_app()
+{
+	return the_app;
+}
+
+int main(int argc, char** argv)
+{
+	testing::InitGoogleTest(&argc, argv);
+	if (testing::GTEST_FLAG(list_tests))
+		return RUN_ALL_TESTS();
+	if (!x_session::server_installed() || !x_session::window_manager_installed()) {
+		skip_reason = "Xvfb or openbox is missing (scripts/install-deps installs them)";
+		return RUN_ALL_TESTS();
+	}
+	x_session screen(1024, 768);
+	if (!screen.running() || !screen.start_window_manager()
+		|| !screen.add_bottom_panel(kPanelHeight)) {
+		fprintf(stderr, "Xvfb, openbox or the panel did not start\n");
+		return 1;
+	}
+	session = &screen;
+	setenv("DISPLAY", screen.display().c_str(), 1);
+	unsetenv("WAYLAND_DISPLAY");
+	setenv("QT_QPA_PLATFORM", "xcb", 1);
+	setenv("QT_SCALE_FACTOR", std::to_string(kScale).c_str(), 1);
+	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+
+	tr = BTranslatorRoster::Default();
+	char arg0[] = "tevra";
+	char* args[] = {arg0, nullptr};
+	test_tevra app(1, args);
+	the_app = &app;
+	// Config mode opened its windows; the tests make their own.
+	while (app.CountWindows() > 0)
+		app.WindowAt(app.CountWindows() - 1)->Quit();
+	app.pwin = nullptr;
+	app.cwin = nullptr;
+	int result = RUN_ALL_TESTS();
+	the_app = nullptr;
+	return result;
+}
