@@ -57,11 +57,10 @@ int date_of(const icaltimetype& t)
 	return days_from_civil(t.year, t.month, t.day);
 }
 
-// The moment a time stands for: a date is local midnight, a floating time is local time. A
-// zone's wall time that a change to summer time skips is read with the offset before the
-// change, which moves it on by the change (the library reads it with the one after);
-// `moved` then gets the wall time it is moved to.
-time_t instant(const icaltimetype& t, icaltimetype* moved = nullptr)
+// The moment a time stands for (a date is local midnight, a floating time is local time), or
+// earlier: a zone's wall time that a change to summer time skips comes out early by the
+// change, as the library reads it with the offset after it. Good enough for a bound.
+time_t instant_at_most(const icaltimetype& t)
 {
 	if (t.is_date)
 		return local_time(t.year, t.month, t.day);
@@ -69,7 +68,17 @@ time_t instant(const icaltimetype& t, icaltimetype* moved = nullptr)
 		return icaltime_as_timet(t);
 	if (t.zone == nullptr)
 		return local_time(t.year, t.month, t.day, t.hour, t.minute, t.second);
-	time_t at = icaltime_as_timet_with_zone(t, t.zone);
+	return icaltime_as_timet_with_zone(t, t.zone);
+}
+
+// The moment a time stands for. A zone's wall time that a change to summer time skips is
+// read with the offset before the change, which moves it on by the change; `moved` then gets
+// the wall time it is moved to.
+time_t instant(const icaltimetype& t, icaltimetype* moved = nullptr)
+{
+	time_t at = instant_at_most(t);
+	if (t.is_date || icaltime_is_utc(t) || t.zone == nullptr)
+		return at;
 	icaltimetype back = icaltime_from_timet_with_zone(at, 0, (icaltimezone*)t.zone);
 	int skipped = (date_of(t) - date_of(back)) * 86400
 		+ ((t.hour - back.hour) * 60 + t.minute - back.minute) * 60 + t.second - back.second;
@@ -266,8 +275,7 @@ void event_expander::_Own(rule_expander* own)
 	icaltimetype t;
 	long steps = fBudget;
 	while (own->Next(&t, &steps)) {
-		time_t at = instant(t);
-		if (at >= fTo)
+		if (instant_at_most(t) >= fTo)
 			break;
 		fBudget -= 1;
 		_Add(t);
@@ -317,7 +325,7 @@ void event_expander::_Rule(icalrecurrencetype rule)
 		if (icaltime_is_null_time(t))
 			break;
 		t.zone = fStart.zone;
-		if (instant(t) >= fTo)
+		if (instant_at_most(t) >= fTo)
 			break;
 		_Add(t);
 	}

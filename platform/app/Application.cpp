@@ -86,6 +86,13 @@ BApplication::BApplication(const char* signature)
 	if (QApplication::instance() == nullptr) {
 		if (getenv("TEVRA_QT_DEBUG") == nullptr)
 			qInstallMessageHandler(quiet_messages);
+		// Qt draws large text from outlines that FreeType hints at the font's em size, on a face
+		// shared by every size of the font, and the hinting program's state carries over from
+		// one such text to the next unless the face changed size between them. With Qt's glyph
+		// cache the face often does not, so the same caption came out slightly different from
+		// one composition to the next. Without the cache every text first loads at its own
+		// size, and each outline starts from the same state.
+		setenv("QT_NO_FT_CACHE", "1", 0);
 		QTemporaryFile* screenConfig = choose_platform();
 		g_trying_platforms = screenConfig != nullptr;
 		fData->application = new QApplication(qt_argc, qt_argv);

@@ -428,6 +428,31 @@ INSTANTIATE_TEST_SUITE_P(render, auto_size, testing::Values(
 	size_case{"Year_W50_H16_W60", kTypeYear, BRect(50, 60, 950, 700), 0, 18, 40, 15}),
 	case_name<size_case>);
 
+// A composition draws as the process's first would, whatever was composed before it: after
+// two designs that share its fonts, a design with a caption large enough to be drawn from
+// outlines comes out the same twice in a row.
+TEST_F(render_test, EarlierCompositionsLeaveNoTrace)
+{
+	auto compose = [&](int month, bool weekNumbers, int8 monthType, BRect bounds) {
+		view->clr_obj();
+		base_mode = kBaseColor;
+		base_color = kBase;
+		set_today(2026, month, 15, 2);
+		object* item = add_object(kTypeMonth, bounds);
+		item->week_start = weekNumbers;
+		item->week_numbers = weekNumbers;
+		item->month_type = monthType;
+		item->year_type = monthType < 0 ? -1 : 0;
+		view->create_wallpaper();
+		const BBitmap* bitmap = view->wallbmp;
+		return std::string((const char*)bitmap->Bits(), bitmap->BitsLength());
+	};
+	compose(12, true, -1, kMonthBounds);
+	compose(1, false, -1, kMonthBounds);
+	std::string first = compose(1, false, 3, BRect(100, 60, 730, 700));
+	EXPECT_TRUE(compose(1, false, 3, BRect(100, 60, 730, 700)) == first);
+}
+
 // --- Captions: a negative style switches a month calendar's caption off; a year calendar
 // always shows its year and month numbers.
 
