@@ -13,7 +13,8 @@
 #include "preview_ui/preview.h"
 
 prevwindow::prevwindow(BRect frame)
-	: BWindow(frame, "tevra preview", B_DOCUMENT_WINDOW, 0, B_CURRENT_WORKSPACE)
+	: BWindow(frame, "tevra preview", B_DOCUMENT_WINDOW, 0, B_CURRENT_WORKSPACE),
+	zoomed(false)
 {
 	float FW = frame.Width(), FH = frame.Height();
 	preview_view = new preview(BRect(0, 0, FW - kScrollBarSize, FH - kScrollBarSize));
@@ -62,9 +63,28 @@ bool prevwindow::QuitRequested()
 
 void prevwindow::picture_resized()
 {
+	if (zoomed) {
+		fit();
+		return;
+	}
+	set_limits();
+}
+
+void prevwindow::set_limits()
+{
 	BRect shown = preview_view->shown_bounds();
 	SetSizeLimits(199, shown.Width() + kScrollBarSize, 119, shown.Height() + kScrollBarSize);
 	FrameResized(Bounds().Width(), Bounds().Height());
+}
+
+void prevwindow::ScreenChanged(BRect, color_space)
+{
+	if (!zoomed)
+		preview_view->set_scale(preview_view->real_scale());
+	picture_resized();
+	// The offsets snap to the new screen's device pixels.
+	BRect bounds = preview_view->Bounds();
+	preview_view->ScrollTo(bounds.left, bounds.top);
 }
 
 void prevwindow::FrameResized(float, float)
@@ -89,23 +109,31 @@ void prevwindow::Zoom(BPoint, float, float)
 	float real = preview_view->real_scale();
 	BRect full(0, 0, std::round((scrn.Width() + 1) / real) - 1 + kScrollBarSize,
 		std::round((scrn.Height() + 1) / real) - 1 + kScrollBarSize);
-	if (preview_view->scale() != real || Bounds() == full) {
+	if (zoomed || Bounds() == full) {
+		zoomed = false;
 		preview_view->set_scale(real);
-		picture_resized();
+		set_limits();
 		ResizeTo(saved_frame.Width(), saved_frame.Height());
 		MoveTo(saved_frame.LeftTop());
 		return;
 	}
 	saved_frame = Frame();
+	zoomed = true;
+	fit();
+}
+
+void prevwindow::fit()
+{
+	float real = preview_view->real_scale();
 	BRect work = BScreen(this).WorkArea();
 	BRect outer = DecoratorFrame();
 	BRect inner = Frame();
 	float roomW = work.Width() + 1 - (outer.Width() - inner.Width()) - kScrollBarSize;
 	float roomH = work.Height() + 1 - (outer.Height() - inner.Height()) - kScrollBarSize;
-	float fit = std::max((scrn.Width() + 1) / std::max(roomW, 1.0f),
+	float needed = std::max((scrn.Width() + 1) / std::max(roomW, 1.0f),
 		(scrn.Height() + 1) / std::max(roomH, 1.0f));
-	preview_view->set_scale(std::max(fit, real));
-	picture_resized();
+	preview_view->set_scale(std::max(needed, real));
+	set_limits();
 	BRect shown = preview_view->shown_bounds();
 	MoveTo(work.left + inner.left - outer.left, work.top + inner.top - outer.top);
 	ResizeTo(shown.Width() + kScrollBarSize, shown.Height() + kScrollBarSize);

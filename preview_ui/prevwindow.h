@@ -15,8 +15,12 @@ public:
 	bool QuitRequested() override;
 	void FrameResized(float width, float height) override;
 	void Zoom(BPoint origin, float width, float height) override;
+	// On a screen of another pixel ratio the real size is another scale, and the fitted view
+	// fits the new screen's work area.
+	void ScreenChanged(BRect screenSize, color_space depth) override;
 
-	// The size limits and the bars follow the picture's size as the view shows it.
+	// The size limits and the bars follow the picture's size as the view shows it; the
+	// fitted view is fitted again.
 	void picture_resized();
 
 	preview* preview_view;
@@ -24,8 +28,14 @@ public:
 	BScrollBar* scroll_h;
 
 private:
+	// Scales the whole picture into the screen's work area and puts the window there.
+	void fit();
+	void set_limits();
+
 	// The frame that a Zoom from full size goes back to.
 	BRect saved_frame;
+	// Whether Zoom showed the whole picture (scaled or, if it fits, at real size).
+	bool zoomed;
 };
 
 const float kScrollBarSize = 14;

@@ -43,6 +43,8 @@ public:
 	virtual void FrameResized(float newWidth, float newHeight);
 	virtual void FrameMoved(BPoint newPosition);
 	virtual void Zoom(BPoint origin, float width, float height);
+	// The window is now on another screen, or its screen changed its size or pixel ratio.
+	virtual void ScreenChanged(BRect screenSize, color_space depth);
 	void DispatchMessage(BMessage* message, BHandler* handler) override;
 	bool QuitRequested() override;
 	void Quit() override;

@@ -398,6 +398,13 @@ void BView::ResizeTo(float width, float height)
 
 void BView::ScrollTo(float x, float y)
 {
+	// A canvas scrolls by whole device pixels, so that at a fractional pixel ratio what it
+	// shows stays on the device's grid.
+	if (fData->widget != nullptr && dynamic_cast<ViewWidget*>(fData->widget) != nullptr) {
+		qreal ratio = fData->widget->devicePixelRatioF();
+		x = std::round(x * ratio) / ratio;
+		y = std::round(y * ratio) / ratio;
+	}
 	if (x == fOrigin.x && y == fOrigin.y)
 		return;
 	fOrigin.Set(x, y);

@@ -148,6 +148,21 @@ void WindowWidget::moveEvent(QMoveEvent*)
 		fWindow->FrameMoved(fWindow->Frame().LeftTop());
 }
 
+// Qt tells a widget that its window went to another screen; the window hears it once the
+// widget's pixel ratio is the new screen's.
+bool WindowWidget::event(QEvent* event)
+{
+	bool handled = QWidget::event(event);
+	if (fWindow != nullptr && (event->type() == QEvent::ScreenChangeInternal
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+			|| event->type() == QEvent::DevicePixelRatioChange
+#endif
+			)) {
+		fWindow->ScreenChanged(BScreen(fWindow).Frame(), B_RGB32);
+	}
+	return handled;
+}
+
 void WindowWidget::changeEvent(QEvent* event)
 {
 	QWidget::changeEvent(event);
@@ -212,6 +227,10 @@ void BWindow::FrameResized(float, float)
 }
 
 void BWindow::FrameMoved(BPoint)
+{
+}
+
+void BWindow::ScreenChanged(BRect, color_space)
 {
 }
 

@@ -18,6 +18,7 @@ public:
 	void ShowInWorkArea();
 
 protected:
+	bool event(QEvent* event) override;
 	void closeEvent(QCloseEvent* event) override;
 	void resizeEvent(QResizeEvent* event) override;
 	void moveEvent(QMoveEvent* event) override;
