@@ -3,7 +3,10 @@
 
 #include <arpa/inet.h>
 #include <cstring>
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <netinet/in.h>
 
 #include <curl/curl.h>
@@ -13,6 +16,11 @@ namespace {
 // More than any calendar needs; a larger answer is no calendar of ours.
 const size_t kBodyLimit = 64 * 1024 * 1024;
 const long kMostRedirects = 5;
+
+// The transfers under way, woken when they are to give up.
+std::mutex g_runningLock;
+std::vector<CURLM*> g_running;
+std::atomic<bool> g_cancelled{false};
 
 struct transfer {
 	CURL* handle = nullptr;
@@ -85,6 +93,8 @@ void start(transfer* t, const std::string& url, int timeoutMs)
 	curl_easy_setopt(t->handle, CURLOPT_PREREQDATA, t);
 	curl_easy_setopt(t->handle, CURLOPT_TIMEOUT_MS, (long)timeoutMs);
 	curl_easy_setopt(t->handle, CURLOPT_NOSIGNAL, 1L);
+	// A transfer given up while its name is looked up does not wait for the look-up.
+	curl_easy_setopt(t->handle, CURLOPT_QUICK_EXIT, 1L);
 	curl_easy_setopt(t->handle, CURLOPT_ACCEPT_ENCODING, "");
 	curl_easy_setopt(t->handle, CURLOPT_USERAGENT, "tevra");
 	curl_easy_setopt(t->handle, CURLOPT_ERRORBUFFER, t->error);
@@ -146,8 +156,12 @@ void network_fetch(const std::vector<std::string>& urls, int timeoutMs,
 		(*reasons)[i] = "no answer";
 		curl_multi_add_handle(multi, t.handle);
 	}
+	if (multi != nullptr) {
+		std::lock_guard<std::mutex> hold(g_runningLock);
+		g_running.push_back(multi);
+	}
 	// All at once: the slowest feed, not their sum, decides how long this takes.
-	for (int running = 1; multi != nullptr && running > 0;) {
+	for (int running = 1; multi != nullptr && running > 0 && !g_cancelled;) {
 		if (curl_multi_perform(multi, &running) != CURLM_OK)
 			break;
 		if (running > 0)
@@ -168,8 +182,19 @@ void network_fetch(const std::vector<std::string>& urls, int timeoutMs,
 		curl_multi_remove_handle(multi, t.handle);
 		curl_easy_cleanup(t.handle);
 	}
-	if (multi != nullptr)
+	if (multi != nullptr) {
+		std::lock_guard<std::mutex> hold(g_runningLock);
+		g_running.erase(std::find(g_running.begin(), g_running.end(), multi));
 		curl_multi_cleanup(multi);
+	}
+}
+
+void network_cancel(bool cancelled)
+{
+	std::lock_guard<std::mutex> hold(g_runningLock);
+	g_cancelled = cancelled;
+	for (CURLM* multi : g_running)
+		curl_multi_wakeup(multi);
 }
 
 event_address_function event_judged_address = as_connected;

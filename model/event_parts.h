@@ -4,6 +4,7 @@
 // What the files of the events module share among themselves; the rest of the program sees
 // model/events.h only.
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <set>
@@ -81,6 +82,14 @@ bool index_text(calendar_text* calendar, std::string* reason);
 // own, only for a design that names a feed.
 void network_fetch(const std::vector<std::string>& urls, int timeoutMs,
 	std::vector<std::string>* bodies, std::vector<std::string>* reasons);
+// Makes libcurl's transfers under way, and any begun until it is called with false, give up
+// at once.
+void network_cancel(bool cancelled);
+// The same for whichever fetch the events code has: libcurl's directly, or the fetch module's.
+extern void (*event_fetch_cancel)(bool cancelled);
+// Set while background loads are ended: read_sources drops what a fetch brought, keeping no
+// copy and saying nothing, as no one is waiting for it.
+extern std::atomic<bool> event_loads_ending;
 // Certificates the fetch trusts instead of the system's, as a file; empty for the system's.
 // Tests trust their own server's; nothing a user writes reaches it.
 extern std::string event_fetch_certificates;

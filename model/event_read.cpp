@@ -256,6 +256,8 @@ std::vector<calendar_text> read_sources(const std::vector<std::string>& sources,
 	std::vector<std::string> bodies(urls.size()), reasons(urls.size());
 	if (!urls.empty() && fetch)
 		event_fetch(urls, event_fetch_timeout_ms, &bodies, &reasons);
+	if (!urls.empty() && fetch && event_loads_ending)
+		return std::vector<calendar_text>();
 	std::vector<calendar_text> calendars;
 	size_t feed = 0;
 	for (const std::string& source : sources) {

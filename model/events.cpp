@@ -10,6 +10,7 @@
 
 std::vector<std::string> event_sources;
 std::vector<std::string> holiday_sources;
+std::atomic<bool> event_loads_ending{false};
 
 namespace {
 
@@ -48,12 +49,15 @@ struct background_loader {
 
 	~background_loader() { End(); }
 
-	// Forgets what was asked, tells no one any more, and waits for a fetch under way (which
-	// its timeout bounds); a later request starts the thread again.
+	// Forgets what was asked, tells no one any more, and makes a fetch under way give up at
+	// once, so a closing config mode is not held for its timeout; a later request starts the
+	// thread again.
 	void End()
 	{
+		bool running;
 		{
 			std::lock_guard<std::mutex> hold(lock);
+			running = thread.joinable();
 			stop = true;
 			told = nullptr;
 			for (int book = 0; book < kEventBooks; book++) {
@@ -63,9 +67,15 @@ struct background_loader {
 				arrived[book].clear();
 			}
 		}
-		wake.notify_all();
-		if (thread.joinable())
+		// Only with a thread under way: at exit the fetch module may already be torn down.
+		if (running) {
+			event_loads_ending = true;
+			event_fetch_cancel(true);
+			wake.notify_all();
 			thread.join();
+			event_fetch_cancel(false);
+			event_loads_ending = false;
+		}
 		std::lock_guard<std::mutex> hold(lock);
 		stop = false;
 	}

@@ -32,7 +32,7 @@ void load_events_in_background(void (*arrived)());
 // nothing arrived since.
 bool take_arrived_events();
 // Ends the background fetches before what `arrived` reaches goes away: nothing more arrives
-// or is told, and a fetch under way is waited for (its timeout bounds it).
+// or is told, and a fetch under way gives up at once, keeping no copy and saying nothing.
 void end_event_loads();
 
 // Expands the events over the local dates y1-m1-d1 to y2-m2-d2, both included, so the

@@ -8,6 +8,10 @@ namespace {
 
 std::once_flag g_opening;
 const fetch_api* g_fetch = nullptr;
+// Guards g_fetch's cancelling against its opening, so a cancel told while the module opens
+// still reaches it.
+std::mutex g_cancelLock;
+bool g_cancelled = false;
 std::string g_missing = "the fetch module is missing";
 
 // The fetch module lies beside this one, wherever that was installed or built.
@@ -27,7 +31,9 @@ void open_fetch_module()
 	auto entry = (const fetch_api* (*)())dlsym(handle, TEVRA_FETCH_ENTRY);
 	const fetch_api* api = entry != nullptr ? entry() : nullptr;
 	if (api != nullptr && api->size == sizeof(fetch_api)) {
+		std::lock_guard<std::mutex> hold(g_cancelLock);
 		g_fetch = api;
+		g_fetch->cancel(g_cancelled);
 		return;
 	}
 	g_missing = path + " is not this program's fetch module";
@@ -44,9 +50,18 @@ void fetch_beside(const std::vector<std::string>& urls, int timeoutMs,
 		g_fetch->fetch(urls, timeoutMs, bodies, reasons);
 }
 
+void cancel_beside(bool cancelled)
+{
+	std::lock_guard<std::mutex> hold(g_cancelLock);
+	g_cancelled = cancelled;
+	if (g_fetch != nullptr)
+		g_fetch->cancel(cancelled);
+}
+
 }
 
 event_fetch_function event_fetch = fetch_beside;
+void (*event_fetch_cancel)(bool) = cancel_beside;
 int event_fetch_timeout_ms = 5000;
 
 extern "C" __attribute__((visibility("default"))) const events_api* tevra_events_api()

@@ -37,6 +37,8 @@ struct fetch_api {
 	// sizeof(fetch_api): a module built from other sources is refused.
 	size_t size;
 	event_fetch_function fetch;
+	// Makes its transfers give up at once while set (config mode is closing).
+	void (*cancel)(bool cancelled);
 };
 
 #define TEVRA_FETCH_ENTRY "tevra_fetch_api"

@@ -3,6 +3,6 @@
 
 extern "C" __attribute__((visibility("default"))) const fetch_api* tevra_fetch_api()
 {
-	static const fetch_api api = {sizeof(fetch_api), network_fetch};
+	static const fetch_api api = {sizeof(fetch_api), network_fetch, network_cancel};
 	return &api;
 }

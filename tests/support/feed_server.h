@@ -46,6 +46,8 @@ public:
 	// Requests received; kAfterOther answers once fOther has received one.
 	std::atomic<int> fRequests{0};
 	feed_server* fOther = nullptr;
+	// Stalled requests whose client closed the connection before the server gave up.
+	std::atomic<int> fHungUp{0};
 
 private:
 	// Waits for the socket to be readable, at most a tenth of a second.
@@ -89,8 +91,10 @@ private:
 			} else if (fAnswer == kStall) {
 				// Held until the client gives up, or three seconds at most.
 				for (int wait = 0; wait < 30 && !fStop; wait++) {
-					if (_Readable(client) && recv(client, buffer, sizeof(buffer), 0) <= 0)
+					if (_Readable(client) && recv(client, buffer, sizeof(buffer), 0) <= 0) {
+						fHungUp++;
 						break;
+					}
 				}
 			} else {
 				bool good = fAnswer != kFail, huge = fAnswer == kHuge || fAnswer == kHugeUnsaid;
