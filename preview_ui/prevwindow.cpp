@@ -79,9 +79,11 @@ void prevwindow::set_limits()
 
 void prevwindow::ScreenChanged(BRect, color_space)
 {
-	if (!zoomed)
-		preview_view->set_scale(preview_view->real_scale());
-	picture_resized();
+	// Back to real size on the new screen rather than fitted again: placing the fitted window
+	// on the new screen's work area could send it back to the old screen, and back again.
+	zoomed = false;
+	preview_view->set_scale(preview_view->real_scale());
+	set_limits();
 	// The offsets snap to the new screen's device pixels.
 	BRect bounds = preview_view->Bounds();
 	preview_view->ScrollTo(bounds.left, bounds.top);

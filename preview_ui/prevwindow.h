@@ -15,8 +15,8 @@ public:
 	bool QuitRequested() override;
 	void FrameResized(float width, float height) override;
 	void Zoom(BPoint origin, float width, float height) override;
-	// On a screen of another pixel ratio the real size is another scale, and the fitted view
-	// fits the new screen's work area.
+	// On a screen of another pixel ratio the real size is another scale; the view goes back
+	// to real size there.
 	void ScreenChanged(BRect screenSize, color_space depth) override;
 
 	// The size limits and the bars follow the picture's size as the view shows it; the
