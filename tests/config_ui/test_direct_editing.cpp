@@ -228,19 +228,9 @@ int main(int argc, char** argv)
 	testing::InitGoogleTest(&argc, argv);
 	if (testing::GTEST_FLAG(list_tests))
 		return RUN_ALL_TESTS();
-	if (!x_session::server_installed() || !x_session::window_manager_installed()) {
-		skip_reason = "Xvfb or openbox is missing (scripts/install-deps installs them)";
+	std::unique_ptr<x_session> session = x_session::for_tests(1024, 768, &skip_reason);
+	if (session == nullptr)
 		return RUN_ALL_TESTS();
-	}
-	x_session session(1024, 768);
-	if (!session.running() || !session.start_window_manager()) {
-		fprintf(stderr, "Xvfb or openbox did not start\n");
-		return 1;
-	}
-	setenv("DISPLAY", session.display().c_str(), 1);
-	unsetenv("WAYLAND_DISPLAY");
-	setenv("QT_QPA_PLATFORM", "xcb", 1);
-	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 
 	temp_dir dir;
 	folder = &dir;

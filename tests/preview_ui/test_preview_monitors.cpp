@@ -139,21 +139,12 @@ int main(int argc, char** argv)
 	testing::InitGoogleTest(&argc, argv);
 	if (testing::GTEST_FLAG(list_tests))
 		return RUN_ALL_TESTS();
-	if (!x_session::server_installed() || !x_session::window_manager_installed()) {
-		skip_reason = "Xvfb or openbox is missing (scripts/install-deps installs them)";
+	std::unique_ptr<x_session> screen = x_session::for_tests(2048, 768, &skip_reason, 0,
+		split_screen);
+	if (screen == nullptr)
 		return RUN_ALL_TESTS();
-	}
-	x_session screen(2048, 768);
-	if (!screen.running() || !split_screen(screen.display()) || !screen.start_window_manager()) {
-		fprintf(stderr, "Xvfb or openbox did not start\n");
-		return 1;
-	}
-	setenv("DISPLAY", screen.display().c_str(), 1);
-	unsetenv("WAYLAND_DISPLAY");
 	unsetenv("QT_SCALE_FACTOR");
-	setenv("QT_QPA_PLATFORM", "xcb", 1);
 	setenv("QT_SCREEN_SCALE_FACTORS", "LEFT=1;RIGHT=2", 1);
-	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 
 	tr = BTranslatorRoster::Default();
 	char arg0[] = "tevra";

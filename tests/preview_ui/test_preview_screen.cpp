@@ -158,22 +158,12 @@ int main(int argc, char** argv)
 	testing::InitGoogleTest(&argc, argv);
 	if (testing::GTEST_FLAG(list_tests))
 		return RUN_ALL_TESTS();
-	if (!x_session::server_installed() || !x_session::window_manager_installed()) {
-		skip_reason = "Xvfb or openbox is missing (scripts/install-deps installs them)";
+	std::unique_ptr<x_session> screen = x_session::for_tests(1024, 768, &skip_reason,
+		kPanelHeight);
+	if (screen == nullptr)
 		return RUN_ALL_TESTS();
-	}
-	x_session screen(1024, 768);
-	if (!screen.running() || !screen.start_window_manager()
-		|| !screen.add_bottom_panel(kPanelHeight)) {
-		fprintf(stderr, "Xvfb, openbox or the panel did not start\n");
-		return 1;
-	}
-	session = &screen;
-	setenv("DISPLAY", screen.display().c_str(), 1);
-	unsetenv("WAYLAND_DISPLAY");
-	setenv("QT_QPA_PLATFORM", "xcb", 1);
+	session = screen.get();
 	setenv("QT_SCALE_FACTOR", std::to_string(kScale).c_str(), 1);
-	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 
 	tr = BTranslatorRoster::Default();
 	char arg0[] = "tevra";

@@ -1,5 +1,8 @@
 #include "tests/support/x_session.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -32,6 +35,27 @@ x_session::x_session(int width, int height)
 		return;
 	fName = ":" + fServer->first_line();
 	fDisplay = XOpenDisplay(fName.c_str());
+}
+
+std::unique_ptr<x_session> x_session::for_tests(int width, int height, const char** skip,
+	int panelHeight, bool (*prepare)(const std::string& display))
+{
+	if (!server_installed() || !window_manager_installed()) {
+		*skip = "Xvfb or openbox is missing (scripts/install-deps installs them)";
+		return nullptr;
+	}
+	std::unique_ptr<x_session> session(new x_session(width, height));
+	if (!session->running() || (prepare != nullptr && !prepare(session->display()))
+		|| !session->start_window_manager()
+		|| (panelHeight > 0 && !session->add_bottom_panel(panelHeight))) {
+		fprintf(stderr, "Xvfb, openbox or the panel did not start\n");
+		exit(1);
+	}
+	setenv("DISPLAY", session->display().c_str(), 1);
+	unsetenv("WAYLAND_DISPLAY");
+	setenv("QT_QPA_PLATFORM", "xcb", 1);
+	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+	return session;
 }
 
 x_session::~x_session()

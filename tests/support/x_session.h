@@ -20,6 +20,13 @@ public:
 	static bool server_installed();
 	static bool window_manager_installed();
 
+	// For a test program's main: a display with openbox that Qt's windows go to. Null with
+	// *skip set when Xvfb or openbox is missing (the tests then skip, saying why); the program
+	// ends with status 1 when a part fails to start. prepare runs before openbox starts; a
+	// panel of panelHeight is added after it.
+	static std::unique_ptr<x_session> for_tests(int width, int height, const char** skip,
+		int panelHeight = 0, bool (*prepare)(const std::string& display) = nullptr);
+
 	bool running() const { return fDisplay != nullptr; }
 	// The value for DISPLAY.
 	const std::string& display() const { return fName; }
