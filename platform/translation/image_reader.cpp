@@ -3,10 +3,12 @@
 #include <map>
 #include <mutex>
 
+#include <QCoreApplication>
 #include <QImageIOPlugin>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPluginLoader>
+#include <QStringList>
 #include <QTransform>
 
 #include "plugin_formats.h"
@@ -45,6 +47,13 @@ QImageIOHandler* plugin_handler(QIODevice* device, const QByteArray& format,
 	handler->setDevice(device);
 	handler->setFormat(format);
 	return handler;
+}
+
+// A format Qt writes with a handler of its own, which no plugin serves.
+bool built_in_format(const QByteArray& format)
+{
+	const plugin_formats& known = installed_plugin_formats();
+	return known.writable.contains(format) && known.plugins.count(format) == 0;
 }
 
 // The turn a picture's own settings ask for, as Qt's reader applies it.
@@ -146,6 +155,16 @@ bool write_image(QIODevice* device, const QByteArray& format, const QImage& imag
 		image.isNull() ? nullptr : plugin_handler(device, format, QImageIOPlugin::CanWrite));
 	QImageWriter writer(device, format);
 	writer.setQuality(quality);
+	if (handler == nullptr && built_in_format(format)) {
+		// Qt's writer lets every plugin claim even a format it writes itself, loading them all
+		// to ask; with no plugin folder to look in it keeps its own handler. No plugin serves
+		// the format, so the bytes are the same.
+		QStringList paths = QCoreApplication::libraryPaths();
+		QCoreApplication::setLibraryPaths({});
+		bool written = writer.write(image);
+		QCoreApplication::setLibraryPaths(paths);
+		return written;
+	}
 	if (handler == nullptr)
 		return writer.write(image);
 	// Qt's writer's settings, taken from a writer that was never used, so they stay its own.

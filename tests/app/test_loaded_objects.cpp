@@ -50,6 +50,9 @@ const loading_row loading_rows[] = {
 		"image/jpeg", "libqjpeg"},
 	{"photo_as_jpeg_opens_the_jpeg_plugin_alone", nullptr, nullptr, false, false, true,
 		"image/jpeg", "libqjpeg"},
+	{"bmp_output_opens_no_plugin", nullptr, nullptr, false, false, false, "image/bmp", nullptr},
+	{"ppm_output_opens_no_plugin", nullptr, nullptr, false, false, false,
+		"image/x-portable-pixmap", nullptr},
 };
 
 class LoadedObjects : public testing::TestWithParam<loading_row> {};
