@@ -152,14 +152,15 @@ void WindowWidget::moveEvent(QMoveEvent*)
 // widget's pixel ratio is the new screen's.
 bool WindowWidget::event(QEvent* event)
 {
-	bool handled = QWidget::event(event);
-	if (fWindow != nullptr && (event->type() == QEvent::ScreenChangeInternal
+	// Asked before QWidget::event, which deletes the widget on a deferred delete.
+	bool screenChanged = event->type() == QEvent::ScreenChangeInternal
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
-			|| event->type() == QEvent::DevicePixelRatioChange
+		|| event->type() == QEvent::DevicePixelRatioChange
 #endif
-			)) {
+		;
+	bool handled = QWidget::event(event);
+	if (screenChanged && fWindow != nullptr)
 		fWindow->ScreenChanged(BScreen(fWindow).Frame(), B_RGB32);
-	}
 	return handled;
 }
 
