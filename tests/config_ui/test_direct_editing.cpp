@@ -41,13 +41,6 @@ const BRect kThird(100, 400, 300, 550);
 const char kDesign[] = "base_type\t0\n\ntype\t10\nbounds\t100,100,300,250\n\n"
 	"type\t10\nbounds\t400,100,600,250\n\ntype\t0\nbounds\t100,400,300,550\n";
 
-bool wait_until(const std::function<bool()>& done)
-{
-	for (int i = 0; i < 300 && !done(); i++)
-		process_events(10);
-	return done();
-}
-
 BRect bounds_of(int32 index)
 {
 	object* item = (object*)obl.ItemAt(index);

@@ -41,13 +41,6 @@ const BRect kTyped(10, 20, 210, 170);
 // A design beside its picture, named relatively as the README's daily set-up has it.
 const char kDesign[] = "base_type\t1\nbase_image\tpic.ppm\n\ntype\t10\nbounds\t100,100,300,250\n";
 
-bool wait_until(const std::function<bool()>& done)
-{
-	for (int i = 0; i < 300 && !done(); i++)
-		process_events(10);
-	return done();
-}
-
 object* calendar()
 {
 	return (object*)obl.ItemAt(0);

@@ -24,13 +24,6 @@ const char* skip_reason = nullptr;
 // the desktop's logical pixels the right one starts at 1024.
 const float kLeftRatio = 1, kRightRatio = 2;
 
-bool wait_until(const std::function<bool()>& done)
-{
-	for (int i = 0; i < 200 && !done(); i++)
-		process_events(10);
-	return done();
-}
-
 class monitors : public preview_test {
 protected:
 	void SetUp() override

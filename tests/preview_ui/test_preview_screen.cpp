@@ -33,13 +33,6 @@ BRect device_pixels(BRect rect)
 		(std::floor(rect.right) + 1) * kScale - 1, (std::floor(rect.bottom) + 1) * kScale - 1);
 }
 
-bool wait_until(const std::function<bool()>& done)
-{
-	for (int i = 0; i < 200 && !done(); i++)
-		process_events(10);
-	return done();
-}
-
 // A 1024 x 768 picture, the X screen's, in a preview window placed as config mode places it.
 class on_screen : public preview_test {
 protected:

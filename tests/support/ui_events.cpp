@@ -99,6 +99,13 @@ void process_events(int ms)
 	}
 }
 
+bool wait_until(const std::function<bool()>& done)
+{
+	for (int i = 0; i < 300 && !done(); i++)
+		process_events(10);
+	return done();
+}
+
 std::string shown_tool_tip(BView* view, BPoint where)
 {
 	QWidget* widget = BView::Private::Widget(view);

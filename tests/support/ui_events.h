@@ -1,6 +1,7 @@
 #ifndef TEVRA_TEST_UI_EVENTS_H
 #define TEVRA_TEST_UI_EVENTS_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ void set_mouse_state(BView* view, BPoint where, uint32 buttons);
 // Runs what is queued (messages between loopers, deferred drawing, deletions), round after
 // round, for about ms milliseconds.
 void process_events(int ms = 30);
+// Runs what is queued until done says so, within about three seconds; what done says last.
+bool wait_until(const std::function<bool()>& done);
 
 // What a view's widget shows now, as 0xRRGGBB pixels in the view's coordinates.
 struct shown_picture {
