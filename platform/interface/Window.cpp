@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
@@ -55,7 +56,8 @@ QString shown_title(const char* title)
 }
 
 WindowWidget::WindowWidget(BWindow* window)
-	: QWidget(nullptr), fWindow(window), fPlacing(false)
+	: QWidget(nullptr), fWindow(window), fPlacing(false), fZoomWhenRestored(false),
+	fRestoreSeen(false)
 {
 }
 
@@ -95,7 +97,7 @@ void WindowWidget::ResizeExactly(QSize size)
 void WindowWidget::showEvent(QShowEvent* event)
 {
 	QWidget::showEvent(event);
-	if (fPlacing && windowHandle() != nullptr)
+	if (windowHandle() != nullptr)
 		windowHandle()->installEventFilter(this);
 }
 
@@ -104,10 +106,40 @@ bool WindowWidget::eventFilter(QObject* watched, QEvent* event)
 	if (event->type() == QEvent::Expose && fPlacing && watched == windowHandle()
 			&& windowHandle()->isExposed()) {
 		fPlacing = false;
-		windowHandle()->removeEventFilter(this);
 		_KeepInWorkArea();
 	}
+	// Zoomed once the window manager has put the window back from maximised: it says so
+	// before or after it restores the frame, and a frame still covering the work area has
+	// the maximised one's border, often none.
+	if (fZoomWhenRestored && watched == windowHandle()) {
+		if (event->type() == QEvent::WindowStateChange
+				&& !(windowHandle()->windowStates() & Qt::WindowMaximized)) {
+			fRestoreSeen = true;
+			// A window put back to the very size of the work area is zoomed all the same.
+			QTimer::singleShot(500, this, [this]() { _ZoomWhenRestored(); });
+		}
+		QScreen* screen = windowHandle()->screen();
+		if (fRestoreSeen && screen != nullptr && (event->type() == QEvent::WindowStateChange
+				|| event->type() == QEvent::Resize || event->type() == QEvent::Move)
+				&& !windowHandle()->frameGeometry().contains(
+					work_area_of(screen).adjusted(1, 1, -1, -1)))
+			_ZoomWhenRestored();
+	}
 	return QWidget::eventFilter(watched, event);
+}
+
+void WindowWidget::_ZoomWhenRestored()
+{
+	if (!fZoomWhenRestored || !fRestoreSeen)
+		return;
+	fZoomWhenRestored = false;
+	fRestoreSeen = false;
+	// After the widget has taken the window's new geometry.
+	QMetaObject::invokeMethod(this, [this]() {
+		// The window may have gone meanwhile.
+		if (fWindow != nullptr)
+			fWindow->Zoom();
+	}, Qt::QueuedConnection);
 }
 
 void WindowWidget::_KeepInWorkArea()
@@ -194,16 +226,14 @@ void WindowWidget::changeEvent(QEvent* event)
 		return;
 	// Maximising is the window's own Zoom, which decides the size itself. Only the window
 	// system's report zooms: a maximise asked for in code is reported back by the platform
-	// too, and one maximise must zoom once.
+	// too, and one maximise must zoom once. It zooms once the window manager has put the
+	// window back: until then the window has the maximised one's border, often none.
 	if (windowState() & Qt::WindowMaximized) {
+		if (event->spontaneous()) {
+			fZoomWhenRestored = true;
+			fRestoreSeen = false;
+		}
 		setWindowState(windowState() & ~Qt::WindowMaximized);
-		if (!event->spontaneous())
-			return;
-		QMetaObject::invokeMethod(this, [this]() {
-			// The window may have gone meanwhile.
-			if (fWindow != nullptr)
-				fWindow->Zoom();
-		}, Qt::QueuedConnection);
 	}
 }
 

@@ -31,9 +31,12 @@ protected:
 
 private:
 	void _KeepInWorkArea();
+	void _ZoomWhenRestored();
 
 	BWindow* fWindow;
 	bool fPlacing;
+	bool fZoomWhenRestored;
+	bool fRestoreSeen;
 };
 
 // The title the window manager shows: Qt puts the application's name in place of an empty

@@ -1,6 +1,7 @@
 // The preview on a real screen: Xvfb with openbox and a panel that reserves the bottom strip,
 // at the desktop's scale TEVRA_TEST_SCALE (built at 1, 1.5 and 2): the fitted zoom
-// inside the work area, press-and-drag in the fitted view with its outline, and the real size
+// inside the work area, by the secondary button and by the window manager's maximise,
+// press-and-drag in the fitted view with its outline, and the real size
 // that shows one picture pixel on one device pixel.
 #include "tests/preview_ui/preview_fixture.h"
 
@@ -42,6 +43,22 @@ BRect device_pixels_around(BRect rect)
 		std::ceil((std::floor(rect.bottom) + 1) * kScale));
 }
 
+// Whether the window manager's frame around the preview lies in the work area in the
+// screen's own pixels, where a fractional ratio rounds the border and the place.
+testing::AssertionResult frame_in_work_area()
+{
+	int x, y, width, height, left, top, wide, high;
+	if (!session->work_area(&x, &y, &width, &height)
+			|| !session->window_frame("tevra preview", &left, &top, &wide, &high))
+		return testing::AssertionFailure() << "no work area or no frame";
+	if (left < x || top < y || left + wide > x + width || top + high > y + height) {
+		return testing::AssertionFailure() << "the frame " << left << "," << top << " "
+			<< wide << "x" << high << " leaves " << x << "," << y << " " << width << "x"
+			<< height;
+	}
+	return testing::AssertionSuccess();
+}
+
 // A 1024 x 768 picture, the X screen's, in a preview window placed as config mode places it.
 class on_screen : public preview_test {
 protected:
@@ -74,6 +91,7 @@ TEST_F(on_screen, FittedZoomShowsTheWholePictureInsideTheWorkArea)
 	BRect work(x / kScale, y / kScale, (x + width) / kScale - 1, (y + height) / kScale - 1);
 	BRect outer = window->DecoratorFrame();
 	EXPECT_TRUE(work.Contains(outer)) << outer << " leaves " << work;
+	EXPECT_TRUE(frame_in_work_area());
 	EXPECT_TRUE(whole_picture_in_view());
 	EXPECT_GT(view->scale(), kScale);
 	// Scaled, not cut: the picture's last pixels show in the view's last device pixels.
@@ -81,6 +99,25 @@ TEST_F(on_screen, FittedZoomShowsTheWholePictureInsideTheWorkArea)
 	BRect last = device_pixels(view->Bounds());
 	EXPECT_EQ(shown.at(last.right, last.bottom), picture_at(SW, SH));
 	EXPECT_EQ(shown.at(last.right, 0), picture_at(SW, 0));
+}
+
+// The frame's maximise button zooms the same way, measured once the window manager has put
+// the window back with its usual border.
+TEST_F(on_screen, MaximiseByTheWindowManagerFitsAsTheZoomDoes)
+{
+	zoom_and_wait();
+	BRect zoomed = window->Frame();
+	zoom();
+	ASSERT_TRUE(wait_until([this] { return view->scale() == kScale; }));
+	process_events(100);
+
+	ASSERT_TRUE(session->maximise("tevra preview"));
+	EXPECT_TRUE(wait_until([this, zoomed] { return window->Frame() == zoomed; }))
+		<< window->Frame() << " against " << zoomed;
+	process_events(100);
+	EXPECT_EQ(window->Frame(), zoomed);
+	EXPECT_TRUE(whole_picture_in_view());
+	EXPECT_TRUE(frame_in_work_area());
 }
 
 TEST_F(on_screen, FirstPressDragsInTheFittedViewInPictureCoordinates)

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -159,4 +160,71 @@ std::string x_session::window_title(unsigned long window) const
 		data = nullptr;
 	}
 	return title;
+}
+
+// The client window of that title among the window manager's frames, or 0.
+unsigned long x_session::client_window(const std::string& title) const
+{
+	std::function<Window(Window)> search = [this, &title, &search](Window window) {
+		if (window_title(window) == title)
+			return window;
+		Window root, parent, *children = nullptr;
+		unsigned int count = 0;
+		Window found = 0;
+		if (XQueryTree(fDisplay, window, &root, &parent, &children, &count)) {
+			for (unsigned int i = 0; i < count && found == 0; i++)
+				found = search(children[i]);
+		}
+		if (children != nullptr)
+			XFree(children);
+		return found;
+	};
+	return running() ? search(DefaultRootWindow(fDisplay)) : 0;
+}
+
+bool x_session::window_frame(const std::string& title, int* x, int* y, int* width,
+	int* height) const
+{
+	Window frame = client_window(title);
+	// The frame is the client's ancestor that is the root's child.
+	for (;;) {
+		Window root, parent, *children = nullptr;
+		unsigned int count = 0;
+		if (frame == 0 || !XQueryTree(fDisplay, frame, &root, &parent, &children, &count))
+			return false;
+		if (children != nullptr)
+			XFree(children);
+		if (parent == root)
+			break;
+		frame = parent;
+	}
+	XWindowAttributes shown;
+	if (!XGetWindowAttributes(fDisplay, frame, &shown) || shown.map_state != IsViewable)
+		return false;
+	*x = shown.x;
+	*y = shown.y;
+	*width = shown.width + 2 * shown.border_width;
+	*height = shown.height + 2 * shown.border_width;
+	return true;
+}
+
+bool x_session::maximise(const std::string& title)
+{
+	Window client = client_window(title);
+	if (client == 0)
+		return false;
+	// As a pager or the frame's button asks it: a message to the root window.
+	XEvent event = {};
+	event.xclient.type = ClientMessage;
+	event.xclient.window = client;
+	event.xclient.message_type = XInternAtom(fDisplay, "_NET_WM_STATE", False);
+	event.xclient.format = 32;
+	event.xclient.data.l[0] = 1;
+	event.xclient.data.l[1] = XInternAtom(fDisplay, "_NET_WM_STATE_MAXIMIZED_HORZ", False);
+	event.xclient.data.l[2] = XInternAtom(fDisplay, "_NET_WM_STATE_MAXIMIZED_VERT", False);
+	event.xclient.data.l[3] = 2;
+	XSendEvent(fDisplay, DefaultRootWindow(fDisplay), False,
+		SubstructureRedirectMask | SubstructureNotifyMask, &event);
+	XFlush(fDisplay);
+	return true;
 }

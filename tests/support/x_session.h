@@ -41,8 +41,16 @@ public:
 	bool work_area(int* x, int* y, int* width, int* height) const;
 	// The title a window manager shows for a window (_NET_WM_NAME, else WM_NAME).
 	std::string window_title(unsigned long window) const;
+	// Where the window manager's frame around the window of that title lies on the screen,
+	// border and all, in the screen's pixels; false when no such window is mapped.
+	bool window_frame(const std::string& title, int* x, int* y, int* width, int* height) const;
+	// Asks the window manager to maximise the window of that title, as its frame's button
+	// does; false when no such window is mapped.
+	bool maximise(const std::string& title);
 
 private:
+	unsigned long client_window(const std::string& title) const;
+
 	std::unique_ptr<helper_process> fServer;
 	std::unique_ptr<helper_process> fManager;
 	std::unique_ptr<helper_process> fPanel;
