@@ -38,9 +38,9 @@ std::string pcmanfm_settings_naming(bool qt, const std::string& picture)
 	return "";
 }
 
-// pcmanfm-qt 1.2 shows the picture in the mode asked for but saves "none" (or keeps what it
-// started with), and a desktop started on "none" shows no picture: the settings get the mode
-// as pcmanfm-qt writes it, in its [Desktop] section. Whether the settings still need it.
+// pcmanfm-qt 1.2 shows the picture in the mode asked for but saves the mode its desktop started
+// with, and a desktop started on "none" shows no picture: the settings get the mode as
+// pcmanfm-qt writes it, in its [Desktop] section. Whether the settings still need it.
 std::string file_text(const std::string& path)
 {
 	std::ifstream in(path, std::ios::binary);
@@ -103,6 +103,26 @@ bool lxqt_keep_centred(const std::string& settings)
 	return true;
 }
 
+// The settings file that names the picture once the desktop saved it, or "" at the deadline.
+// It rewrites the file in place, so a second look may catch it half written: the look that
+// saw the picture is the answer.
+std::string wait_for_settings_naming(bool qt, const std::string& picture)
+{
+	long long deadline = now_ms() + g_limits.command_ms;
+	std::string settings;
+	while ((settings = pcmanfm_settings_naming(qt, picture)).empty() && now_ms() < deadline)
+		usleep(20000);
+	return settings;
+}
+
+bool settings_line(const std::string& settings, const std::string& line)
+{
+	std::istringstream in(file_text(settings));
+	for (std::string each; std::getline(in, each);)
+		if (each == line)
+			return true;
+	return false;
+}
 
 }
 
@@ -113,38 +133,34 @@ std::string apply_pcmanfm(const background& what, bool qt)
 	if (picture.failed(what) || picture.path().empty())
 		return run.why();
 	std::string shown = picture.path();
-	if (qt && !what.screens.empty()) {
-		// pcmanfm-qt shows one picture on every screen and spans none.
-		shown = picture.part(what, what.screens[0].frame, &run);
-		if (shown.empty()) {
-			picture.settle(run);
-			return run.why();
-		}
-		note("pcmanfm-qt spans no picture over several screens: every screen shows the main "
-			"screen's part");
-	}
+	const char* program = qt ? "pcmanfm-qt" : "pcmanfm";
+	// Both centre one picture on the desktop that covers every screen, which spans it.
 	if (qt)
-		run.run({"pcmanfm-qt", "--set-wallpaper", shown, "--wallpaper-mode=center"});
+		run.run({program, "--set-wallpaper", shown, "--wallpaper-mode=center"});
 	else
-		run.run({"pcmanfm", "--set-wallpaper=" + shown,
+		run.run({program, "--set-wallpaper=" + shown,
 			what.screens.empty() ? "--wallpaper-mode=center" : "--wallpaper-mode=screen"});
-	if (run.why().empty()) {
-		// The desktop saves its settings a moment after it shows the picture.
-		// It rewrites the file in place, so a second look may catch it half written: the
-		// look that saw the picture is the answer.
-		long long deadline = now_ms() + g_limits.command_ms;
-		std::string settings;
-		while ((settings = pcmanfm_settings_naming(qt, shown)).empty()
-			&& now_ms() < deadline)
-			usleep(20000);
-		if (settings.empty())
-			run.fail(std::string(qt ? "pcmanfm-qt" : "pcmanfm")
-				+ " did not take the picture (is its desktop running?)");
-		else if (qt && lxqt_keep_centred(settings))
-			note("pcmanfm-qt's running desktop keeps no wallpaper mode and saves that again "
-				"when it quits; choose one once in its Desktop Preferences so that the next "
-				"log-in shows the picture");
+	std::string settings;
+	if (run.why().empty() && (settings = wait_for_settings_naming(qt, shown)).empty())
+		run.fail(std::string(program) + " did not take the picture (is its desktop running?)");
+	// Unless pcmanfm-qt's "Individual wallpaper for each monitor" is on: then it centres the
+	// picture on each screen, and the main screen's part is what every screen can show.
+	if (run.why().empty() && qt && !what.screens.empty()
+		&& settings_line(settings, "PerScreenWallpaper=true")) {
+		shown = picture.part(what, what.screens[0].frame, &run);
+		if (!shown.empty()) {
+			run.run({program, "--set-wallpaper", shown, "--wallpaper-mode=center"});
+			if (run.why().empty() && (settings = wait_for_settings_naming(qt, shown)).empty())
+				run.fail("pcmanfm-qt did not take the picture (is its desktop running?)");
+		}
+		if (run.why().empty())
+			note("pcmanfm-qt shows one picture on every monitor while its \"Individual wallpaper "
+				"for each monitor\" is on: every screen shows the main screen's part");
 	}
+	if (run.why().empty() && qt && lxqt_keep_centred(settings))
+		note("pcmanfm-qt's running desktop keeps no wallpaper mode and saves that again "
+			"when it quits; choose one once in its Desktop Preferences so that the next "
+			"log-in shows the picture");
 	picture.settle(run);
 	return run.why();
 }

@@ -1,6 +1,7 @@
 #include <Window.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -67,6 +68,28 @@ void WindowWidget::ShowInWorkArea()
 	_KeepInWorkArea();
 	fPlacing = true;
 	show();
+}
+
+// Qt asks the window manager to size the window in steps of one logical pixel, which at a
+// fractional ratio rounds to more than one device pixel (two at 1.5). Counted from a base of
+// 0, a size such as 618 (927 device pixels) is then not a whole number of steps, and the
+// manager gives one step less; a base the size is whole steps from lets it be given.
+void WindowWidget::ResizeExactly(QSize size)
+{
+	qreal ratio = devicePixelRatioF();
+	int step = qRound(ratio);
+	if (ratio != std::floor(ratio) && step > 1) {
+		auto base_for = [ratio, step](int logical) {
+			int device = qRound(logical * ratio);
+			for (int base = 0; base < 4 * step; base++) {
+				if ((device - qRound(base * ratio)) % step == 0)
+					return base;
+			}
+			return 0;
+		};
+		setBaseSize(base_for(size.width()), base_for(size.height()));
+	}
+	resize(size);
 }
 
 void WindowWidget::showEvent(QShowEvent* event)
@@ -348,7 +371,11 @@ void BWindow::ResizeTo(float width, float height)
 {
 	width = std::min(std::max(width, fMinMax.left), fMinMax.right);
 	height = std::min(std::max(height, fMinMax.top), fMinMax.bottom);
-	fData->widget->resize((int)width + 1, (int)height + 1);
+	QSize size((int)width + 1, (int)height + 1);
+	if (fAdopted)
+		fData->widget->resize(size);
+	else
+		static_cast<WindowWidget*>(fData->widget)->ResizeExactly(size);
 }
 
 void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, float maxHeight)

@@ -16,6 +16,9 @@ public:
 	// window manager keeps windows off a panel; placed once more when the window manager has
 	// put its border around it.
 	void ShowInWorkArea();
+	// Resizes to that many logical pixels, which the window manager can then give at any
+	// pixel ratio.
+	void ResizeExactly(QSize size);
 
 protected:
 	bool event(QEvent* event) override;

@@ -866,7 +866,9 @@ struct pcmanfm_row {
 		const char* saved_mode; // the profile's mode before; null: no settings yet
 		int stop_signal;        // how the first desktop ends: SIGTERM saves, SIGKILL does not
 		bool advised;           // the user is told to choose a mode
+		const char* config_dirs; // the session's XDG_CONFIG_DIRS, where the profile's defaults are
 	} lxqt = {};
+	const char* settings = nullptr; // pcmanfm-qt's profile before its desktop starts
 };
 
 void PrintTo(const pcmanfm_row& row, std::ostream* out)
@@ -893,6 +895,10 @@ protected:
 		fBus.reset(new private_bus(&fEnv));
 		ASSERT_TRUE(fBus->running()) << "dbus-daemon did not start";
 		write_halves(fHome.file("wall.png"), 32, 24);
+		if (row.settings != nullptr) {
+			std::filesystem::create_directories(fHome.file("config/pcmanfm-qt/lxqt"));
+			fHome.write("config/pcmanfm-qt/lxqt/settings.conf", row.settings);
+		}
 		if (row.started)
 			start_desktop();
 	}
@@ -964,6 +970,16 @@ TEST_P(LxqtNextStart, DesktopStartedAgainShowsThePicture)
 {
 	const pcmanfm_row::lxqt_case& row = GetParam().lxqt;
 	std::string settings = fHome.file("config/pcmanfm-qt/lxqt/settings.conf");
+	if (row.config_dirs != nullptr) {
+		// The profile's installed mode may stretch: the picture has the screen's size, as
+		// tevra's pictures do, so that every mode shows it alike.
+		write_halves(fHome.file("wall.png"), 320, 240);
+		fEnv.set("XDG_CONFIG_DIRS", row.config_dirs);
+		kill(fDesktop->pid(), SIGKILL);
+		fDesktop.reset();
+		ASSERT_TRUE(eventually([] { return !bus_name_owned("org.pcmanfm.PCManFM"); }));
+		start_desktop();
+	}
 	if (row.saved_mode != nullptr) {
 		// The profile before, and a desktop that started on it.
 		kill(fDesktop->pid(), SIGKILL);
@@ -997,33 +1013,67 @@ INSTANTIATE_TEST_SUITE_P(Profiles, LxqtNextStart, testing::Values(
 		// A new profile, and one that saved none: the desktop running now keeps none, so only
 		// a start from the settings as written shows the picture; the user is told.
 		pcmanfm_row{"NewProfile", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"},
-			true, {"NewProfile", nullptr, SIGKILL, true}},
+			true, {"NewProfile", nullptr, SIGKILL, true, nullptr}},
 		pcmanfm_row{"SavedNone", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"},
-			true, {"SavedNone", "none", SIGKILL, true}},
+			true, {"SavedNone", "none", SIGKILL, true, nullptr}},
 		// A mode chosen once stays through the desktop's own save as it quits.
 		pcmanfm_row{"ChosenMode", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"},
-			true, {"ChosenMode", "center", SIGTERM, false}}),
+			true, {"ChosenMode", "center", SIGTERM, false, nullptr}},
+		// LXQt's session start adds /usr/share to the config folders, so a new profile starts on
+		// the mode pcmanfm-qt installs there, and keeps it through a normal quit.
+		pcmanfm_row{"NewProfileInItsSession", desktop::k_lxqt,
+			{"pcmanfm-qt", "--desktop", "--profile=lxqt"}, true,
+			{"NewProfileInItsSession", nullptr, SIGTERM, false, "/etc:/etc/xdg:/usr/share"}}),
 	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
 
-// LXDE's desktop spreads one picture over every screen: here the whole of the one Xvfb screen.
-class LxdeSpanning : public Pcmanfm {};
+// pcmanfm and pcmanfm-qt spread one picture over the desktop that covers every screen. Two
+// monitors side by side, as the halves of the Xvfb screen: Qt 5, pcmanfm-qt's, sees one screen
+// there, whose desktop covers both as it covers two real ones.
+class Spanning : public Pcmanfm {};
 
-TEST_P(LxdeSpanning, PictureCoversTheScreens)
+TEST_P(Spanning, EveryScreenShowsItsPart)
 {
+	const pcmanfm_row& row = GetParam();
 	desktop::g_limits.command_ms = 1500;
-	ASSERT_EQ(desktop::apply_background(desktop::k_lxde, spanning(fHome.file("wall.png"))), "");
+	desktop::background what;
+	what.picture = fHome.file("wall.png");
+	write_halves(what.picture, 320, 240);
+	what.screens = {{BRect(0, 0, 159, 239), BRect(0, 0, 159, 239), "left"},
+		{BRect(160, 0, 319, 239), BRect(160, 0, 319, 239), "right"}};
+	desktop::take_note();
+	ASSERT_EQ(desktop::apply_background(row.kind, what), "");
+	bool mainPart = desktop::take_note().find("every screen shows the main screen's part")
+		!= std::string::npos;
+	EXPECT_EQ(mainPart, row.settings != nullptr);
+	if (row.settings != nullptr) {
+		// Each monitor would centre the picture of its own: it is given the main screen's part.
+		std::string settings = read_file(fHome.file("config/pcmanfm-qt/lxqt/settings.conf"));
+		size_t named = settings.find("\nWallpaper=");
+		ASSERT_NE(named, std::string::npos) << settings;
+		named += 11;
+		QImage part(QString::fromStdString(settings.substr(named,
+			settings.find('\n', named) - named)));
+		EXPECT_EQ(part.size(), QSize(160, 240));
+		EXPECT_EQ(part.pixel(159, 239), qRgb(255, 0, 0));
+		return;
+	}
 	QImage shown;
 	EXPECT_TRUE(eventually([&] {
 		if (run_program({"import", "-window", "root", fHome.file("screen.png")}).status != 0)
 			return false;
 		shown = QImage(QString::fromStdString(fHome.file("screen.png")));
 		return !shown.isNull() && shown.pixel(2, 120) == qRgb(255, 0, 0)
+			&& shown.pixel(158, 120) == qRgb(255, 0, 0) && shown.pixel(161, 120) == qRgb(0, 0, 255)
 			&& shown.pixel(317, 120) == qRgb(0, 0, 255);
 	}, 5000));
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktops, LxdeSpanning, testing::Values(
-		pcmanfm_row{"Lxde", desktop::k_lxde, {"pcmanfm", "--desktop", "--profile", "LXDE"}, true}),
+INSTANTIATE_TEST_SUITE_P(Desktops, Spanning, testing::Values(
+		pcmanfm_row{"Lxde", desktop::k_lxde, {"pcmanfm", "--desktop", "--profile", "LXDE"}, true},
+		pcmanfm_row{"Lxqt", desktop::k_lxqt, {"pcmanfm-qt", "--desktop", "--profile=lxqt"}, true},
+		pcmanfm_row{"LxqtWallpaperForEachMonitor", desktop::k_lxqt,
+			{"pcmanfm-qt", "--desktop", "--profile=lxqt"}, true, {},
+			"[Desktop]\nPerScreenWallpaper=true\nWallpaperMode=center\n"}),
 	[](const testing::TestParamInfo<pcmanfm_row>& info) { return std::string(info.param.name); });
 
 // --- A bare X server: the root window's pixmap, as X wallpaper setters leave it.

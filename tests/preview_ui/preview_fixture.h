@@ -183,20 +183,24 @@ protected:
 	}
 
 	// Whether the dragged calendar's outline shows along rect (in the view's pixels): a white
-	// line on its edge pixels and a black one outside them. The corners, where the handles
-	// invert it, are left out (corner pixels from each).
-	bool outline_shown(const shown_picture& shown, BRect rect, int corner = 5) const
+	// line on its edge pixels and a black one outside them, along outside when given (at a
+	// fractional ratio a device pixel both lines cover shows a blend between them). The
+	// corners, where the handles invert it, are left out (corner pixels from each).
+	bool outline_shown(const shown_picture& shown, BRect rect, int corner = 5,
+		BRect outside = BRect()) const
 	{
+		if (!outside.IsValid())
+			outside.Set(rect.left - 1, rect.top - 1, rect.right + 1, rect.bottom + 1);
 		bool drawn = true;
 		for (int x = (int)rect.left + corner; x <= (int)rect.right - corner; x++) {
 			for (int y : {(int)rect.top, (int)rect.bottom}) {
-				int out = y == (int)rect.top ? y - 1 : y + 1;
+				int out = y == (int)rect.top ? (int)outside.top : (int)outside.bottom;
 				drawn = drawn && shown.at(x, y) == 0xffffff && shown.at(x, out) == 0;
 			}
 		}
 		for (int y = (int)rect.top + corner; y <= (int)rect.bottom - corner; y++) {
 			for (int x : {(int)rect.left, (int)rect.right}) {
-				int out = x == (int)rect.left ? x - 1 : x + 1;
+				int out = x == (int)rect.left ? (int)outside.left : (int)outside.right;
 				drawn = drawn && shown.at(x, y) == 0xffffff && shown.at(out, y) == 0;
 			}
 		}
