@@ -1,5 +1,7 @@
 #include "render/draw_cal.h"
 
+#include <cstdint>
+
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/holidays.h"
@@ -54,6 +56,12 @@ void fill_bubble(BView* view, BRect rect, float radius, uint32 color)
 	set_color_alpha(view, color);
 	view->FillRoundRect(rect, radius, radius);
 	view->SetDrawingMode(B_OP_COPY);
+}
+
+int shift_clamped(int value, int64 by)
+{
+	int64 moved = value + by;
+	return moved > INT32_MAX ? INT32_MAX : moved < INT32_MIN ? INT32_MIN : (int)moved;
 }
 
 int with_holiday_files(int year, int month, int day, int code)

@@ -24,6 +24,9 @@ caption_font set_font(BView* view, const font_name name, float size);
 int text_width(BView* view, const char* text);
 void fill_bubble(BView* view, BRect rect, float radius, uint32 color);
 
+// A value moved by a count, held to the int range either way.
+int shift_clamped(int value, int64 by);
+
 // A date's holiday code with the design's holiday files: a day they name is a holiday too,
 // beside Japan's.
 int with_holiday_files(int year, int month, int day, int code);

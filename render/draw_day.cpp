@@ -1,6 +1,5 @@
 #include "render/draw_cal.h"
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -110,8 +109,7 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 	float L = item->bounds.left, T = item->bounds.top;
 	float W = item->bounds.Width(), H = item->bounds.Height();
 
-	int64 shifted = (int64)day + item->when;
-	day = shifted > INT32_MAX ? INT32_MAX : shifted < INT32_MIN ? INT32_MIN : (int)shifted;
+	day = shift_clamped(day, item->when);
 	adj(&year, &month, &day);
 	if (item->bg_type == 1)
 		fill_bubble(view, BRect(L, T, L + W - 1, T + H - 1), H / 4, item->bg_color);
