@@ -51,7 +51,8 @@ const char kUsage[] = TEVRA_NAME_VERSION "\nusage :\n\ttevra\t\t\t\t: config mod
 	"\ttevra config_file output_file\t: create mode\n";
 
 tevra::tevra(int argc, char** argv)
-	: BApplication(kSignature), view(nullptr), pwin(nullptr), cwin(nullptr), exit_status(0)
+	: BApplication(kSignature), view(nullptr), pwin(nullptr), cwin(nullptr), exit_status(0),
+	fAboutShown(false)
 {
 	fp = nullptr;
 	get_translator_for_output();
@@ -173,10 +174,16 @@ bool tevra::QuitRequested()
 
 void tevra::AboutRequested()
 {
+	// One About box at a time; the alert cannot be brought to the front, so About chosen
+	// again while it shows does nothing.
+	if (fAboutShown)
+		return;
+	fAboutShown = true;
 	BAlert* about = new BAlert("", TEVRA_NAME_VERSION "\n\n"
 		"Calendar wallpapers: a base colour or picture with single dates, months and years, "
 		"Japanese holidays, era years and traditional month names.\n\n"
 		"Made by the tevra developers.", "Thank you", nullptr, nullptr, B_WIDTH_AS_USUAL,
 		B_INFO_ALERT);
 	about->Go();
+	fAboutShown = false;
 }

@@ -33,6 +33,10 @@ public:
 	configwindow* cwin;
 	// What create mode tells the shell: 1 when the picture could not be written.
 	int exit_status;
+
+private:
+	// The About box waits in a loop of its own, where the menu still works.
+	bool fAboutShown;
 };
 
 #endif

@@ -99,7 +99,7 @@ BMenuField* menu(BView* parent, BRect frame, const char* name, const char* label
 
 configview::configview(BRect frame)
 	: BView(frame, "configview", B_FOLLOW_ALL_SIDES, 0), edit_no(-1), fBaseShown(true),
-	fItemShown(true)
+	fItemShown(true), fEditedSerial(0)
 {
 	fp = nullptr;
 	::sel_no = -1;
@@ -286,7 +286,18 @@ void configview::_BuildItemPage()
 	};
 }
 
-object* configview::_Edited() const
+// The calendar the page shows, found by its serial: the preview removes calendars at once,
+// while the page's messages may still wait. A message for a removed calendar finds none; one
+// for a calendar moved up the list finds it where it is now.
+object* configview::_Edited()
 {
-	return edit_no >= 0 ? (object*)obl.ItemAt(edit_no) : nullptr;
+	if (edit_no < 0)
+		return nullptr;
+	for (int32 i = 0; object* item = (object*)obl.ItemAt(i); i++) {
+		if (item->serial == fEditedSerial) {
+			edit_no = i;
+			return item;
+		}
+	}
+	return nullptr;
 }

@@ -165,7 +165,7 @@ private:
 	void _DiscardAnswered(BMessage* message);
 	void _SendToPreview(uint32 code);
 	void _SendToPreview(BMessage* message);
-	object* _Edited() const;
+	object* _Edited();
 	void _BuildBasePage();
 	void _BuildItemPage();
 	const std::vector<item_group>& _ItemGroups();
@@ -180,6 +180,8 @@ private:
 	BMenuItem* fRuleItems[3];
 	bool fBaseShown;
 	bool fItemShown;
+	// The serial of the calendar the page shows (edit_no is where it was then).
+	uint32 fEditedSerial;
 };
 
 #endif

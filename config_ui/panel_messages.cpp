@@ -318,6 +318,10 @@ void configview::_ButtonHit(BMessage* message)
 	void* source;
 	if (message->FindPointer("source", &source) != B_OK)
 		return;
+	// The buttons of a page whose calendar has gone act on nothing: "del" would remove
+	// another one, "add" copy what is no longer there.
+	if (edit_no >= 0 && _Edited() == nullptr && fItemShown)
+		return;
 	int32 n = obl.CountItems();
 	int32 e = edit_no;
 	int32 e2 = n == 0 ? -1 : e;

@@ -167,8 +167,11 @@ const std::vector<configview::item_group>& configview::_ItemGroups()
 
 void configview::redraw(int which)
 {
-	if (which >= -1)
+	if (which >= -1) {
 		edit_no = which;
+		object* shown = which >= 0 ? (object*)obl.ItemAt(which) : nullptr;
+		fEditedSerial = shown != nullptr ? shown->serial : 0;
+	}
 	object* item = _Edited();
 
 	if (item != nullptr) {

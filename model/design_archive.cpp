@@ -9,7 +9,6 @@
 #include <UTF8.h>
 
 #include "model/design_keys.h"
-#include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
@@ -122,11 +121,7 @@ void restore_value(tevraview* view, const BMessage* archive, const design_key& k
 			const char* source;
 			for (int32 i = 0; archive->FindString(key.name, i, &source) == B_OK; i++)
 				sources.push_back(source);
-			std::vector<std::string>& current = *(std::vector<std::string>*)place;
-			if (sources != current) {
-				current = sources;
-				load_events();
-			}
+			*(std::vector<std::string>*)place = sources;
 			break;
 		}
 	}

@@ -42,6 +42,10 @@ struct background_loader {
 	// dropped.
 	std::vector<unsigned> generation;
 	void (*told)() = nullptr;
+	// The book whose sources are being fetched, -1 for none; whether that fetch was told to
+	// give up because a later request replaced it.
+	int fetching = -1;
+	bool given_up = false;
 
 	background_loader()
 		: asked(kEventBooks), waiting(kEventBooks, false), arrived(kEventBooks),
@@ -92,9 +96,17 @@ struct background_loader {
 			std::vector<std::string> sources = asked[book];
 			unsigned taken = generation[book];
 			waiting[book] = false;
+			fetching = book;
 			hold.unlock();
 			std::vector<calendar_text> calendars = read_sources(sources);
 			hold.lock();
+			fetching = -1;
+			if (given_up) {
+				given_up = false;
+				event_fetch_cancel(false);
+				event_loads_ending = false;
+				wake.notify_all();
+			}
 			if (generation[book] != taken)
 				continue;
 			arrived[book] = std::move(calendars);
@@ -205,7 +217,10 @@ void load_event_book(int book, const std::vector<std::string>& sources)
 	if (!known(book))
 		return;
 	if (g_loader != nullptr) {
-		std::lock_guard<std::mutex> hold(g_loader->lock);
+		std::unique_lock<std::mutex> hold(g_loader->lock);
+		// A fetch beside this one that is giving up ends first: its giving up would reach
+		// this fetch too.
+		g_loader->wake.wait(hold, [] { return !g_loader->given_up; });
 		g_loader->generation[book]++;
 		g_loader->waiting[book] = false;
 		g_loader->ready[book] = false;
@@ -248,10 +263,16 @@ void load_event_book_in_background(int book, const std::vector<std::string>& sou
 	g_books[book].calendars = read_sources(sources, false);
 	background_loader& background = loader();
 	std::lock_guard<std::mutex> hold(background.lock);
-	// An answer still on its way for the book's old sources is not wanted.
+	// An answer still on its way for the book's old sources is not wanted: its fetch gives up
+	// at once and says nothing (a feed still wanted is asked again and speaks then).
 	background.generation[book]++;
 	background.waiting[book] = false;
 	background.ready[book] = false;
+	if (background.fetching == book && !background.given_up) {
+		background.given_up = true;
+		event_loads_ending = true;
+		event_fetch_cancel(true);
+	}
 	if (std::none_of(sources.begin(), sources.end(), is_feed))
 		return;
 	background.asked[book] = sources;

@@ -49,6 +49,9 @@ public:
 	bool rokuyo;
 	// A row of weekday names above a month grid.
 	bool week_header;
+	// Which calendar this is while the program runs, never given twice (a copy gets its own):
+	// the panel finds the calendar it shows by it after the list changed under it.
+	uint32 serial;
 };
 
 enum {

@@ -248,7 +248,12 @@ void preview::step_history(bool back)
 	if (!(back ? history.undo(&state) : history.redo(&state)))
 		return;
 	unread_files.clear();
+	std::vector<std::string> events = event_sources, holidays = holiday_sources;
 	int32 changed = restore_design(calview, &state);
+	// Feeds come in the background, as when the design was first given them: a feed that
+	// does not answer must not hold the windows.
+	if (event_sources != events || holiday_sources != holidays)
+		load_events_in_background(events_arrived);
 	// The calendar that changed is the one shown; a change of the base shows the base page.
 	sel_no = changed < obl.CountItems() ? changed : -1;
 	show_design_state();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <Button.h>
 #include <TextControl.h>
 #include <TranslatorRoster.h>
 #include <Window.h>
@@ -23,6 +24,7 @@
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
 #include "tests/support/panel_input.h"
+#include "tests/support/print_geometry.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_app.h"
 #include "tests/support/ui_events.h"
@@ -127,6 +129,66 @@ BPoint in_window(BView* view, BPoint point)
 	for (; view != nullptr; view = view->Parent())
 		point = point + view->Frame().LeftTop() - view->Bounds().LeftTop();
 	return point;
+}
+
+// A value typed in the panel, or "del" clicked there, and then keys in the preview that Qt
+// takes in the same pass as the switch of window, as when the program is busy: what the panel
+// queued is handled after the keys. Each row starts from the design as loaded.
+struct queued_row {
+	const char* name;
+	int32 edited;
+	bool typing;
+	std::vector<std::pair<uint32, uint32>> keys;
+	std::vector<BRect> after;
+};
+
+TEST_F(direct_editing, PanelMessagesQueuedBeforeKeysInThePreview)
+{
+	const BRect typed(10, 10, 60, 60);
+	const uint32 shift = B_SHIFT_KEY;
+	const queued_row rows[] = {
+		{"typing_for_the_removed_calendar_is_dropped", 1, true, {{B_DELETE, 0}},
+			{kFirst, kThird}},
+		{"typing_reaches_its_calendar_moved_up", 2, true,
+			{{B_TAB, shift}, {B_TAB, shift}, {B_DELETE, 0}}, {kSecond, typed}},
+		{"tab_leaves_the_typing_to_its_calendar", 1, true, {{B_TAB, 0}},
+			{kFirst, typed, kThird}},
+		{"shift_tab_too", 1, true, {{B_TAB, shift}}, {kFirst, typed, kThird}},
+		{"del_then_delete_removes_one", 1, false, {{B_DELETE, 0}}, {kFirst, kThird}},
+	};
+	prevwindow* pwin = the_app->pwin;
+	configwindow* cwin = the_app->cwin;
+	configview* panel = cwin->panel;
+	for (const queued_row& row : rows) {
+		SCOPED_TRACE(row.name);
+		ASSERT_TRUE(activate_window(pwin));
+		press_key(pwin, B_ESCAPE);
+		for (int32 i = 0; i <= row.edited; i++)
+			press_key(pwin, B_TAB);
+		process_events(50);
+		ASSERT_EQ(panel->edit_no, row.edited);
+		ASSERT_TRUE(activate_window(cwin));
+		if (row.typing) {
+			click_in_window(cwin, in_window(panel->bounds, BPoint(100, 10)));
+			type_text(panel->bounds, "10,10,60,60", false);
+		} else {
+			click_control(panel->del);
+		}
+		switch_and_press_keys(pwin, row.keys);
+		process_events(200);
+		std::vector<BRect> after;
+		for (int32 i = 0; i < obl.CountItems(); i++)
+			after.push_back(bounds_of(i));
+		EXPECT_EQ(after, row.after);
+
+		ASSERT_TRUE(activate_window(pwin));
+		for (int i = 0; i < 5 && unsaved(); i++) {
+			press_key(pwin, 'z', B_COMMAND_KEY);
+			process_events(50);
+		}
+		ASSERT_FALSE(unsaved());
+		ASSERT_EQ(obl.CountItems(), 3);
+	}
 }
 
 // Last: a dropped design replaces the one the keys worked on.

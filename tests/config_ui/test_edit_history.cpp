@@ -17,11 +17,13 @@
 #include "config_ui/configview.h"
 #include "config_ui/configwindow.h"
 #include "config_ui/slider.h"
+#include "model/events.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
+#include "tests/support/feed_server.h"
 #include "tests/support/panel_input.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_app.h"
@@ -145,6 +147,35 @@ TEST_F(edit_history_session, StepsUndoRedoAndSave)
 	std::string saved = folder->read("design.tevra");
 	EXPECT_NE(saved.find("\nbase_image\tpic.ppm\n"), std::string::npos) << saved;
 	EXPECT_NE(saved.find("\nbounds\t140,120,340,270\n"), std::string::npos) << saved;
+}
+
+// A feed brought back by redo is fetched as when it was typed, in the background: the
+// answer is held until the test asks the gate, which a fetch on the windows' thread would
+// wait out first.
+TEST_F(edit_history_session, FeedBroughtBackByRedoComesInTheBackground)
+{
+	temp_dir cache;
+	setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+	const char feed[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:f\r\n"
+		"DTSTART;VALUE=DATE:20260312\r\nSUMMARY:Feed event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+	feed_server server(feed), gate(feed);
+	// The first fetch fails, so that no kept copy answers for the feed later.
+	server.fAnswer = feed_server::kFail;
+	type_text(the_app->cwin->panel->events_tc, server.Url("/feed.ics"));
+	ASSERT_TRUE(wait_until([&] { return server.fRequests > 0; }));
+	ctrl(the_app->pwin, 'Z');
+	ASSERT_TRUE(event_sources.empty());
+
+	server.fOther = &gate;
+	server.fAnswer = feed_server::kAfterOther;
+	ctrl(the_app->pwin, 'Z', B_SHIFT_KEY);
+	EXPECT_EQ(event_sources, std::vector<std::string>{server.Url("/feed.ics")});
+	EXPECT_FALSE(has_event(2026, 3, 12)) << "the redo waited for the feed";
+	gate.fRequests++;
+	EXPECT_TRUE(wait_until([] { return has_event(2026, 3, 12); }));
+
+	ctrl(the_app->pwin, 'Z');
+	unsetenv("XDG_CACHE_HOME");
 }
 
 // Last: it ends the program's windows.

@@ -86,6 +86,23 @@ TEST_F(config_window, AboutShowsTheAboutBox)
 	EXPECT_EQ(be_app->CountWindows(), 2) << "the About box quits nothing";
 }
 
+// About chosen again while its box shows, from within the box's own loop: still one box,
+// and once it is answered, About opens one again.
+TEST_F(config_window, AboutShowsOneBoxAtATime)
+{
+	for (int round = 0; round < 2; round++) {
+		int shown = -1;
+		when_alert_shows([this] {
+			choose_menu_item(file_item("About"));
+			settle();
+		}, &shown);
+		choose_menu_item(file_item("About"));
+		for (int i = 0; i < 400 && shown < 0; i++)
+			settle();
+		EXPECT_EQ(shown, 1) << "round " << round;
+	}
+}
+
 struct closing_case {
 	const char* name;
 	bool config;

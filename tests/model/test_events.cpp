@@ -447,23 +447,29 @@ TEST_F(events, HttpsIsNotRedirectedToHttp)
 	event_fetch_certificates.clear();
 }
 
-// A fetch under way when the design changes, or when config mode ends, never arrives; ending
-// makes it give up at once, without a word, so nothing is told after. The fetch may take
-// longer than the server stalls, so only a fetch that gave up closes the connection first.
+// A fetch under way when the design changes, or when config mode ends, never arrives: it
+// gives up at once, without a word, so nothing is told after. The fetch may take longer than
+// the server stalls, so only a fetch that gave up closes the connection first. A feed of the
+// design that replaced it is fetched and speaks as ever.
 TEST_F(events, FeedsUnderWayAreDroppedWhenReplacedOrEnded)
 {
+	enum { kNothing, kFile, kFailingFeed };
 	const struct {
 		const char* name;
-		bool replaced;
+		int replacement;
+		bool ended;
 		const char* shown;
 	} rows[] = {
-		{"replaced_by_a_file", true, "Birthday"},
-		{"ended", false, ""},
+		{"replaced_by_a_file", kFile, true, "Birthday"},
+		{"replaced_gives_up_at_once", kFile, false, "Birthday"},
+		{"replaced_by_a_failing_feed_that_alone_is_told", kFailingFeed, false, ""},
+		{"ended", kNothing, true, ""},
 	};
 	int timeout = event_fetch_timeout_ms;
 	event_fetch_timeout_ms = 60000;
 	for (const auto& row : rows) {
-		feed_server server(kFeed);
+		feed_server server(kFeed), failing(kFeed);
+		failing.fAnswer = feed_server::kFail;
 		testing::internal::CaptureStderr();
 		server.fAnswer = feed_server::kStall;
 		event_sources = {server.Url("/feed.ics")};
@@ -472,16 +478,32 @@ TEST_F(events, FeedsUnderWayAreDroppedWhenReplacedOrEnded)
 		for (int wait = 0; wait < 200 && server.fRequests == 0; wait++)
 			std::this_thread::sleep_for(std::chrono::milliseconds(10));
 		ASSERT_EQ(server.fRequests, 1) << row.name;
-		if (row.replaced) {
-			event_sources = {Write("mine.ics", kCalendar)};
+		if (row.replacement != kNothing) {
+			event_sources = {row.replacement == kFile ? Write("mine.ics", kCalendar)
+				: failing.Url("/feed.ics")};
 			load_events_in_background(note_arrival);
 		}
-		end_event_loads();
-		EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << row.name;
+		if (row.ended)
+			end_event_loads();
 		for (int wait = 0; wait < 200 && server.fHungUp == 0; wait++)
 			std::this_thread::sleep_for(std::chrono::milliseconds(10));
 		EXPECT_EQ(server.fHungUp, 1) << row.name;
-		EXPECT_FALSE(g_arrived) << row.name;
+		bool told = row.replacement == kFailingFeed;
+		{
+			std::unique_lock<std::mutex> hold(g_arrivedLock);
+			g_arrivedWake.wait_for(hold, std::chrono::seconds(told ? 20 : 0),
+				[] { return g_arrived; });
+			EXPECT_EQ(g_arrived, told) << row.name;
+		}
+		end_event_loads();
+		std::string said = testing::internal::GetCapturedStderr();
+		if (told) {
+			EXPECT_EQ(lines(said), 1) << said;
+			EXPECT_EQ(said.rfind("tevra: events: " + failing.Url("/feed.ics") + ": ", 0), 0u)
+				<< said;
+		} else {
+			EXPECT_EQ(said, "") << row.name;
+		}
 		EXPECT_FALSE(take_arrived_events()) << row.name;
 		EXPECT_EQ(march(14), row.shown) << row.name;
 	}

@@ -241,6 +241,35 @@ void answer_alert(alert_seen* seen, std::string press, int triesLeft)
 	});
 }
 
+void when_alert_shows_within(std::function<void()> then, int* shown, int triesLeft)
+{
+	QTimer::singleShot(10, [then, shown, triesLeft]() {
+		if (shown_alert() == nullptr) {
+			if (triesLeft > 0)
+				when_alert_shows_within(then, shown, triesLeft - 1);
+			return;
+		}
+		// Armed first: then may itself wait in the loop of another alert.
+		QTimer::singleShot(100, [shown]() {
+			*shown = 0;
+			alert_seen seen;
+			while (QMessageBox* box = shown_alert()) {
+				answer_box(box, &seen, "");
+				(*shown)++;
+				// A box whose button did not close it would be counted for ever.
+				if (box->isVisible())
+					break;
+			}
+		});
+		then();
+	});
+}
+
+}
+
+void when_alert_shows(std::function<void()> then, int* shown)
+{
+	when_alert_shows_within(std::move(then), shown, 300);
 }
 
 bool answer_shown_alert(alert_seen* seen, const char* press)

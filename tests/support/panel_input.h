@@ -1,6 +1,7 @@
 #ifndef TEVRA_TEST_PANEL_INPUT_H
 #define TEVRA_TEST_PANEL_INPUT_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,10 @@ struct alert_seen {
 	std::vector<std::string> buttons;
 };
 void answer_next_alert(alert_seen* seen, const char* press = nullptr);
+// Once an alert shows, runs then (inside the loop the alert may wait in); a moment later
+// answers every alert on screen with its last button, counting them in *shown. It waits a few
+// seconds at most.
+void when_alert_shows(std::function<void()> then, int* shown);
 // The same at once, for the alert on screen now; false when none shows.
 bool answer_shown_alert(alert_seen* seen, const char* press = nullptr);
 

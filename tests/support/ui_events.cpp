@@ -172,6 +172,15 @@ void press_key(BWindow* window, uint32 key, uint32 modifiers)
 	press_key_on(focus, key, modifiers);
 }
 
+void switch_and_press_keys(BWindow* window,
+	const std::vector<std::pair<uint32, uint32>>& keys)
+{
+	// What Qt does itself when the window system's focus moves.
+	QApplication::setActiveWindow(BWindow::Private::Widget(window));
+	for (auto [key, modifiers] : keys)
+		press_key(window, key, modifiers);
+}
+
 bool press_key_in_alert(uint32 key)
 {
 	QMessageBox* box = shown_alert();

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <InterfaceDefs.h>
@@ -66,6 +67,11 @@ bool activate_window(BWindow* window);
 // A key (a character or a B_ key code) with B_ modifier bits (B_COMMAND_KEY is Ctrl), typed
 // in the active window where its focus is, as the keyboard delivers it: shortcuts first.
 void press_key(BWindow* window, uint32 key, uint32 modifiers = 0);
+// The user switching to window and typing keys there while the program is busy: Qt takes
+// the change of active window (a field losing focus commits its typing) and the keys in one
+// pass, before any message they queue is handled. The window system is not asked.
+void switch_and_press_keys(BWindow* window,
+	const std::vector<std::pair<uint32, uint32>>& keys);
 // The same key on the alert on screen; false when none shows.
 bool press_key_in_alert(uint32 key);
 // Files dragged from a file manager and let go at a point of the window's content area: the
