@@ -29,12 +29,12 @@ void tevraview::create_wallpaper()
 				destination = scrn;
 				break;
 			case kBaseCenter: {
-				// One pixel smaller than the image each way, an image larger than the
-				// screen cut equally at both sides.
+				// At its own size, so that its pixels are copied, not resampled; an image
+				// larger than the screen is cut equally at both sides.
 				int32 W = scrn.IntegerWidth(), H = scrn.IntegerHeight();
 				int32 w = baseimg->Bounds().IntegerWidth();
 				int32 h = baseimg->Bounds().IntegerHeight();
-				destination.Set((W - w) / 2, (H - h) / 2, (W + w) / 2 - 1, (H + h) / 2 - 1);
+				destination.Set((W - w) / 2, (H - h) / 2, (W - w) / 2 + w, (H - h) / 2 + h);
 				break;
 			}
 			case kBaseFitRect:

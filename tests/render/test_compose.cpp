@@ -73,11 +73,11 @@ TEST_P(base_mode_test, ImageLandsInItsDestinationOnly)
 INSTANTIATE_TEST_SUITE_P(render, base_mode_test, testing::Values(
 	mode_case{"Mode0_ImageIgnored", kBaseColor, 640, 480, BRect(), BRect()},
 	mode_case{"Mode1_FitsScreen", kBaseFitScreen, 640, 480, BRect(), BRect(0, 0, 1023, 767)},
-	mode_case{"Mode2_640x480_OnePixelSmallerCentred", kBaseCenter, 640, 480, BRect(),
-		BRect(192, 144, 830, 622)},
-	mode_case{"Mode2_OddSizes", kBaseCenter, 101, 51, BRect(), BRect(461, 358, 560, 407)},
+	mode_case{"Mode2_640x480_CentredAtItsOwnSize", kBaseCenter, 640, 480, BRect(),
+		BRect(192, 144, 831, 623)},
+	mode_case{"Mode2_OddSizes", kBaseCenter, 101, 51, BRect(), BRect(461, 358, 561, 408)},
 	mode_case{"Mode2_WiderThanScreen_CutBothSides", kBaseCenter, 1100, 300, BRect(),
-		BRect(-38, 234, 1060, 532)},
+		BRect(-38, 234, 1061, 533)},
 	mode_case{"Mode3_FitsImageBounds", kBaseFitRect, 640, 480, BRect(100, 50, 299, 149),
 		BRect(100, 50, 299, 149)},
 	mode_case{"Mode3_EmptyImageBounds_NoImage", kBaseFitRect, 640, 480, BRect(), BRect()},
@@ -87,6 +87,26 @@ INSTANTIATE_TEST_SUITE_P(render, base_mode_test, testing::Values(
 		BRect(100, 50, 299, 50), BRect()},
 	mode_case{"Mode7_Unknown_NoImage", 7, 640, 480, BRect(), BRect()}),
 	case_name<mode_case>);
+
+// A centred image is copied pixel for pixel: one-pixel stripes survive no resampling.
+TEST_F(render_test, CentredImageKeepsEveryPixel)
+{
+	const int width = 101, height = 51;
+	view->baseimg = new BBitmap(BRect(0, 0, width - 1, height - 1), B_RGB32);
+	for (int y = 0; y < height; y++) {
+		uint32* row = (uint32*)((char*)view->baseimg->Bits()
+			+ (size_t)y * view->baseimg->BytesPerRow());
+		for (int x = 0; x < width; x++)
+			row[x] = 0xff000000 | ((x + y) % 2 ? 0xffffff : 0x000000);
+	}
+	base_mode = kBaseCenter;
+	view->create_wallpaper();
+	int wrong = 0;
+	for_each_pixel(BRect(461, 358, 561, 408), [&](int x, int y, uint32 value) {
+		wrong += value != ((x - 461 + y - 358) % 2 ? 0xffffffu : 0u);
+	});
+	EXPECT_EQ(wrong, 0);
+}
 
 TEST_F(render_test, BaseColourFillsEveryPixelIgnoringItsTopByte)
 {
