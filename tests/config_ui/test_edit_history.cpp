@@ -156,9 +156,7 @@ TEST_F(edit_history_session, FeedBroughtBackByRedoComesInTheBackground)
 {
 	temp_dir cache;
 	setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
-	const char feed[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:f\r\n"
-		"DTSTART;VALUE=DATE:20260312\r\nSUMMARY:Feed event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
-	feed_server server(feed), gate(feed);
+	feed_server server(kOneDayFeed), gate(kOneDayFeed);
 	// The first fetch fails, so that no kept copy answers for the feed later.
 	server.fAnswer = feed_server::kFail;
 	type_text(the_app->cwin->panel->events_tc, server.Url("/feed.ics"));

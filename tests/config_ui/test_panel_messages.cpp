@@ -803,10 +803,8 @@ TEST_F(panel_messages, FeedsArriveWhileThePanelStaysLive)
 {
 	temp_dir cache;
 	setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
-	const char feed[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:f\r\n"
-		"DTSTART;VALUE=DATE:20260312\r\nSUMMARY:Feed event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 	// The server holds its answer until the gate has been asked.
-	feed_server server(feed), gate(feed);
+	feed_server server(kOneDayFeed), gate(kOneDayFeed);
 	server.fOther = &gate;
 	server.fAnswer = feed_server::kAfterOther;
 	type_text(panel->events_tc, server.Url("/feed.ics"));

@@ -10,6 +10,10 @@
 #include <thread>
 #include <unistd.h>
 
+// A feed of one all-day event, on 2026-03-12.
+constexpr char kOneDayFeed[] = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:f\r\n"
+	"DTSTART;VALUE=DATE:20260312\r\nSUMMARY:Feed event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+
 // A feed server on the loopback address that answers each request as told.
 class feed_server {
 public:
