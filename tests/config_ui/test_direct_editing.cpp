@@ -11,7 +11,6 @@
 
 #include <Button.h>
 #include <TextControl.h>
-#include <TranslatorRoster.h>
 #include <Window.h>
 
 #include "config_ui/configview.h"
@@ -298,15 +297,5 @@ int main(int argc, char** argv)
 		"DTSTART;VALUE=DATE:20260101\r\nSUMMARY:New Year\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
 	dir.write("notes.txt", "not a picture\n");
 
-	tr = BTranslatorRoster::Default();
-	std::string design = dir.file("design.tevra");
-	char arg0[] = "tevra";
-	char* args[] = {arg0, &design[0], nullptr};
-	test_tevra app(2, args);
-	the_app = &app;
-	int result = RUN_ALL_TESTS();
-	while (app.CountWindows() > 0)
-		app.WindowAt(app.CountWindows() - 1)->Quit();
-	the_app = nullptr;
-	return result;
+	return run_tests_in_app(&the_app, dir.file("design.tevra"));
 }

@@ -11,7 +11,6 @@
 
 #include <MenuBar.h>
 #include <TextControl.h>
-#include <TranslatorRoster.h>
 #include <Window.h>
 
 #include "config_ui/configview.h"
@@ -231,15 +230,5 @@ int main(int argc, char** argv)
 	picture += std::string(12, '\x40');
 	dir.write("pic.ppm", picture);
 
-	tr = BTranslatorRoster::Default();
-	std::string design = dir.file("design.tevra");
-	char arg0[] = "tevra";
-	char* args[] = {arg0, &design[0], nullptr};
-	test_tevra app(2, args);
-	the_app = &app;
-	int result = RUN_ALL_TESTS();
-	while (app.CountWindows() > 0)
-		app.WindowAt(app.CountWindows() - 1)->Quit();
-	the_app = nullptr;
-	return result;
+	return run_tests_in_app(&the_app, dir.file("design.tevra"));
 }

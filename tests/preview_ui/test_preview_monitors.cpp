@@ -12,7 +12,6 @@
 #include <functional>
 
 #include <Screen.h>
-#include <TranslatorRoster.h>
 
 #include "tests/support/x_session.h"
 
@@ -138,17 +137,5 @@ int main(int argc, char** argv)
 		return RUN_ALL_TESTS();
 	unsetenv("QT_SCALE_FACTOR");
 	setenv("QT_SCREEN_SCALE_FACTORS", "LEFT=1;RIGHT=2", 1);
-
-	tr = BTranslatorRoster::Default();
-	char arg0[] = "tevra";
-	char* args[] = {arg0, nullptr};
-	test_tevra app(1, args);
-	the_app = &app;
-	while (app.CountWindows() > 0)
-		app.WindowAt(app.CountWindows() - 1)->Quit();
-	app.pwin = nullptr;
-	app.cwin = nullptr;
-	int result = RUN_ALL_TESTS();
-	the_app = nullptr;
-	return result;
+	return run_tests_in_app(&the_app);
 }

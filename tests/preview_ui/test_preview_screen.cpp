@@ -11,7 +11,6 @@
 #include <functional>
 
 #include <Screen.h>
-#include <TranslatorRoster.h>
 
 #include "tests/support/x_session.h"
 
@@ -200,18 +199,5 @@ int main(int argc, char** argv)
 		return RUN_ALL_TESTS();
 	session = screen.get();
 	setenv("QT_SCALE_FACTOR", std::to_string(kScale).c_str(), 1);
-
-	tr = BTranslatorRoster::Default();
-	char arg0[] = "tevra";
-	char* args[] = {arg0, nullptr};
-	test_tevra app(1, args);
-	the_app = &app;
-	// Config mode opened its windows; the tests make their own.
-	while (app.CountWindows() > 0)
-		app.WindowAt(app.CountWindows() - 1)->Quit();
-	app.pwin = nullptr;
-	app.cwin = nullptr;
-	int result = RUN_ALL_TESTS();
-	the_app = nullptr;
-	return result;
+	return run_tests_in_app(&the_app);
 }

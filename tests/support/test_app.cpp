@@ -1,0 +1,50 @@
+#include "tests/support/test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <TranslatorRoster.h>
+
+#include "config_ui/configwindow.h"
+#include "model/globals.h"
+#include "preview_ui/prevwindow.h"
+
+namespace {
+
+void close_windows(test_tevra& app)
+{
+	while (app.CountWindows() > 0)
+		app.WindowAt(app.CountWindows() - 1)->Quit();
+	app.pwin = nullptr;
+	app.cwin = nullptr;
+}
+
+}
+
+int run_tests_in_app(test_tevra** app, const std::string& design)
+{
+	tr = BTranslatorRoster::Default();
+	std::string argument = design;
+	char arg0[] = "tevra";
+	char* args[] = {arg0, &argument[0], nullptr};
+	test_tevra running(design.empty() ? 1 : 2, args);
+	*app = &running;
+	if (running.pwin != nullptr) {
+		running.startup_window.opened = true;
+		running.startup_window.shown = !running.pwin->IsHidden();
+		running.startup_window.frame = running.pwin->Frame();
+		running.startup_window.title = running.pwin->Title();
+	}
+	if (running.cwin != nullptr) {
+		running.startup_config.opened = true;
+		running.startup_config.shown = !running.cwin->IsHidden();
+		running.startup_config.frame = running.cwin->Frame();
+		running.startup_config.title = running.cwin->Title();
+		running.startup_config.flags = running.cwin->Flags();
+	}
+	if (design.empty())
+		close_windows(running);
+	int result = RUN_ALL_TESTS();
+	close_windows(running);
+	*app = nullptr;
+	return result;
+}
