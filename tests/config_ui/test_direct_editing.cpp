@@ -31,7 +31,6 @@
 
 namespace {
 
-test_tevra* the_app = nullptr;
 temp_dir* folder = nullptr;
 const char* skip_reason = nullptr;
 
@@ -50,7 +49,7 @@ BRect bounds_of(int32 index)
 
 bool unsaved()
 {
-	std::string shown = the_app->pwin != nullptr ? the_app->pwin->Title() : "";
+	std::string shown = test_app()->pwin != nullptr ? test_app()->pwin->Title() : "";
 	return shown.size() >= 2 && shown.compare(shown.size() - 2, 2, " *") == 0;
 }
 
@@ -60,7 +59,7 @@ protected:
 	{
 		if (skip_reason != nullptr)
 			GTEST_SKIP() << skip_reason;
-		ASSERT_NE(the_app->pwin, nullptr) << "the windows are gone";
+		ASSERT_NE(test_app()->pwin, nullptr) << "the windows are gone";
 		ASSERT_TRUE(wait_until([] { return obl.CountItems() == 3; })) << "no design";
 	}
 };
@@ -104,8 +103,8 @@ TEST_F(direct_editing, KeysInThePreview)
 		{"each_removal_is_one_step", {{'z', ctrl}}, 0, 2, kSecond, true},
 		{"and_the_first_one", {{'z', ctrl}}, 0, 3, kFirst, false},
 	};
-	prevwindow* pwin = the_app->pwin;
-	configview* panel = the_app->cwin->panel;
+	prevwindow* pwin = test_app()->pwin;
+	configview* panel = test_app()->cwin->panel;
 	ASSERT_TRUE(activate_window(pwin));
 	for (const key_row& row : rows) {
 		SCOPED_TRACE(row.name);
@@ -155,8 +154,8 @@ TEST_F(direct_editing, PanelMessagesQueuedBeforeKeysInThePreview)
 		{"shift_tab_too", 1, true, {{B_TAB, shift}}, {kFirst, typed, kThird}},
 		{"del_then_delete_removes_one", 1, false, {{B_DELETE, 0}}, {kFirst, kThird}},
 	};
-	prevwindow* pwin = the_app->pwin;
-	configwindow* cwin = the_app->cwin;
+	prevwindow* pwin = test_app()->pwin;
+	configwindow* cwin = test_app()->cwin;
 	configview* panel = cwin->panel;
 	for (const queued_row& row : rows) {
 		SCOPED_TRACE(row.name);
@@ -193,8 +192,8 @@ TEST_F(direct_editing, PanelMessagesQueuedBeforeKeysInThePreview)
 // Last: a dropped design replaces the one the keys worked on.
 TEST_F(direct_editing, DropsOnEitherWindow)
 {
-	prevwindow* pwin = the_app->pwin;
-	configwindow* cwin = the_app->cwin;
+	prevwindow* pwin = test_app()->pwin;
+	configwindow* cwin = test_app()->cwin;
 	configview* panel = cwin->panel;
 	std::string picture = folder->file("photo.ppm");
 	std::string other = folder->file("other.ppm");
@@ -272,11 +271,6 @@ TEST_F(direct_editing, DropsOnEitherWindow)
 
 }
 
-test_tevra* test_app()
-{
-	return the_app;
-}
-
 int main(int argc, char** argv)
 {
 	testing::InitGoogleTest(&argc, argv);
@@ -297,5 +291,5 @@ int main(int argc, char** argv)
 		"DTSTART;VALUE=DATE:20260101\r\nSUMMARY:New Year\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
 	dir.write("notes.txt", "not a picture\n");
 
-	return run_tests_in_app(&the_app, dir.file("design.tevra"));
+	return run_tests_in_app(dir.file("design.tevra"));
 }

@@ -31,7 +31,6 @@
 
 namespace {
 
-test_tevra* the_app = nullptr;
 temp_dir* folder = nullptr;
 const char* skip_reason = nullptr;
 
@@ -49,7 +48,7 @@ object* calendar()
 
 std::string title()
 {
-	return the_app->pwin != nullptr ? the_app->pwin->Title() : "";
+	return test_app()->pwin != nullptr ? test_app()->pwin->Title() : "";
 }
 
 bool unsaved()
@@ -81,14 +80,14 @@ protected:
 	{
 		if (skip_reason != nullptr)
 			GTEST_SKIP() << skip_reason;
-		ASSERT_NE(the_app->pwin, nullptr) << "the windows are gone";
+		ASSERT_NE(test_app()->pwin, nullptr) << "the windows are gone";
 	}
 };
 
 TEST_F(edit_history_session, StepsUndoRedoAndSave)
 {
-	prevwindow* pwin = the_app->pwin;
-	configwindow* cwin = the_app->cwin;
+	prevwindow* pwin = test_app()->pwin;
+	configwindow* cwin = test_app()->cwin;
 	preview* view = pwin->preview_view;
 	configview* panel = cwin->panel;
 	ASSERT_TRUE(wait_until([] { return obl.CountItems() == 1; })) << "the design did not open";
@@ -158,27 +157,27 @@ TEST_F(edit_history_session, FeedBroughtBackByRedoComesInTheBackground)
 	feed_server server(kOneDayFeed), gate(kOneDayFeed);
 	// The first fetch fails, so that no kept copy answers for the feed later.
 	server.fAnswer = feed_server::kFail;
-	type_text(the_app->cwin->panel->events_tc, server.Url("/feed.ics"));
+	type_text(test_app()->cwin->panel->events_tc, server.Url("/feed.ics"));
 	ASSERT_TRUE(wait_until([&] { return server.fRequests > 0; }));
-	ctrl(the_app->pwin, 'Z');
+	ctrl(test_app()->pwin, 'Z');
 	ASSERT_TRUE(event_sources.empty());
 
 	server.fOther = &gate;
 	server.fAnswer = feed_server::kAfterOther;
-	ctrl(the_app->pwin, 'Z', B_SHIFT_KEY);
+	ctrl(test_app()->pwin, 'Z', B_SHIFT_KEY);
 	EXPECT_EQ(event_sources, std::vector<std::string>{server.Url("/feed.ics")});
 	EXPECT_FALSE(has_event(2026, 3, 12)) << "the redo waited for the feed";
 	gate.fRequests++;
 	EXPECT_TRUE(wait_until([] { return has_event(2026, 3, 12); }));
 
-	ctrl(the_app->pwin, 'Z');
+	ctrl(test_app()->pwin, 'Z');
 	unsetenv("XDG_CACHE_HOME");
 }
 
 // Last: it ends the program's windows.
 TEST_F(edit_history_session, QuestionOnCloseCancelKeepsDontSaveQuits)
 {
-	preview* view = the_app->pwin->preview_view;
+	preview* view = test_app()->pwin->preview_view;
 	ASSERT_TRUE(wait_until([] { return obl.CountItems() == 1; })) << "the design did not open";
 	std::string before = folder->read("design.tevra");
 	click(view, BPoint(200, 200));
@@ -186,7 +185,7 @@ TEST_F(edit_history_session, QuestionOnCloseCancelKeepsDontSaveQuits)
 	process_events(50);
 	ASSERT_TRUE(unsaved());
 
-	close_window(the_app->pwin);
+	close_window(test_app()->pwin);
 	bool asked = false;
 	ASSERT_TRUE(wait_until([&] { return asked || (asked = press_key_in_alert(B_ESCAPE)); }))
 		<< "nothing asked";
@@ -196,19 +195,14 @@ TEST_F(edit_history_session, QuestionOnCloseCancelKeepsDontSaveQuits)
 
 	alert_seen seen;
 	answer_next_alert(&seen, "Don't save");
-	close_window(the_app->cwin);
+	close_window(test_app()->cwin);
 	EXPECT_TRUE(wait_until([] { return be_app->CountWindows() == 0; }));
 	EXPECT_EQ(seen.buttons, (std::vector<std::string>{"Cancel", "Don't save", "Save"}));
 	EXPECT_EQ(folder->read("design.tevra"), before) << "nothing was written";
-	the_app->pwin = nullptr;
-	the_app->cwin = nullptr;
+	test_app()->pwin = nullptr;
+	test_app()->cwin = nullptr;
 }
 
-}
-
-test_tevra* test_app()
-{
-	return the_app;
 }
 
 // The program starts as a user starts it on a design: `tevra design.tevra`, on a display with
@@ -230,5 +224,5 @@ int main(int argc, char** argv)
 	picture += std::string(12, '\x40');
 	dir.write("pic.ppm", picture);
 
-	return run_tests_in_app(&the_app, dir.file("design.tevra"));
+	return run_tests_in_app(dir.file("design.tevra"));
 }

@@ -17,7 +17,6 @@
 
 namespace {
 
-test_tevra* the_app = nullptr;
 const char* skip_reason = nullptr;
 // The left monitor (the main one) at ratio 1, the right one at 2, each 1024 x 768 pixels; in
 // the desktop's logical pixels the right one starts at 1024.
@@ -121,11 +120,6 @@ bool split_screen(const std::string& display)
 
 }
 
-test_tevra* test_app()
-{
-	return the_app;
-}
-
 int main(int argc, char** argv)
 {
 	testing::InitGoogleTest(&argc, argv);
@@ -137,5 +131,5 @@ int main(int argc, char** argv)
 		return RUN_ALL_TESTS();
 	unsetenv("QT_SCALE_FACTOR");
 	setenv("QT_SCREEN_SCALE_FACTORS", "LEFT=1;RIGHT=2", 1);
-	return run_tests_in_app(&the_app);
+	return run_tests_in_app();
 }

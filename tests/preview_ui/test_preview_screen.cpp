@@ -16,7 +16,6 @@
 
 namespace {
 
-test_tevra* the_app = nullptr;
 x_session* session = nullptr;
 const char* skip_reason = nullptr;
 const int kPanelHeight = 40;
@@ -183,11 +182,6 @@ TEST_F(on_screen, RealSizeShowsOnePicturePixelOnOneDevicePixel)
 
 }
 
-test_tevra* test_app()
-{
-	return the_app;
-}
-
 int main(int argc, char** argv)
 {
 	testing::InitGoogleTest(&argc, argv);
@@ -199,5 +193,5 @@ int main(int argc, char** argv)
 		return RUN_ALL_TESTS();
 	session = screen.get();
 	setenv("QT_SCALE_FACTOR", std::to_string(kScale).c_str(), 1);
-	return run_tests_in_app(&the_app);
+	return run_tests_in_app();
 }

@@ -2,21 +2,10 @@
 
 #include "tests/support/test_app.h"
 
-namespace {
-
-test_tevra* the_app = nullptr;
-
-}
-
-test_tevra* test_app()
-{
-	return the_app;
-}
-
 // Platform and system tests run inside the real application object, as the program does:
 // catalogues built, screen measured, settings at their defaults.
 int main(int argc, char** argv)
 {
 	testing::InitGoogleTest(&argc, argv);
-	return run_tests_in_app(&the_app);
+	return run_tests_in_app();
 }

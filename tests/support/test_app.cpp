@@ -10,6 +10,8 @@
 
 namespace {
 
+test_tevra* the_app = nullptr;
+
 void close_windows(test_tevra& app)
 {
 	while (app.CountWindows() > 0)
@@ -20,14 +22,19 @@ void close_windows(test_tevra& app)
 
 }
 
-int run_tests_in_app(test_tevra** app, const std::string& design)
+test_tevra* test_app()
+{
+	return the_app;
+}
+
+int run_tests_in_app(const std::string& design)
 {
 	tr = BTranslatorRoster::Default();
 	std::string argument = design;
 	char arg0[] = "tevra";
 	char* args[] = {arg0, &argument[0], nullptr};
 	test_tevra running(design.empty() ? 1 : 2, args);
-	*app = &running;
+	the_app = &running;
 	if (running.pwin != nullptr) {
 		running.startup_window.opened = true;
 		running.startup_window.shown = !running.pwin->IsHidden();
@@ -45,6 +52,6 @@ int run_tests_in_app(test_tevra** app, const std::string& design)
 		close_windows(running);
 	int result = RUN_ALL_TESTS();
 	close_windows(running);
-	*app = nullptr;
+	the_app = nullptr;
 	return result;
 }

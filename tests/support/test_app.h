@@ -30,12 +30,13 @@ public:
 	} startup_config;
 };
 
+// The program the tests run in, while run_tests_in_app runs them.
 test_tevra* test_app();
 
-// Runs every test inside the program started as a user starts it, `tevra` or `tevra design`,
-// with *app pointing at it meanwhile; what config mode opened is noted. Without a design its
+// Runs every test inside the program started as a user starts it, `tevra` or `tevra design`;
+// what config mode opened is noted. Without a design its
 // windows are closed first, so that no other preview draws with the shared selection state and
 // the tests make the windows they need; with one, the tests use the windows it opened.
-int run_tests_in_app(test_tevra** app, const std::string& design = "");
+int run_tests_in_app(const std::string& design = "");
 
 #endif
