@@ -99,15 +99,22 @@ void BM_LoadJpeg(benchmark::State& state)
 }
 BENCHMARK(BM_LoadJpeg)->Unit(benchmark::kMillisecond);
 
+// A preview window on the design loaded for a screen of that size.
+prevwindow* preview_of(resolution screen)
+{
+	scrn.Set(0, 0, screen.width - 1, screen.height - 1);
+	prevwindow* window = new prevwindow(BRect(10, 30, 1200, 800));
+	load(window->preview_view->calview, true, screen);
+	return window;
+}
+
 // What the preview does after one slider move: the colour changes, the picture is composed
 // again and drawn into the window.
 void BM_RecomposeAfterSlider(benchmark::State& state)
 {
 	resolution screen = kResolutions[state.range(0)];
-	scrn.Set(0, 0, screen.width - 1, screen.height - 1);
-	prevwindow* window = new prevwindow(BRect(10, 30, 1200, 800));
+	prevwindow* window = preview_of(screen);
 	preview* view = window->preview_view;
-	load(view->calview, true, screen);
 	object* month = (object*)obl.ItemAt(0);
 	uint32 color = 0;
 	BMessage draw(kMsgRedraw);
@@ -126,10 +133,8 @@ BENCHMARK(BM_RecomposeAfterSlider)->DenseRange(0, 1)->Unit(benchmark::kMilliseco
 void BM_DragStep(benchmark::State& state)
 {
 	resolution screen = kResolutions[state.range(0)];
-	scrn.Set(0, 0, screen.width - 1, screen.height - 1);
-	prevwindow* window = new prevwindow(BRect(10, 30, 1200, 800));
+	prevwindow* window = preview_of(screen);
 	preview* view = window->preview_view;
-	load(view->calview, true, screen);
 	if (state.range(1) != 0)
 		static_cast<BWindow*>(window)->Zoom();
 	BMessage draw(kMsgRedraw);
