@@ -108,30 +108,42 @@ bool WindowWidget::eventFilter(QObject* watched, QEvent* event)
 		fPlacing = false;
 		_KeepInWorkArea();
 	}
-	// Zoomed once the window manager has put the window back from maximised: it says so
-	// before or after it restores the frame, and a frame still covering the work area has
-	// the maximised one's border, often none.
-	if (fZoomWhenRestored && watched == windowHandle()) {
-		if (event->type() == QEvent::WindowStateChange
-				&& !(windowHandle()->windowStates() & Qt::WindowMaximized)) {
-			fRestoreSeen = true;
-			// A window put back to the very size of the work area is zoomed all the same.
-			QTimer::singleShot(500, this, [this]() { _ZoomWhenRestored(); });
-		}
-		QScreen* screen = windowHandle()->screen();
-		if (fRestoreSeen && screen != nullptr && (event->type() == QEvent::WindowStateChange
-				|| event->type() == QEvent::Resize || event->type() == QEvent::Move)
-				&& !windowHandle()->frameGeometry().contains(
-					work_area_of(screen).adjusted(1, 1, -1, -1)))
-			_ZoomWhenRestored();
+	if (watched == windowHandle() && !fZoomWhenRestored
+			&& (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+			&& !(windowHandle()->windowStates() & Qt::WindowMaximized))
+		fUsualMargins = windowHandle()->frameMargins();
+	if (fZoomWhenRestored && !fRestoreSeen && watched == windowHandle()
+			&& event->type() == QEvent::WindowStateChange
+			&& !(windowHandle()->windowStates() & Qt::WindowMaximized)) {
+		fRestoreSeen = true;
+		fRestoreWait.start();
+		_ZoomWhenRestored();
 	}
 	return QWidget::eventFilter(watched, event);
+}
+
+// Whether the window is back from maximised with its usual border. The window manager says
+// so before it restores the frame, and sets the border after the frame (openbox), which Qt
+// only reads at the next look: a border still the maximised one, often none, would make
+// the zoom's size wrong.
+bool WindowWidget::_Restored() const
+{
+	QScreen* screen = windowHandle()->screen();
+	return screen != nullptr
+		&& !windowHandle()->frameGeometry().contains(work_area_of(screen).adjusted(1, 1, -1, -1))
+		&& windowHandle()->frameMargins() == fUsualMargins;
 }
 
 void WindowWidget::_ZoomWhenRestored()
 {
 	if (!fZoomWhenRestored || !fRestoreSeen)
 		return;
+	// A window put back to the very size of the work area, or given another border, is
+	// zoomed all the same after a while.
+	if (!_Restored() && fRestoreWait.elapsed() < 500) {
+		QTimer::singleShot(10, this, [this]() { _ZoomWhenRestored(); });
+		return;
+	}
 	fZoomWhenRestored = false;
 	fRestoreSeen = false;
 	// After the widget has taken the window's new geometry.

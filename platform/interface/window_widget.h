@@ -1,6 +1,8 @@
 #ifndef TEVRA_WINDOW_WIDGET_H
 #define TEVRA_WINDOW_WIDGET_H
 
+#include <QElapsedTimer>
+#include <QMargins>
 #include <QString>
 #include <QWidget>
 
@@ -31,12 +33,16 @@ protected:
 
 private:
 	void _KeepInWorkArea();
+	bool _Restored() const;
 	void _ZoomWhenRestored();
 
 	BWindow* fWindow;
 	bool fPlacing;
 	bool fZoomWhenRestored;
 	bool fRestoreSeen;
+	QElapsedTimer fRestoreWait;
+	// The border the window manager gives the window when it is not maximised.
+	QMargins fUsualMargins;
 };
 
 // The title the window manager shows: Qt puts the application's name in place of an empty

@@ -68,6 +68,8 @@ protected:
 		open(BRect(10, 30, 400, 300));
 		add(kCalendar);
 		post(kMsgRedraw);
+		// The zoom fits the window manager's border, there once it has framed the window.
+		ASSERT_TRUE(wait_until([this] { return window->DecoratorFrame() != window->Frame(); }));
 	}
 
 	// Zoomed, once the window manager has placed the window.
