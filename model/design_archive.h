@@ -12,8 +12,8 @@ void archive_design(BMessage* archive);
 
 // Puts an archived design back into the settings and the object list. The base image is
 // decoded again only when its name changed; the events are the caller's to read again when
-// their sources changed. Returns the index of the first calendar that differs from what was there, -1 when
-// every calendar is as it was.
+// their sources changed. Returns the index of the first calendar that differs from what was
+// there, -1 when every calendar is as it was.
 int32 restore_design(tevraview* view, const BMessage* archive);
 
 #endif

@@ -132,27 +132,28 @@ std::string apply_pcmanfm(const background& what, bool qt)
 	fresh_picture picture(what, &run);
 	if (picture.failed(what) || picture.path().empty())
 		return run.why();
-	std::string shown = picture.path();
 	const char* program = qt ? "pcmanfm-qt" : "pcmanfm";
+	// Hands a picture over and waits for the desktop to save it: the settings that name it.
+	auto hand_over = [&](const std::string& shown, const char* mode) {
+		if (qt)
+			run.run({program, "--set-wallpaper", shown, mode});
+		else
+			run.run({program, "--set-wallpaper=" + shown, mode});
+		std::string settings;
+		if (run.why().empty() && (settings = wait_for_settings_naming(qt, shown)).empty())
+			run.fail(std::string(program) + " did not take the picture (is its desktop running?)");
+		return settings;
+	};
 	// Both centre one picture on the desktop that covers every screen, which spans it.
-	if (qt)
-		run.run({program, "--set-wallpaper", shown, "--wallpaper-mode=center"});
-	else
-		run.run({program, "--set-wallpaper=" + shown,
-			what.screens.empty() ? "--wallpaper-mode=center" : "--wallpaper-mode=screen"});
-	std::string settings;
-	if (run.why().empty() && (settings = wait_for_settings_naming(qt, shown)).empty())
-		run.fail(std::string(program) + " did not take the picture (is its desktop running?)");
+	std::string settings = hand_over(picture.path(), qt || what.screens.empty()
+		? "--wallpaper-mode=center" : "--wallpaper-mode=screen");
 	// Unless pcmanfm-qt's "Individual wallpaper for each monitor" is on: then it centres the
 	// picture on each screen, and the main screen's part is what every screen can show.
 	if (run.why().empty() && qt && !what.screens.empty()
 		&& settings_line(settings, "PerScreenWallpaper=true")) {
-		shown = picture.part(what, what.screens[0].frame, &run);
-		if (!shown.empty()) {
-			run.run({program, "--set-wallpaper", shown, "--wallpaper-mode=center"});
-			if (run.why().empty() && (settings = wait_for_settings_naming(qt, shown)).empty())
-				run.fail("pcmanfm-qt did not take the picture (is its desktop running?)");
-		}
+		std::string part = picture.part(what, what.screens[0].frame, &run);
+		if (!part.empty())
+			settings = hand_over(part, "--wallpaper-mode=center");
 		if (run.why().empty())
 			note("pcmanfm-qt shows one picture on every monitor while its \"Individual wallpaper "
 				"for each monitor\" is on: every screen shows the main screen's part");
