@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include <Bitmap.h>
 #include <BitmapStream.h>
@@ -14,6 +15,36 @@
 #include "model/design_paths.h"
 #include "model/globals.h"
 #include "model/tevraview.h"
+
+namespace {
+
+// The parts of box that none of covers takes in.
+std::vector<BRect> uncovered(BRect box, const std::vector<BRect>& covers)
+{
+	std::vector<BRect> parts{box};
+	for (const BRect& cover : covers) {
+		std::vector<BRect> left;
+		for (const BRect& part : parts) {
+			BRect common = part & cover;
+			if (!common.IsValid()) {
+				left.push_back(part);
+				continue;
+			}
+			if (common.top > part.top)
+				left.push_back(BRect(part.left, part.top, part.right, common.top - 1));
+			if (common.bottom < part.bottom)
+				left.push_back(BRect(part.left, common.bottom + 1, part.right, part.bottom));
+			if (common.left > part.left)
+				left.push_back(BRect(part.left, common.top, common.left - 1, common.bottom));
+			if (common.right < part.right)
+				left.push_back(BRect(common.right + 1, common.top, part.right, common.bottom));
+		}
+		parts = left;
+	}
+	return parts;
+}
+
+}
 
 void tevraview::create_wallpaper()
 {
@@ -53,6 +84,11 @@ void tevraview::create_wallpaper()
 			delete baseimg;
 			baseimg = nullptr;
 		}
+	}
+	// Over several screens, what none of them shows is the base colour, whatever the image.
+	if (scrns.size() > 1) {
+		for (const BRect& unshown : uncovered(scrn, scrns))
+			FillRect(unshown, B_SOLID_HIGH);
 	}
 
 	draw_cal();

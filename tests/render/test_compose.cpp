@@ -6,6 +6,7 @@
 
 #include <Entry.h>
 
+#include "tests/support/print_geometry.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -106,6 +107,39 @@ TEST_F(render_test, CentredImageKeepsEveryPixel)
 		wrong += value != ((x - 461 + y - 358) % 2 ? 0xffffffu : 0u);
 	});
 	EXPECT_EQ(wrong, 0);
+}
+
+// Over several screens the image fits the box around them, and what no screen shows is the
+// base colour: the rows give the screens and the parts none of them shows.
+TEST_F(render_test, WhatNoScreenShowsIsTheBaseColour)
+{
+	const struct {
+		const char* name;
+		std::vector<BRect> screens, unshown;
+	} rows[] = {
+		{"one_screen", {BRect(0, 0, 1023, 767)}, {}},
+		{"right_one_shorter", {BRect(0, 0, 511, 767), BRect(512, 0, 1023, 599)},
+			{BRect(512, 600, 1023, 767)}},
+		{"apart_and_lower", {BRect(0, 0, 399, 767), BRect(600, 100, 1023, 767)},
+			{BRect(400, 0, 599, 767), BRect(600, 0, 1023, 99)}},
+	};
+	std::vector<BRect> before = scrns;
+	for (const auto& row : rows) {
+		SCOPED_TRACE(row.name);
+		delete view->baseimg;
+		view->baseimg = make_quarters(1024, 768, kQuarters);
+		base_mode = kBaseFitScreen;
+		scrns = row.screens;
+		view->create_wallpaper();
+		int area = 0;
+		for (BRect unshown : row.unshown) {
+			int size = (int)(unshown.Width() + 1) * (int)(unshown.Height() + 1);
+			EXPECT_EQ(count(unshown, kBase), size) << unshown;
+			area += size;
+		}
+		EXPECT_EQ(count(scrn, kBase), area);
+	}
+	scrns = before;
 }
 
 TEST_F(render_test, BaseColourFillsEveryPixelIgnoringItsTopByte)
