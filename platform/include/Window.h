@@ -45,6 +45,8 @@ public:
 	virtual void Zoom(BPoint origin, float width, float height);
 	// The window is now on another screen, or its screen changed its size or pixel ratio.
 	virtual void ScreenChanged(BRect screenSize, color_space depth);
+	// A menu of the window's menu bar is about to open: the moment to bring its items up to date.
+	virtual void MenusBeginning();
 	void DispatchMessage(BMessage* message, BHandler* handler) override;
 	bool QuitRequested() override;
 	void Quit() override;

@@ -1,8 +1,10 @@
 #include <MenuBar.h>
 
+#include <QMenu>
 #include <QMenuBar>
 
 #include <MenuItem.h>
+#include <Window.h>
 
 #include "MenuPrivate.h"
 #include "ViewPrivate.h"
@@ -15,8 +17,16 @@ QWidget* create_menu_bar(BView* view, QWidget* parent)
 	QMenuBar* bar = new QMenuBar(parent);
 	// The bar belongs to the window it was put in, never to a desktop-wide menu.
 	bar->setNativeMenuBar(false);
-	for (int32 i = 0; i < menu->CountItems(); i++)
+	for (int32 i = 0; i < menu->CountItems(); i++) {
 		BMenu::Private::InsertAction(menu, menu->ItemAt(i), i, bar);
+		// The window hears of a menu opening before its items show, as Haiku's windows do.
+		if (BMenu* submenu = menu->ItemAt(i)->Submenu()) {
+			QObject::connect(BMenu::Private::Menu(submenu), &QMenu::aboutToShow, bar, [menu] {
+				if (BWindow* window = menu->Window())
+					window->MenusBeginning();
+			});
+		}
+	}
 	return bar;
 }
 

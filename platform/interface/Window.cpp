@@ -296,6 +296,10 @@ void BWindow::FrameMoved(BPoint)
 {
 }
 
+void BWindow::MenusBeginning()
+{
+}
+
 void BWindow::ScreenChanged(BRect, color_space)
 {
 }

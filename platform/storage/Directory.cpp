@@ -73,8 +73,20 @@ bool BDirectory::Contains(const char* path, int32 nodeFlags) const
 
 status_t create_directory(const char* path, mode_t mode)
 {
+	// As on Haiku, every missing folder along the path is made.
 	std::string resolved;
 	status_t status = resolve_entry_path(path, false, &resolved);
+	if (status == B_ENTRY_NOT_FOUND && path != nullptr) {
+		std::string parent = path;
+		while (parent.size() > 1 && parent.back() == '/')
+			parent.pop_back();
+		size_t slash = parent.rfind('/');
+		if (slash == std::string::npos || slash == 0)
+			return status;
+		status = create_directory(parent.substr(0, slash).c_str(), mode);
+		if (status == B_OK)
+			status = resolve_entry_path(path, false, &resolved);
+	}
 	if (status != B_OK)
 		return status;
 	if (mkdir(resolved.c_str(), mode) != 0 && errno != EEXIST)

@@ -323,6 +323,17 @@ TEST(Directory, OpensByRefAndRefusesFiles)
 	EXPECT_NE(notFolder.CreateFile("x", &file), B_OK);
 }
 
+// As on Haiku, every missing folder along the way is made; a file in the way stops it.
+TEST(Directory, CreateDirectoryMakesTheWholePath)
+{
+	temp_dir dir;
+	EXPECT_EQ(create_directory(dir.file("a/b/c/").c_str(), 0755), B_OK);
+	EXPECT_EQ(BDirectory(dir.file("a/b/c").c_str()).InitCheck(), B_OK);
+	EXPECT_EQ(create_directory(dir.file("a/b").c_str(), 0755), B_OK) << "already there";
+	dir.write("plain", "x");
+	EXPECT_NE(create_directory(dir.file("plain/d/e").c_str(), 0755), B_OK);
+}
+
 // --- Renaming.
 
 TEST(Rename, WithoutClobberKeepsTheExistingFile)
