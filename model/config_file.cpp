@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -46,24 +47,31 @@ bool read_line(FILE* file, std::string* line, bool* cut)
 	return true;
 }
 
-// The design's own paths, rewritten in place for the design's new file.
-void move_paths(const std::string& from, const std::string& to)
+
+}
+
+void rewrite_design_paths(const std::function<std::string(const std::string&)>& rewrite)
 {
 	for (size_t k = 0; k < kDesignKeyCount; k++) {
 		const design_key& key = kDesignKeys[k];
 		if (key.global == nullptr)
 			continue;
 		if (key.kind == kKeyImage) {
-			std::string moved = moved_design_path((const char*)key.global, from, to);
-			if (moved.size() < sizeof(baseimgpath))
-				copy_utf8((char*)key.global, moved.c_str(), sizeof(baseimgpath));
+			std::string rewritten = rewrite((const char*)key.global);
+			if (rewritten.size() < sizeof(baseimgpath))
+				copy_utf8((char*)key.global, rewritten.c_str(), sizeof(baseimgpath));
 		} else if (key.kind == kKeySources) {
 			for (std::string& source : *(std::vector<std::string>*)key.global)
-				source = moved_design_path(source, from, to);
+				source = rewrite(source);
 		}
 	}
 }
 
+void move_paths(const std::string& from, const std::string& to)
+{
+	rewrite_design_paths([&from, &to](const std::string& given) {
+		return moved_design_path(given, from, to);
+	});
 }
 
 bool tevraview::load_config(entry_ref* ref)

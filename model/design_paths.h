@@ -1,6 +1,7 @@
 #ifndef TEVRA_DESIGN_PATHS_H
 #define TEVRA_DESIGN_PATHS_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,5 +30,12 @@ std::string design_file_path(const std::string& given);
 // new folder when the file lies inside it, else absolute. Other paths stay as given.
 std::string moved_design_path(const std::string& given, const std::string& from,
 	const std::string& to);
+
+// Every path the design names (its base image, its calendar files and feeds) replaced by what
+// rewrite makes of it.
+void rewrite_design_paths(const std::function<std::string(const std::string&)>& rewrite);
+// The design's paths rewritten in place for the design moved from one file to another, as
+// moved_design_path does; to "" makes them absolute (a copy with no file of its own).
+void move_paths(const std::string& from, const std::string& to);
 
 #endif

@@ -25,6 +25,7 @@
 #include <TranslatorRoster.h>
 
 #include "model/catalogue_items.h"
+#include "model/daily_design.h"
 #include "model/design_paths.h"
 #include "model/design_keys.h"
 #include "model/events.h"
@@ -718,6 +719,74 @@ INSTANTIATE_TEST_SUITE_P(config_file, MovedPaths, ::testing::Values(
 	MovedRow{"feed_kept", "events", "https://example.org/a.ics", "", "sub",
 		"https://example.org/a.ics"}),
 	[](const ::testing::TestParamInfo<MovedRow>& info) { return std::string(info.param.name); });
+
+// Saved as the daily design, a design keeps its files: those of the examples' folder are
+// copied beside it under a name that replaces none of the user's; a design that cannot be
+// written there is left as it was.
+struct DailyRow {
+	const char* name;
+	const char* given;       // the design's base_image, the design lying in examples/
+	const char* already;     // what pic.png beside the daily design holds first (null: none)
+	bool adopt;              // the examples' folder is the one to copy from
+	bool blocked;            // the config folder is a file: nothing can be saved there
+	const char* written;     // the line saved; "%D" stands for the test's folder
+};
+
+void PrintTo(const DailyRow& row, std::ostream* os)
+{
+	*os << row.name;
+}
+
+class DailyDesign : public config_file, public ::testing::WithParamInterface<DailyRow> {};
+
+TEST_P(DailyDesign, KeepsItsFiles)
+{
+	const DailyRow& row = GetParam();
+	std::filesystem::create_directories(dir.file("examples"));
+	dir.write("examples/pic.png", "the example's picture");
+	if (row.blocked)
+		dir.write("config", "a file where the folder should be");
+	else if (row.already != nullptr)
+		std::filesystem::create_directories(dir.file("config/tevra"));
+	if (row.already != nullptr && !row.blocked)
+		dir.write("config/tevra/pic.png", row.already);
+	setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+	load(std::string("base_image\t") + row.given + "\n", "examples/x.tevra");
+	std::string before = design_path;
+
+	status_t status = save_daily_design(&view, row.adopt ? dir.file("examples") : "");
+	unsetenv("XDG_CONFIG_HOME");
+	std::string written = row.written;
+	size_t mark = written.find("%D");
+	if (mark != std::string::npos)
+		written.replace(mark, 2, dir.path());
+	if (row.blocked) {
+		EXPECT_NE(status, B_OK);
+		EXPECT_EQ(design_path, before);
+		EXPECT_STREQ(baseimgpath, row.given);
+		return;
+	}
+	ASSERT_EQ(status, B_OK);
+	EXPECT_EQ(design_path, dir.file("config/tevra/design.tevra"));
+	std::string text = dir.read("config/tevra/design.tevra");
+	EXPECT_NE(text.find("base_image\t" + written + "\n"), std::string::npos) << text;
+	if (row.already != nullptr) {
+		EXPECT_EQ(dir.read("config/tevra/pic.png"), row.already) << "the user's file is kept";
+	}
+	if (written[0] != '/') {
+		EXPECT_EQ(dir.read("config/tevra/" + written), "the example's picture");
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(config_file, DailyDesign, ::testing::Values(
+	DailyRow{"example_copied_beside", "pic.png", nullptr, true, false, "pic.png"},
+	DailyRow{"same_copy_used_again", "pic.png", "the example's picture", true, false, "pic.png"},
+	DailyRow{"other_file_of_that_name_kept", "pic.png", "the user's own", true, false,
+		"pic-2.png"},
+	DailyRow{"not_an_example_named_absolutely", "pic.png", nullptr, false, false,
+		"%D/examples/pic.png"},
+	DailyRow{"unwritable_left_as_it_was", "pic.png", nullptr, true, true, ""}),
+	[](const ::testing::TestParamInfo<DailyRow>& info) { return std::string(info.param.name); });
 
 class config_file_round_trip : public config_file {
 protected:
