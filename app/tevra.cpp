@@ -14,6 +14,7 @@
 #include "config_ui/design_state.h"
 #include "config_ui/messages.h"
 #include "model/catalogue_items.h"
+#include "model/daily_design.h"
 #include "model/design_paths.h"
 #include "model/events.h"
 #include "model/globals.h"
@@ -72,8 +73,12 @@ tevra::tevra(int argc, char** argv)
 		float W = desk.Width(), H = desk.Height();
 		pwin = new prevwindow(BRect(10, 30, W - 420, H - 10).OffsetByCopy(desk.left, desk.top));
 		cwin = new configwindow(BRect(W - 400, H - 400, W, H).OffsetByCopy(desk.left, desk.top));
+		// Started from the desktop's menu, the designer opens the design drawn every day.
+		std::string daily = daily_design_path();
 		if (argc == 2)
 			open_design(argv[1]);
+		else if (!daily.empty() && BEntry(daily.c_str()).Exists())
+			open_design(daily.c_str());
 	}
 
 	delete view;

@@ -99,7 +99,7 @@ BMenuField* menu(BView* parent, BRect frame, const char* name, const char* label
 
 configview::configview(BRect frame)
 	: BView(frame, "configview", B_FOLLOW_ALL_SIDES, 0), edit_no(-1), fBaseShown(true),
-	fItemShown(true), fEditedSerial(0)
+	fItemShown(true), fEditedSerial(0), fDrawing(false)
 {
 	fp = nullptr;
 	::sel_no = -1;

@@ -2,6 +2,7 @@
 #define TEVRA_CONFIGVIEW_H
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include <View.h>
@@ -162,6 +163,13 @@ private:
 	bool _CommitTyping(BMessage* message);
 	void _Save(bool choose, const BMessage* then);
 	void _AskBeforeDiscarding(BMessage* message);
+	// The design on the desktop: saved as the daily design, drawn by create mode, set as the
+	// background; and the daily redraw by the service manager's timer.
+	void _SetAsWallpaper(BMessage* message);
+	void _WallpaperDrawn(BMessage* message);
+	void _RedrawEveryDay(BMessage* message);
+	// Asks with two buttons, cancel first; the answer comes back as message with "yes".
+	void _AskThen(const std::string& text, const char* yes, const BMessage& message);
 	void _DiscardAnswered(BMessage* message);
 	void _SendToPreview(uint32 code);
 	void _SendToPreview(BMessage* message);
@@ -182,6 +190,8 @@ private:
 	bool fItemShown;
 	// The serial of the calendar the page shows (edit_no is where it was then).
 	uint32 fEditedSerial;
+	// Create mode is drawing the daily design.
+	bool fDrawing;
 };
 
 #endif

@@ -3,6 +3,7 @@
 
 #include <Window.h>
 
+class BMenuItem;
 class configview;
 
 // The small fixed window with the "File" and "Edit" menus and the settings panel.
@@ -12,9 +13,16 @@ public:
 	~configwindow() override;
 
 	bool QuitRequested() override;
+	void MenusBeginning() override;
 	void setupmenus();
 
 	configview* panel;
+
+private:
+	BMenuItem* _ExamplesMenu();
+
+	// "Redraw every day", checked while the service manager redraws the daily design.
+	BMenuItem* fDailyItem;
 };
 
 #endif

@@ -50,6 +50,13 @@ void show_design_state()
 	preview->Window()->SetTitle(title.c_str());
 }
 
+void tell(const std::string& text)
+{
+	BAlert* alert = new BAlert("", text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
+		B_WARNING_ALERT);
+	alert->Go(nullptr);
+}
+
 void report_unread_files()
 {
 	if (unread_files.empty())
@@ -60,7 +67,5 @@ void report_unread_files()
 		text += "\n" + line;
 	text += "\n\nTheir names stay in the design.";
 	unread_files.clear();
-	BAlert* alert = new BAlert("", text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
-		B_WARNING_ALERT);
-	alert->Go(nullptr);
+	tell(text);
 }

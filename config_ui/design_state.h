@@ -22,6 +22,8 @@ void start_history();
 void show_design_state();
 // The file name of the design, "" while it has none.
 std::string design_name();
+// A notice in an alert that leaves the windows working.
+void tell(const std::string& text);
 // Tells the user in one alert, without waiting, of the design's files that could not be
 // read since the list was last emptied, and empties it.
 void report_unread_files();

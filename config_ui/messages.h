@@ -16,6 +16,14 @@ enum : uint32 {
 	kMsgFileOpen = 'fiop',
 	kMsgFileSave = 'fiwr',
 	kMsgFileSaveNow = 'fisv',
+	// The design on the desktop, the daily timer, and a bundled example opened as a copy.
+	kMsgSetWallpaper = 'fiwp',
+	kMsgRedrawDaily = 'fidy',
+	kMsgOpenExample = 'fiex',
+	// The answer to a question that goes on with "then" when its second button is chosen.
+	kMsgAsked = 'askd',
+	// Create mode, run for "Set as wallpaper", has ended ("status", "output").
+	kMsgWallpaperDrawn = 'wpdn',
 	// The application asks the panel to settle unsaved changes before it quits.
 	kMsgFileQuit = 'fiqu',
 	// The answer to the question before discarding unsaved changes ("which").

@@ -93,10 +93,28 @@ void configview::MessageReceived(BMessage* message)
 		case kMsgFileSave:
 		case kMsgFileSaveNow:
 		case kMsgFileQuit:
+		case kMsgOpenExample:
 		case kMsgUndo:
 		case kMsgRedo:
 			_FileCommand(message);
 			break;
+		case kMsgSetWallpaper:
+			_SetAsWallpaper(message);
+			break;
+		case kMsgWallpaperDrawn:
+			_WallpaperDrawn(message);
+			break;
+		case kMsgRedrawDaily:
+			_RedrawEveryDay(message);
+			break;
+		case kMsgAsked: {
+			int32 which = -1;
+			BMessage then;
+			if (message->FindInt32("which", &which) == B_OK && which == 1
+				&& message->FindMessage("then", &then) == B_OK)
+				Looper()->PostMessage(&then, this);
+			break;
+		}
 		case kMsgDiscardAnswer:
 			_DiscardAnswered(message);
 			break;
@@ -509,6 +527,14 @@ void configview::_FileCommand(BMessage* message)
 				_OpenFilePanel(kMsgFileOpen);
 			}
 			break;
+		case kMsgOpenExample: {
+			// A copy with no file of its own: saving it asks where.
+			BMessage load(*message);
+			load.what = kMsgLoadConfig;
+			load.AddBool("example", true);
+			_SendToPreview(&load);
+			break;
+		}
 		case kMsgFileQuit:
 			quit_confirmed = true;
 			be_app->PostMessage(B_QUIT_REQUESTED);

@@ -14,9 +14,11 @@
 #include <Window.h>
 
 #include "app/version.h"
+#include "config_ui/daily.h"
 #include "config_ui/design_state.h"
 #include "config_ui/find_view.h"
 #include "config_ui/messages.h"
+#include "model/daily_design.h"
 #include "model/design_archive.h"
 #include "model/design_paths.h"
 #include "model/edit_history.h"
@@ -45,14 +47,6 @@ std::string failure_text(status_t status)
 	if (status < 0 && status > -4096)
 		return strerror(-status);
 	return "the file could not be written";
-}
-
-// A notice that leaves the windows working.
-void tell(const std::string& text)
-{
-	BAlert* alert = new BAlert("", text.c_str(), "OK", nullptr, nullptr, B_WIDTH_AS_USUAL,
-		B_WARNING_ALERT);
-	alert->Go(nullptr);
 }
 
 float truncated(float value)
@@ -331,6 +325,13 @@ void preview::MessageReceived(BMessage* message)
 				request_edit(-1);
 				break;
 			}
+			// An example is opened as a copy that names its files where they are, so that it
+			// draws the same and is never saved over.
+			bool example = false;
+			if (message->FindBool("example", &example) == B_OK && example) {
+				move_paths(design_path, "");
+				design_path.clear();
+			}
 			// Read once per design, never while a slider moves; feeds are fetched in the
 			// background and redraw the preview when they arrive.
 			load_events_in_background(events_arrived);
@@ -372,11 +373,18 @@ void preview::MessageReceived(BMessage* message)
 		case kMsgSaveConfig: {
 			entry_ref folder;
 			const char* name;
-			if (message->FindRef("directory", &folder) != B_OK
+			bool daily = false;
+			message->FindBool("daily", &daily);
+			std::string dailyPath = daily_design_path();
+			if (daily)
+				name = dailyPath.c_str();
+			else if (message->FindRef("directory", &folder) != B_OK
 				|| message->FindString("name", &name) != B_OK)
 				break;
-			status_t status = calview->save_config(&folder, name);
-			close_file_panel();
+			status_t status = daily ? save_daily_design(calview, examples_folder())
+				: calview->save_config(&folder, name);
+			if (!daily)
+				close_file_panel();
 			if (status != B_OK) {
 				// Nothing waiting on the save goes on: the changes are still unsaved.
 				tell(std::string("The design could not be saved as ") + name + ": "

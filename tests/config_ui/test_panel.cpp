@@ -49,8 +49,11 @@ TEST_F(config_window, FileMenuSendsToThePanelAndTheApplication)
 	} const items[] = {
 		{0, "New", kMsgFileNew, panel, 'N', 0},
 		{0, "Open", kMsgFileOpen, panel, 'O', 0},
+		{0, "Examples", 0, nullptr, 0, 0},
 		{0, "Save", kMsgFileSaveNow, panel, 'S', 0},
 		{0, "Save as", kMsgFileSave, panel, 'S', B_SHIFT_KEY},
+		{0, "Set as wallpaper", kMsgSetWallpaper, panel, 0, 0},
+		{0, "Redraw every day", kMsgRedrawDaily, panel, 0, 0},
 		{0, "About", B_ABOUT_REQUESTED, be_app, 0, 0},
 		{0, "Quit", B_QUIT_REQUESTED, be_app, 'Q', 0},
 		{1, "Undo", kMsgUndo, panel, 'Z', 0},

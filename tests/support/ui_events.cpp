@@ -99,9 +99,9 @@ void process_events(int ms)
 	}
 }
 
-bool wait_until(const std::function<bool()>& done)
+bool wait_until(const std::function<bool()>& done, int ms)
 {
-	for (int i = 0; i < 300 && !done(); i++)
+	for (int i = 0; i < ms / 10 && !done(); i++)
 		process_events(10);
 	return done();
 }

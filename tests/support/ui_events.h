@@ -38,8 +38,8 @@ void set_mouse_state(BView* view, BPoint where, uint32 buttons);
 // Runs what is queued (messages between loopers, deferred drawing, deletions), round after
 // round, for about ms milliseconds.
 void process_events(int ms = 30);
-// Runs what is queued until done says so, within about three seconds; what done says last.
-bool wait_until(const std::function<bool()>& done);
+// Runs what is queued until done says so, within about ms milliseconds; what done says last.
+bool wait_until(const std::function<bool()>& done, int ms = 3000);
 
 // What a view's widget shows now, as 0xRRGGBB pixels in the view's coordinates.
 struct shown_picture {

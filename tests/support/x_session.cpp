@@ -6,6 +6,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -227,4 +228,34 @@ bool x_session::maximise(const std::string& title)
 		SubstructureRedirectMask | SubstructureNotifyMask, &event);
 	XFlush(fDisplay);
 	return true;
+}
+
+std::vector<unsigned long> x_session::root_background(
+	const std::vector<std::pair<int, int>>& points) const
+{
+	std::vector<unsigned long> pixels;
+	Atom type;
+	int format;
+	unsigned long count, after;
+	unsigned char* data = nullptr;
+	Pixmap pixmap = 0;
+	if (XGetWindowProperty(fDisplay, DefaultRootWindow(fDisplay),
+			XInternAtom(fDisplay, "_XROOTPMAP_ID", False), 0, 1, False, XA_PIXMAP, &type,
+			&format, &count, &after, &data) == Success && data != nullptr && count == 1)
+		pixmap = *(Pixmap*)data;
+	if (data != nullptr)
+		XFree(data);
+	Window root;
+	int x, y;
+	unsigned width = 0, height = 0, border, depth;
+	if (pixmap == 0 || !XGetGeometry(fDisplay, pixmap, &root, &x, &y, &width, &height, &border,
+			&depth))
+		return pixels;
+	XImage* image = XGetImage(fDisplay, pixmap, 0, 0, width, height, AllPlanes, ZPixmap);
+	if (image == nullptr)
+		return pixels;
+	for (auto point : points)
+		pixels.push_back(XGetPixel(image, point.first, point.second) & 0xffffff);
+	XDestroyImage(image);
+	return pixels;
 }

@@ -3,6 +3,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/support/helper_process.h"
 
@@ -44,6 +46,10 @@ public:
 	// Where the window manager's frame around the window of that title lies on the screen,
 	// border and all, in the screen's pixels; false when no such window is mapped.
 	bool window_frame(const std::string& title, int* x, int* y, int* width, int* height) const;
+	// The desktop background as X wallpaper setters leave it (the pixmap _XROOTPMAP_ID names),
+	// as 0xrrggbb at each point; empty while none is set.
+	std::vector<unsigned long> root_background(const std::vector<std::pair<int, int>>& points)
+		const;
 	// Asks the window manager to maximise the window of that title, as its frame's button
 	// does; false when no such window is mapped.
 	bool maximise(const std::string& title);
