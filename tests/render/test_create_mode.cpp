@@ -159,6 +159,61 @@ TEST(create_mode, EveryExampleRendersSilentlyAtTheScreensSize)
 	EXPECT_GE(designs, 5);
 }
 
+enum image_kind { kNoFile, kText, kPicture };
+
+struct unread_image_case {
+	const char* name;
+	image_kind image;       // what the design's sky.jpg is
+	const char* more;       // further lines of the design
+	const char* output;     // inside the scratch folder
+	int status;
+	const char* err;        // "@" stands for the scratch folder
+};
+TEVRA_PRINT_CASE(unread_image_case)
+
+class create_mode_base_image : public testing::TestWithParam<unread_image_case> {};
+
+// A timer's log learns that the picture lacks its image, in the line the events use, with the
+// path as the design has it; the status is what writing the picture made it.
+TEST_P(create_mode_base_image, SaysOnceWhenItCannotBeRead)
+{
+	const unread_image_case& c = GetParam();
+	temp_dir dir;
+	if (c.image == kText)
+		dir.write("sky.jpg", "a note, not a picture\n");
+	if (c.image == kPicture)
+		std::filesystem::copy(std::string(TEVRA_SOURCE_DIR) + "/examples/evening.jpg",
+			dir.file("sky.jpg"));
+	dir.write("design.tevra", std::string("base_type\t1\nbase_image\tsky.jpg\n") + c.more);
+	// The system's reasons in English, whatever the tester's language.
+	run_options options;
+	options.environment = {"-DISPLAY", "-WAYLAND_DISPLAY", "LC_ALL=C"};
+	run_result r = run_tevra({dir.file("design.tevra"), dir.file(c.output)}, options);
+
+	std::string expected = c.err;
+	for (size_t at; (at = expected.find('@')) != std::string::npos;)
+		expected.replace(at, 1, dir.path());
+	EXPECT_EQ(r.err, expected);
+	EXPECT_EQ(r.status, c.status);
+	if (c.status == 0) {
+		EXPECT_EQ(identify_size(dir.file(c.output)), screen_size());
+	}
+}
+
+INSTANTIATE_TEST_SUITE_P(render, create_mode_base_image, testing::Values(
+	unread_image_case{"Missing", kNoFile, "", "wall.png", 0,
+		"tevra: base image: sky.jpg: No such file or directory\n"},
+	unread_image_case{"NotAPicture", kText, "", "wall.png", 0,
+		"tevra: base image: sky.jpg: not a picture that can be read\n"},
+	unread_image_case{"Readable", kPicture, "", "wall.png", 0, ""},
+	unread_image_case{"BesideAMissingCalendar", kNoFile, "events\tgone.ics\n", "wall.png", 0,
+		"tevra: base image: sky.jpg: No such file or directory\n"
+		"tevra: events: gone.ics: No such file or directory; its events are left out\n"},
+	unread_image_case{"AndThePictureUnwritable", kNoFile, "", "nowhere/wall.png", 1,
+		"tevra: base image: sky.jpg: No such file or directory\n"
+		"tevra: cannot write @/nowhere/wall.png: No such file or directory\n"}),
+	case_name<unread_image_case>);
+
 // Calendar files written to harm, beside a good one: the picture is written, the status is a
 // good design's, and each bad file costs one line naming it. A 30 KB title on today's
 // single date is cut to fit and costs nothing.
