@@ -110,6 +110,10 @@ void tevra::create(const char* configPath, const char* outputPath)
 	get_ref_for_path(configPath, &configRef);
 	view->keep_base = false;
 	view->load_config(&configRef);
+	// A timer's log is the only place to learn that the picture lacks its image; as with
+	// calendar files, it is no failure to write.
+	if (!view->base_unread.empty())
+		fprintf(stderr, "tevra: base image: %s\n", view->base_unread.c_str());
 	load_events();
 	view->fit_screens();
 	view->create_wallpaper();

@@ -96,6 +96,7 @@ void restore_value(tevraview* view, const BMessage* archive, const design_key& k
 			} else {
 				delete view->baseimg;
 				view->baseimg = nullptr;
+				view->base_unread.clear();
 				*(char*)place = '\0';
 			}
 			break;

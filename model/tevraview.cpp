@@ -60,6 +60,7 @@ void tevraview::clr_obj()
 
 	delete baseimg;
 	baseimg = nullptr;
+	base_unread.clear();
 
 	for (size_t k = 0; k < kDesignKeyCount; k++) {
 		if (kDesignKeys[k].global != nullptr)

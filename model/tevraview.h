@@ -1,6 +1,8 @@
 #ifndef TEVRA_TEVRAVIEW_H
 #define TEVRA_TEVRAVIEW_H
 
+#include <string>
+
 #include <Entry.h>
 #include <View.h>
 
@@ -42,6 +44,9 @@ public:
 
 	BBitmap* wallbmp;
 	BBitmap* baseimg;
+	// Why the base image the design names could not be read, as "path: reason"; empty when
+	// it was read or none is named. Create mode has no alert to show it in.
+	std::string base_unread;
 	// Whether the base image stays once drawn: config mode draws it after every change,
 	// create mode once, and lets its pixels go at once (a large photograph weighs as much as
 	// the picture).

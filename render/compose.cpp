@@ -137,7 +137,10 @@ bool tevraview::load_base_image(const char* given)
 		struct stat st;
 		std::string reason = stat(path.c_str(), &st) != 0 ? strerror(errno)
 			: "not a picture that can be read";
-		unread_files.push_back(std::string(given) + ": " + reason);
+		base_unread = std::string(given) + ": " + reason;
+		unread_files.push_back(base_unread);
+	} else {
+		base_unread.clear();
 	}
 	copy_utf8(baseimgpath, given, sizeof(baseimgpath));
 	return loaded;

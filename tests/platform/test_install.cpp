@@ -106,21 +106,21 @@ TEST_F(Install, ManualRendersWithoutWarnings)
 	EXPECT_EQ(said(checked), "");
 }
 
-// What the timer runs, in the folder it runs in, on an installed example made to set the
-// background: the picture is written, the attribute recorded, and with no desktop here the run
-// still ends well.
+// What the timer runs, in the folder it runs in, on an installed example set up as the README
+// has it (copied with its picture, made to set the background): the picture is written over
+// its image, the attribute recorded, and with no desktop here the run still ends well.
 TEST_F(Install, DailyRefreshDrawsAnInstalledExample)
 {
 	temp_dir home;
-	std::string config = home.file(".config/tevra");
-	std::filesystem::create_directories(config);
 	std::filesystem::create_directory(home.file("Desktop"));
-	std::filesystem::copy(file("share/doc/tevra/examples"), config + "/examples",
-		std::filesystem::copy_options::recursive);
-	run_result design = run_program({"sed", "s/^wp_autoset.*/wp_autoset\ty/",
-		config + "/examples/month-bubble.tevra"});
-	ASSERT_EQ(design.status, 0) << design.err;
-	home.write(".config/tevra/design.tevra", design.out);
+	run_result design = run_program({"sh", "-c", "mkdir -p ~/.config/tevra"
+		" && cp \"$0\"/month-bubble.tevra ~/.config/tevra/design.tevra"
+		" && cp \"$0\"/evening.jpg ~/.config/tevra/"
+		" && sed -i 's/^wp_autoset.*/wp_autoset\\ty/' ~/.config/tevra/design.tevra",
+		file("share/doc/tevra/examples")}, outside_session(home));
+	ASSERT_EQ(design.status, 0) << said(design);
+	ASSERT_NE(home.read(".config/tevra/design.tevra").find("\nwp_autoset\ty\n"),
+		std::string::npos);
 
 	std::string service = read_file(file("lib/systemd/user/tevra.service"));
 	auto expand = [&](std::string line) {
@@ -138,6 +138,7 @@ TEST_F(Install, DailyRefreshDrawsAnInstalledExample)
 		+ expand(unit_value(service, "ExecStart"))}, options);
 	EXPECT_EQ(ran.status, 0) << said(ran);
 	EXPECT_NE(said(ran).find("no desktop session"), std::string::npos) << said(ran);
+	EXPECT_EQ(said(ran).find("base image"), std::string::npos) << said(ran);
 	std::string picture = read_file(home.file(".local/share/tevra/wallpaper.png"));
 	EXPECT_EQ(picture.substr(1, 3), "PNG");
 	EXPECT_GT(getxattr(home.file("Desktop").c_str(), "user.haiku.be:bgndimginfo", nullptr, 0), 0);

@@ -415,9 +415,9 @@ TEST_F(render_test, HugeClaimedJpegDrawnLargeDecodesOnlyWhatShows)
 }
 
 // --- Create mode over broken base images says nothing of the decoders' own: the picture is
-// written on the base colour and standard error stays empty for a timer's log.
+// written on the base colour and a timer's log gets tevra's one line naming the image.
 
-TEST_F(render_test, BrokenBaseImagesLeaveStandardErrorEmpty)
+TEST_F(render_test, BrokenBaseImagesCostOneLineOfOurOwn)
 {
 	temp_dir dir;
 	std::string png = magick({}, "whole.png");
@@ -438,7 +438,8 @@ TEST_F(render_test, BrokenBaseImagesLeaveStandardErrorEmpty)
 		quiet.clean_environment = true;
 		run_result r = run_tevra({dir.file("design"), dir.file("wall.png")}, quiet);
 		EXPECT_EQ(r.status, 0);
-		EXPECT_EQ(r.err, "");
+		EXPECT_EQ(r.err, "tevra: base image: " + dir.file(name)
+			+ ": not a picture that can be read\n");
 		std::unique_ptr<BBitmap> wall(decode_file(dir.file("wall.png")));
 		ASSERT_NE(wall, nullptr);
 		EXPECT_EQ(*(uint32*)wall->Bits() & 0xffffff, 0x336699u);
