@@ -19,7 +19,7 @@ namespace {
 const char* const kUnits[] = {"tevra.timer", "tevra.service"};
 const char kTimer[] = "tevra.timer";
 // What the timer's run needs to find the same screen and desktop as this session.
-const char* const kSessionVariables[] = {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK",
+const std::vector<std::string> kSessionVariables = {"DISPLAY", "WAYLAND_DISPLAY", "SWAYSOCK",
 	"XDG_CURRENT_DESKTOP"};
 
 bool is_folder(const std::string& path)
@@ -113,8 +113,7 @@ std::string set_daily_redraw(bool on)
 	BLaunchRoster roster;
 	status_t status = roster.InitCheck();
 	if (status == B_OK && on) {
-		status = roster.ImportEnvironment(kSessionVariables,
-			sizeof(kSessionVariables) / sizeof(kSessionVariables[0]));
+		status = roster.ImportEnvironment(kSessionVariables);
 	}
 	for (const char* unit : kUnits) {
 		if (status == B_OK)

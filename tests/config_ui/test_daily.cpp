@@ -17,6 +17,7 @@
 #include "tests/support/files.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/user_manager.h"
 #include "tests/support/x_session.h"
 
 namespace {
@@ -41,6 +42,9 @@ protected:
 	{
 		if (skip_reason != nullptr)
 			GTEST_SKIP() << skip_reason;
+		// Each test starts with no daily design and no picture.
+		std::filesystem::remove_all(home->file(".config"));
+		std::filesystem::remove_all(home->file(".local"));
 		config_mode::SetUp();
 	}
 
@@ -55,7 +59,7 @@ protected:
 	void choose(BMenuItem* item)
 	{
 		ASSERT_NE(item, nullptr);
-		item->Invoke();
+		choose_menu_item(item);
 		settle();
 	}
 
@@ -151,7 +155,7 @@ TEST_F(daily_design, FromAnExampleToTheDesktop)
 struct outcome_row {
 	const char* name;
 	std::function<void()> prepare;
-	const char* told;
+	std::string told;
 	bool saved;
 };
 
@@ -165,8 +169,8 @@ TEST_F(daily_design, EveryOutcomeIsTold)
 		{"the program that draws is gone",
 			[] { tevra_program = home->file("no-such-tevra"); },
 			"could not be drawn", true},
-		{"create mode's own line", [] { strcpy(baseimgpath, "gone.jpg"); },
-			"base image: gone.jpg", true},
+		{"create mode's own line", [] { strcpy(baseimgpath, home->file("gone.jpg").c_str()); },
+			"tevra: base image: " + home->file("gone.jpg") + ": ", true},
 	};
 	for (const outcome_row& row : rows) {
 		SCOPED_TRACE(row.name);
@@ -185,16 +189,81 @@ TEST_F(daily_design, EveryOutcomeIsTold)
 	tevra_program = program;
 }
 
+// The check mark as the File menu shows it when it opens.
+bool shown_checked(BMenuItem* item)
+{
+	open_and_close_menu(item->Menu());
+	return item->IsMarked();
+}
+
+// Against the user's real service manager where one can run here, and with none at all.
+TEST_F(daily_design, RedrawEveryDay)
+{
+	BMenuItem* redraw = file_item("Redraw every day");
+	ASSERT_NE(redraw, nullptr);
+
+	// No manager: the cron line for this session, and nothing else happens.
+	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+	choose(redraw);
+	alert_seen told;
+	ASSERT_TRUE(answer(&told));
+	EXPECT_NE(told.text.find("crontab -e"), std::string::npos) << told.text;
+	EXPECT_NE(told.text.find("0 0 * * *  DISPLAY=" + display->display() + " "),
+		std::string::npos) << told.text;
+	EXPECT_NE(told.text.find(" " + daily() + " " + wallpaper()), std::string::npos);
+	EXPECT_FALSE(BEntry(daily().c_str()).Exists());
+	EXPECT_FALSE(shown_checked(redraw));
+
+	std::string why = user_manager::cannot_run();
+	if (!why.empty())
+		GTEST_SKIP() << why;
+	user_manager manager;
+	manager.install_tevra_units(std::getenv("TEVRA_BINARY"));
+	ASSERT_TRUE(manager.start());
+	setenv("DBUS_SESSION_BUS_ADDRESS", manager.bus_address().c_str(), 1);
+	auto said = [&manager](const char* what) {
+		std::string out = manager.systemctl({what, "tevra.timer"}).out;
+		return out.substr(0, out.find('\n'));
+	};
+
+	// With no daily design it asks to set one first, then turns the timer on, handing over
+	// the session's display.
+	choose(redraw);
+	alert_seen asked;
+	ASSERT_TRUE(answer(&asked, "Set as wallpaper"));
+	EXPECT_NE(asked.text.find(daily()), std::string::npos) << asked.text;
+	EXPECT_NE(outcome().find("The desktop background is set."), std::string::npos);
+	settle();
+	EXPECT_TRUE(BEntry(daily().c_str()).Exists());
+	EXPECT_EQ(said("is-enabled"), "enabled");
+	EXPECT_EQ(said("is-active"), "active");
+	std::string environment = manager.systemctl({"show-environment"}).out;
+	EXPECT_NE(environment.find("\nDISPLAY=" + display->display() + "\n"), std::string::npos)
+		<< environment;
+	EXPECT_EQ(environment.find("SWAYSOCK="), std::string::npos) << "not set here, not handed";
+	EXPECT_TRUE(shown_checked(redraw));
+
+	// Chosen again, it is off; turned on behind the menu's back, the menu says so.
+	choose(redraw);
+	EXPECT_EQ(said("is-enabled"), "disabled");
+	EXPECT_EQ(said("is-active"), "inactive");
+	EXPECT_FALSE(shown_checked(redraw));
+	manager.systemctl({"enable", "--now", "tevra.timer", "tevra.service"});
+	EXPECT_TRUE(shown_checked(redraw));
+	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+}
+
 // The menu's entry starts `tevra` with no argument: it opens the daily design.
 TEST_F(daily_design, PlainStartOpensTheDailyDesign)
 {
 	create_directory((home->path() + "/.config/tevra").c_str(), 0755);
 	home->write(".config/tevra/design.tevra", "base_color\t00ff8000\n");
-	helper_process program({std::getenv("TEVRA_BINARY")}, 1, 0);
+	const std::string kTitle = "tevra preview \u2014 design.tevra";
 	int x, y, width, height;
+	ASSERT_FALSE(display->window_frame(kTitle, &x, &y, &width, &height));
+	helper_process program({std::getenv("TEVRA_BINARY")}, 1, 0);
 	EXPECT_TRUE(wait_until([&] {
-		return display->window_frame("tevra preview \u2014 design.tevra", &x, &y, &width,
-			&height);
+		return display->window_frame(kTitle, &x, &y, &width, &height);
 	}, 30000));
 }
 

@@ -43,13 +43,7 @@ protected:
 	void start_manager(const std::string& program = "/bin/true")
 	{
 		fManager.reset(new user_manager);
-		std::string service = read_file(TEVRA_SOURCE_DIR "/dist/systemd/tevra.service.in");
-		size_t at = service.find("@TEVRA_BINARY@");
-		ASSERT_NE(at, std::string::npos);
-		service.replace(at, strlen("@TEVRA_BINARY@"), program);
-		std::ofstream(fManager->unit_folder() + "/tevra.service") << service;
-		std::ofstream(fManager->unit_folder() + "/tevra.timer")
-			<< read_file(TEVRA_SOURCE_DIR "/dist/systemd/tevra.timer");
+		fManager->install_tevra_units(program);
 		fEnv.set("DBUS_SESSION_BUS_ADDRESS", fManager->bus_address());
 		ASSERT_TRUE(fManager->start()) << "the user manager did not start";
 	}

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,7 @@
 #include <Window.h>
 
 #include "platform/interface/MenuItemPrivate.h"
+#include "platform/interface/MenuPrivate.h"
 #include "platform/interface/ViewPrivate.h"
 #include "platform/interface/WindowPrivate.h"
 #include "tests/support/shown_alert.h"
@@ -123,6 +125,14 @@ void choose_menu_item(BMenuItem* item)
 {
 	if (QAction* action = BMenuItem::Private::Action(item))
 		action->trigger();
+}
+
+void open_and_close_menu(BMenu* menu)
+{
+	QMenu* shown = BMenu::Private::Menu(menu);
+	shown->popup(QPoint(0, 0));
+	QApplication::processEvents();
+	shown->hide();
 }
 
 std::string shown_menu_label(BMenuField* field)

@@ -7,6 +7,7 @@
 
 #include <Rect.h>
 
+class BMenu;
 class BMenuField;
 class BMenuItem;
 class BTextControl;
@@ -32,6 +33,8 @@ void click_control(BView* control);
 
 // Choosing an item from its open menu (a menu bar's or a menu field's).
 void choose_menu_item(BMenuItem* item);
+// Opens a menu of a window's bar, as a click on its title does, and closes it again.
+void open_and_close_menu(BMenu* menu);
 // The label on a menu field's button, whole even where the button shows it cut.
 std::string shown_menu_label(BMenuField* field);
 

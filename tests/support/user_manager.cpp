@@ -87,6 +87,19 @@ std::string user_manager::cannot_run()
 	return "";
 }
 
+void user_manager::install_tevra_units(const std::string& program)
+{
+	std::ifstream in(TEVRA_SOURCE_DIR "/dist/systemd/tevra.service.in");
+	std::string service((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+	const std::string kMark = "@TEVRA_BINARY@";
+	size_t at = service.find(kMark);
+	if (at != std::string::npos)
+		service.replace(at, kMark.size(), program);
+	std::ofstream(unit_folder() + "/tevra.service") << service;
+	std::filesystem::copy_file(TEVRA_SOURCE_DIR "/dist/systemd/tevra.timer",
+		unit_folder() + "/tevra.timer", std::filesystem::copy_options::overwrite_existing);
+}
+
 bool user_manager::start()
 {
 	// Managers share the machine's cgroups, where one that stops ends what the other started:

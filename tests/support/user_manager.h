@@ -25,6 +25,9 @@ public:
 	// Starts it; true once it answers on its bus with its start-up done. Units to find are put
 	// in unit_folder() first.
 	bool start();
+	// tevra's units from the source tree, as installing them puts them in place, the service
+	// running program.
+	void install_tevra_units(const std::string& program);
 
 	const std::string& runtime_folder() const { return fRuntime; }
 	// Where the user's own units are installed.
