@@ -133,17 +133,6 @@ private:
 	temp_dir fDir;
 };
 
-// Whether a process is gone (or only a zombie that nobody has reaped yet).
-inline bool process_gone(pid_t pid)
-{
-	std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-	std::string line;
-	if (!std::getline(stat, line))
-		return true;
-	size_t close = line.rfind(')');
-	return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
-}
-
 // Waits, within a bound, for something that another process does.
 template<typename Condition>
 bool eventually(Condition condition, int boundMs = 3000)

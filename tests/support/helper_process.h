@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <sstream>
 #include <string>
@@ -66,6 +67,17 @@ private:
 	pid_t fPid = -1;
 	std::string fLine;
 };
+
+// Whether a process is gone (or only a zombie that nobody has reaped yet).
+inline bool process_gone(pid_t pid)
+{
+	std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+	std::string line;
+	if (!std::getline(stat, line))
+		return true;
+	size_t close = line.rfind(')');
+	return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
 
 inline bool on_path(const std::string& name)
 {

@@ -34,17 +34,6 @@ std::string mount_namespace(pid_t pid)
 	return length > 0 ? std::string(link, length) : std::string();
 }
 
-// Gone, or only a zombie that nobody has reaped yet.
-bool process_ended(pid_t pid)
-{
-	std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-	std::string line;
-	if (!std::getline(stat, line))
-		return true;
-	size_t close = line.rfind(')');
-	return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
-}
-
 template <typename Condition>
 bool within_ms(int bound, Condition condition)
 {
@@ -151,7 +140,7 @@ void user_manager::stop_all()
 	if (fManager != nullptr && fManager->pid() > 0) {
 		// On SIGTERM the manager stops its units and exits.
 		kill(fManager->pid(), SIGTERM);
-		within_ms(10000, [this] { return process_ended(fManager->pid()); });
+		within_ms(10000, [this] { return process_gone(fManager->pid()); });
 	}
 	// Whatever outlived it goes by the namespace that only it and what it started are in.
 	if (!fNamespace.empty()) {
