@@ -253,6 +253,39 @@ TEST_F(daily_design, RedrawEveryDay)
 	setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
 }
 
+// The examples the menu offers: installed beside the program (/usr/bin and
+// /usr/share/doc/tevra/examples), or the source tree's for the program of this build.
+TEST(Examples, AreFoundBesideTheProgram)
+{
+	temp_dir prefix;
+	std::filesystem::create_directories(prefix.file("bin"));
+	std::filesystem::create_directories(prefix.file("share/doc/tevra/examples"));
+	prefix.write("share/doc/tevra/examples/b.tevra", "");
+	prefix.write("share/doc/tevra/examples/a.tevra", "");
+	prefix.write("share/doc/tevra/examples/evening.jpg", "");
+	const std::string program = tevra_program;
+	const struct {
+		std::string program;
+		std::string folder;
+		std::vector<std::string> designs;
+	} rows[] = {
+		{prefix.file("bin/tevra"), prefix.file("share/doc/tevra/examples"),
+			{prefix.file("share/doc/tevra/examples/a.tevra"),
+				prefix.file("share/doc/tevra/examples/b.tevra")}},
+		{program, std::string(TEVRA_SOURCE_DIR) + "/examples", {}},
+		{prefix.file("elsewhere/tevra"), "", {}},
+	};
+	for (const auto& row : rows) {
+		tevra_program = row.program;
+		EXPECT_EQ(examples_folder(), row.folder) << row.program;
+		if (!row.designs.empty()) {
+			EXPECT_EQ(example_designs(), row.designs);
+		}
+	}
+	tevra_program = program;
+	EXPECT_EQ(example_designs().size(), 5u) << "the source tree's five";
+}
+
 // The menu's entry starts `tevra` with no argument: it opens the daily design.
 TEST_F(daily_design, PlainStartOpensTheDailyDesign)
 {
@@ -274,6 +307,7 @@ int main(int argc, char** argv)
 	testing::InitGoogleTest(&argc, argv);
 	if (testing::GTEST_FLAG(list_tests))
 		return RUN_ALL_TESTS();
+	tevra_program = std::getenv("TEVRA_BINARY");
 	std::unique_ptr<x_session> session = x_session::for_tests(1024, 768, &skip_reason);
 	if (session == nullptr)
 		return RUN_ALL_TESTS();
@@ -284,6 +318,5 @@ int main(int argc, char** argv)
 	unsetenv("XDG_CONFIG_HOME");
 	unsetenv("XDG_CURRENT_DESKTOP");
 	setenv("XDG_CACHE_HOME", dir.file(".cache").c_str(), 1);
-	tevra_program = std::getenv("TEVRA_BINARY");
 	return run_tests_in_app();
 }
