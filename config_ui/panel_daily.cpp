@@ -1,4 +1,5 @@
 #include <string>
+#include <sys/stat.h>
 
 #include <Alert.h>
 #include <CheckBox.h>
@@ -17,6 +18,14 @@
 #include "model/globals.h"
 
 namespace {
+
+// Two names of one file (a home reached through a link) are one design.
+bool same_file(const std::string& a, const std::string& b)
+{
+	struct stat first, second;
+	return a == b || (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0
+		&& first.st_dev == second.st_dev && first.st_ino == second.st_ino);
+}
 
 std::string trimmed(const std::string& text)
 {
@@ -57,6 +66,8 @@ void configview::_SetAsWallpaper(BMessage* message)
 	if (!saved) {
 		if (fDrawing)
 			return;
+		if (!design_path.empty() && same_file(design_path, daily))
+			design_path = daily;
 		bool other = design_path != daily;
 		if (other && BEntry(daily.c_str()).Exists() && !yes) {
 			_AskThen("Replace the daily design?\n\n" + daily + " is drawn every day. This "

@@ -45,6 +45,7 @@ protected:
 		// Each test starts with no daily design and no picture.
 		std::filesystem::remove_all(home->file(".config"));
 		std::filesystem::remove_all(home->file(".local"));
+		std::filesystem::remove(home->file("linked"));
 		config_mode::SetUp();
 	}
 
@@ -129,10 +130,19 @@ TEST_F(daily_design, FromAnExampleToTheDesktop)
 	EXPECT_EQ(run.err, "");
 	EXPECT_EQ(read_file(home->file("timer.png")), read_file(wallpaper()));
 
-	// The daily design itself is set again without a question.
+	// The daily design itself is set again without a question, even opened by another name
+	// of the same file (a configuration folder reached through a link).
+	std::filesystem::create_directory_symlink(home->file(".config"), home->file("linked"));
+	setenv("XDG_CONFIG_HOME", home->file("linked").c_str(), 1);
+	BMessage open(kMsgFileOpen);
+	entry_ref opened(daily().c_str());
+	open.AddRef("refs", &opened);
+	post(&open);
 	choose(file_item("Set as wallpaper"));
 	told = outcome();
+	unsetenv("XDG_CONFIG_HOME");
 	EXPECT_NE(told.find("The desktop background is set."), std::string::npos) << told;
+	EXPECT_EQ(read_file(daily()), saved);
 
 	// Another design asks before it replaces the daily one; cancelled, nothing changes.
 	post(kMsgFileNew);
@@ -193,6 +203,7 @@ TEST_F(daily_design, EveryOutcomeIsTold)
 bool shown_checked(BMenuItem* item)
 {
 	open_and_close_menu(item->Menu());
+	EXPECT_EQ(shown_menu_item_checked(item), item->IsMarked());
 	return item->IsMarked();
 }
 

@@ -135,6 +135,12 @@ void open_and_close_menu(BMenu* menu)
 	shown->hide();
 }
 
+bool shown_menu_item_checked(BMenuItem* item)
+{
+	QAction* action = BMenuItem::Private::Action(item);
+	return action != nullptr && action->isCheckable() && action->isChecked();
+}
+
 std::string shown_menu_label(BMenuField* field)
 {
 	QWidget* widget = BView::Private::Widget(field);

@@ -35,6 +35,8 @@ void click_control(BView* control);
 void choose_menu_item(BMenuItem* item);
 // Opens a menu of a window's bar, as a click on its title does, and closes it again.
 void open_and_close_menu(BMenu* menu);
+// Whether the item shows a check mark.
+bool shown_menu_item_checked(BMenuItem* item);
 // The label on a menu field's button, whole even where the button shows it cut.
 std::string shown_menu_label(BMenuField* field);
 
