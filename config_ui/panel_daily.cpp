@@ -91,6 +91,9 @@ void configview::_SetAsWallpaper(BMessage* message)
 		}
 	}
 
+	// Saved as the daily design, the page in view shows the paths as they are now written.
+	if (saved)
+		redraw(-2);
 	std::string picture = daily_picture_path();
 	create_directory(folder_of(picture).c_str(), 0755);
 	const char* args[] = {daily.c_str(), picture.c_str()};

@@ -120,6 +120,7 @@ TEST_F(daily_design, FromAnExampleToTheDesktop)
 	EXPECT_EQ(read_file(home->path() + "/.config/tevra/evening.jpg"),
 		read_file(examples + "/evening.jpg"));
 	EXPECT_EQ(title(), "tevra preview \u2014 design.tevra");
+	EXPECT_EQ(shown_text(panel->base_fn), "evening.jpg") << "the page shows the saved name";
 	expect_on_the_root(wallpaper());
 
 	// The timer's run, as its unit makes it, draws the same bytes.
