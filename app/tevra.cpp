@@ -11,8 +11,6 @@
 
 #include "config_ui/configview.h"
 #include "config_ui/configwindow.h"
-#include "config_ui/design_state.h"
-#include "config_ui/messages.h"
 #include "model/catalogue_items.h"
 #include "model/daily_design.h"
 #include "model/design_paths.h"
@@ -20,8 +18,11 @@
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
-#include "preview_ui/prevwindow.h"
 #include "preview_ui/preview.h"
+#include "preview_ui/prevwindow.h"
+#include "shared_ui/design_state.h"
+#include "shared_ui/messages.h"
+#include "shared_ui/ui_globals.h"
 
 namespace {
 

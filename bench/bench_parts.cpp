@@ -16,13 +16,13 @@
 #include <Entry.h>
 
 #include "bench_support.h"
-#include "config_ui/messages.h"
 #include "model/catalogue_items.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
+#include "shared_ui/messages.h"
 
 namespace {
 

@@ -8,10 +8,11 @@
 #include <StringView.h>
 #include <TextControl.h>
 
-#include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/globals.h"
+#include "shared_ui/messages.h"
+#include "shared_ui/ui_globals.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "app/version.h"
 #include "config_ui/configview.h"
 #include "config_ui/daily.h"
-#include "config_ui/design_state.h"
-#include "config_ui/messages.h"
+#include "shared_ui/design_state.h"
+#include "shared_ui/messages.h"
 
 configwindow::configwindow(BRect frame)
 	: BWindow(frame, TEVRA_NAME_VERSION, B_TITLED_WINDOW, B_NOT_RESIZABLE | B_NOT_ZOOMABLE,

@@ -10,12 +10,12 @@
 
 #include "config_ui/configview.h"
 #include "config_ui/daily.h"
-#include "config_ui/design_state.h"
-#include "config_ui/messages.h"
 #include "model/daily_design.h"
 #include "model/design_paths.h"
 #include "model/edit_history.h"
 #include "model/globals.h"
+#include "shared_ui/design_state.h"
+#include "shared_ui/messages.h"
 
 namespace {
 
@@ -85,6 +85,7 @@ void configview::_SetAsWallpaper(BMessage* message)
 			next.AddBool("saved", true);
 			BMessage save(kMsgSaveConfig);
 			save.AddBool("daily", true);
+			save.AddString("adopt", examples_folder().c_str());
 			save.AddMessage("then", &next);
 			_SendToPreview(&save);
 			return;

@@ -15,20 +15,20 @@
 #include <Window.h>
 
 #include "config_ui/configview.h"
-#include "config_ui/design_state.h"
 #include "config_ui/field_text.h"
-#include "config_ui/find_view.h"
-#include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/design_paths.h"
 #include "model/edit_history.h"
 #include "model/events.h"
 #include "model/globals.h"
-#include "model/labels.h"
 #include "model/holidays.h"
+#include "model/labels.h"
 #include "model/scan.h"
-#include "preview_ui/preview.h"
+#include "shared_ui/design_state.h"
+#include "shared_ui/find_view.h"
+#include "shared_ui/messages.h"
+#include "shared_ui/ui_globals.h"
 
 namespace {
 
@@ -164,7 +164,7 @@ void configview::_ValueChanged(BMessage* message)
 	if (source == events_tc || source == holidays_tc) {
 		if (_AddSource((BTextControl*)source,
 				source == events_tc ? &event_sources : &holiday_sources)) {
-			load_events_in_background(events_arrived);
+			reload_events();
 			_FillEventList();
 			_SendToPreview(kMsgRedraw);
 		}
@@ -394,7 +394,7 @@ void configview::_MenuSelected(BMessage* message)
 		if ((size_t)holidayNumber >= holiday_sources.size())
 			return;
 		holiday_sources.erase(holiday_sources.begin() + holidayNumber);
-		load_events_in_background(events_arrived);
+		reload_events();
 		_FillEventList();
 		_SendToPreview(kMsgRedraw);
 	} else if (rules >= -1 && rules <= 1) {
@@ -404,7 +404,7 @@ void configview::_MenuSelected(BMessage* message)
 		if ((size_t)eventNumber >= event_sources.size())
 			return;
 		event_sources.erase(event_sources.begin() + eventNumber);
-		load_events_in_background(events_arrived);
+		reload_events();
 		_FillEventList();
 		_SendToPreview(kMsgRedraw);
 	} else if (weekStart >= 0 && weekStart < 7) {

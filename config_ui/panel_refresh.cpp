@@ -11,7 +11,6 @@
 
 #include "config_ui/configview.h"
 #include "config_ui/field_text.h"
-#include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/catalogue_items.h"
@@ -19,6 +18,7 @@
 #include "model/globals.h"
 #include "model/holidays.h"
 #include "model/labels.h"
+#include "shared_ui/messages.h"
 
 namespace {
 

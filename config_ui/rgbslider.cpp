@@ -5,7 +5,7 @@
 
 #include <Messenger.h>
 
-#include "config_ui/messages.h"
+#include "shared_ui/messages.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <Messenger.h>
 
-#include "config_ui/messages.h"
+#include "shared_ui/messages.h"
 
 slider::slider(BRect frame, const char* name, const char* label, BView* target, float min,
 	float max, float value)

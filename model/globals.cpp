@@ -7,7 +7,6 @@ int32 trc = 0;
 int32 dfn = 0;
 BRect scrn;
 BTranslatorRoster* tr = nullptr;
-BFilePanel* fp = nullptr;
 
 int32 base_mode = 0;
 uint32 base_color = 0;
@@ -22,5 +21,3 @@ std::vector<BRect> scrns;
 std::string design_language;
 
 int32 sel_no = -1;
-selection_frame sel_now = {false, BRect()};
-selection_frame sel_old = {false, BRect()};

@@ -22,7 +22,6 @@ extern int32 trc;
 extern int32 dfn;
 extern BRect scrn;
 extern BTranslatorRoster* tr;
-extern BFilePanel* fp;
 
 enum {
 	kBaseColor = 0,
@@ -52,15 +51,7 @@ extern int32 screens;
 // screens at each run.
 extern std::vector<BRect> scrns;
 
-// The frame of the selected object as it should be shown (sel_now) and as its handles are
-// drawn on the screen right now (sel_old).
-struct selection_frame {
-	bool shown;
-	BRect rect;
-};
-
+// The calendar selected in config mode, -1 for none.
 extern int32 sel_no;
-extern selection_frame sel_now;
-extern selection_frame sel_old;
 
 #endif

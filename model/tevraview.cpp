@@ -55,7 +55,6 @@ void tevraview::clr_obj()
 		delete item;
 	obl.MakeEmpty();
 
-	sel_now.shown = false;
 	sel_no = -1;
 
 	delete baseimg;

@@ -14,10 +14,6 @@
 #include <Window.h>
 
 #include "app/version.h"
-#include "config_ui/daily.h"
-#include "config_ui/design_state.h"
-#include "config_ui/find_view.h"
-#include "config_ui/messages.h"
 #include "model/daily_design.h"
 #include "model/design_archive.h"
 #include "model/design_paths.h"
@@ -27,6 +23,10 @@
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "preview_ui/prevwindow.h"
+#include "shared_ui/design_state.h"
+#include "shared_ui/find_view.h"
+#include "shared_ui/messages.h"
+#include "shared_ui/ui_globals.h"
 
 namespace {
 
@@ -87,21 +87,9 @@ preview::~preview()
 	delete calview;
 }
 
-namespace {
-
-// Where events_arrived sends; set when the preview is shown, before any feed is asked for.
-BMessenger g_preview;
-
-}
-
-void events_arrived()
-{
-	g_preview.SendMessage(kMsgRedraw);
-}
-
 void preview::AttachedToWindow()
 {
-	g_preview = BMessenger(this);
+	set_events_target(BMessenger(this));
 	// One picture pixel on one pixel of the screen, however the desktop is scaled.
 	set_scale(real_scale());
 	SetHighColor(255, 255, 255, 255);
@@ -247,7 +235,7 @@ void preview::step_history(bool back)
 	// Feeds come in the background, as when the design was first given them: a feed that
 	// does not answer must not hold the windows.
 	if (event_sources != events || holiday_sources != holidays)
-		load_events_in_background(events_arrived);
+		reload_events();
 	// The calendar that changed is the one shown; a change of the base shows the base page.
 	sel_no = changed < obl.CountItems() ? changed : -1;
 	show_design_state();
@@ -264,7 +252,8 @@ void preview::MessageReceived(BMessage* message)
 
 		case kMsgClear:
 			calview->clr_obj();
-			load_events_in_background(events_arrived);
+			sel_now.shown = false;
+			reload_events();
 			design_path.clear();
 			start_history();
 			request_edit(-1);
@@ -325,6 +314,7 @@ void preview::MessageReceived(BMessage* message)
 				request_edit(-1);
 				break;
 			}
+			sel_now.shown = false;
 			// An example is opened as a copy that names its files where they are, so that it
 			// draws the same and is never saved over.
 			bool example = false;
@@ -334,7 +324,7 @@ void preview::MessageReceived(BMessage* message)
 			}
 			// Read once per design, never while a slider moves; feeds are fetched in the
 			// background and redraw the preview when they arrive.
-			load_events_in_background(events_arrived);
+			reload_events();
 			start_history();
 			request_edit(-1);
 			report_unread_files();
@@ -381,7 +371,10 @@ void preview::MessageReceived(BMessage* message)
 			else if (message->FindRef("directory", &folder) != B_OK
 				|| message->FindString("name", &name) != B_OK)
 				break;
-			status_t status = daily ? save_daily_design(calview, examples_folder())
+			// The folder whose files a design keeps copies of: the bundled examples'.
+			const char* adopt = "";
+			message->FindString("adopt", &adopt);
+			status_t status = daily ? save_daily_design(calview, adopt)
 				: calview->save_config(&folder, name);
 			if (!daily)
 				close_file_panel();

@@ -87,8 +87,5 @@ enum {
 	kDragRightBottom = 4,
 };
 
-// Asks the preview to compose anew: feeds fetched in the background have arrived. Called
-// from the thread that fetched them.
-void events_arrived();
 
 #endif

@@ -11,6 +11,7 @@
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
+#include "shared_ui/ui_globals.h"
 
 // The preview's drawing: the picture at the view's scale, the screens' edges, the handles and
 // a dragged calendar's outline.

@@ -14,13 +14,14 @@
 #include <TranslatorFormats.h>
 #include <TranslatorRoster.h>
 
-#include "config_ui/design_state.h"
-#include "config_ui/find_view.h"
-#include "config_ui/messages.h"
 #include "model/design_paths.h"
 #include "model/events.h"
 #include "model/globals.h"
 #include "model/tevraview.h"
+#include "shared_ui/design_state.h"
+#include "shared_ui/find_view.h"
+#include "shared_ui/messages.h"
+#include "shared_ui/ui_globals.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ void preview::take_drop(const BMessage* message)
 				event_sources.push_back(path);
 		}
 		if (!calendars.empty())
-			load_events_in_background(events_arrived);
+			reload_events();
 		// The panel shows the base page, where what was dropped now stands.
 		sel_no = -1;
 		note_change();

@@ -2,9 +2,9 @@
 
 #include <InterfaceDefs.h>
 
-#include "config_ui/design_state.h"
 #include "model/globals.h"
 #include "model/object.h"
+#include "shared_ui/design_state.h"
 
 namespace {
 

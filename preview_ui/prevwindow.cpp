@@ -7,10 +7,10 @@
 #include <Screen.h>
 #include <ScrollBar.h>
 
-#include "config_ui/design_state.h"
-#include "config_ui/messages.h"
 #include "model/globals.h"
 #include "preview_ui/preview.h"
+#include "shared_ui/design_state.h"
+#include "shared_ui/messages.h"
 
 prevwindow::prevwindow(BRect frame)
 	: BWindow(frame, "tevra preview", B_DOCUMENT_WINDOW, 0, B_CURRENT_WORKSPACE),

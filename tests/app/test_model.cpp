@@ -231,7 +231,6 @@ TEST(ClearObjects, RestoresEveryDefault)
 	obl.AddItem(new object(nullptr));
 	obl.AddItem(new object(nullptr));
 	sel_no = 1;
-	sel_now.shown = true;
 	view.baseimg = new BBitmap(BRect(0, 0, 3, 3), B_RGB32);
 	strcpy(baseimgpath, "/boot/home/base.png");
 	base_mode = kBaseFitRect;
@@ -246,7 +245,6 @@ TEST(ClearObjects, RestoresEveryDefault)
 
 	EXPECT_EQ(obl.CountItems(), 0);
 	EXPECT_EQ(sel_no, -1);
-	EXPECT_FALSE(sel_now.shown);
 	EXPECT_EQ(view.baseimg, nullptr);
 	EXPECT_STREQ(baseimgpath, "");
 	EXPECT_EQ(base_mode, 1);

@@ -22,7 +22,6 @@
 
 #include "config_ui/configview.h"
 #include "config_ui/configwindow.h"
-#include "config_ui/messages.h"
 #include "config_ui/rgbslider.h"
 #include "config_ui/slider.h"
 #include "model/catalogue_items.h"
@@ -33,6 +32,8 @@
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
+#include "shared_ui/messages.h"
+#include "shared_ui/ui_globals.h"
 #include "tests/support/panel_input.h"
 #include "tests/support/param_rows.h"
 #include "tests/support/print_geometry.h"

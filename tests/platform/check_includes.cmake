@@ -1,14 +1,16 @@
-# The system's code (app/, model/, render/, config_ui/, preview_ui/) sees the layer through
-# platform/include alone: no source of it may read a Qt header or one of the layer's private
-# headers, directly or through another header, and every public header compiles on its own
-# with nothing but platform/include on the include path.
+# The system's code (app/, model/, render/, shared_ui/, config_ui/, preview_ui/) sees the layer
+# through platform/include alone: no source of it may read a Qt header or one of the layer's
+# private headers, directly or through another header, and every public header compiles on its
+# own with nothing but platform/include on the include path. Each window keeps to its own
+# folder: config_ui/ and preview_ui/ read neither each other's headers nor are read by
+# shared_ui/, which holds what they share.
 #
 #   cmake -DSOURCE_DIR=<tree> -DBUILD_DIR=<build> -DCXX=<compiler> -P check_includes.cmake
 #
 # Each source is preprocessed with its own compile command from compile_commands.json, so
 # the headers checked are the ones the build really reads.
 
-set(system_folders "^(app|model|render|config_ui|preview_ui)/")
+set(system_folders "^(app|model|render|shared_ui|config_ui|preview_ui)/")
 set(qt_header "/(qt5|qt6|Qt[A-Za-z0-9]+)/")
 set(public_dir "${SOURCE_DIR}/platform/include/")
 set(failures "")
@@ -24,8 +26,12 @@ function(check_dependencies who dependencies directory)
 		get_filename_component(header "${header}" ABSOLUTE BASE_DIR "${directory}")
 		string(FIND "${header}" "${SOURCE_DIR}/platform/" in_platform)
 		string(FIND "${header}" "${public_dir}" in_public)
+		file(RELATIVE_PATH read "${SOURCE_DIR}" "${header}")
 		if(header MATCHES "${qt_header}")
 			list(APPEND failures "${who} reads the Qt header ${header}")
+		elseif((who MATCHES "^(config_ui|shared_ui)/" AND read MATCHES "^preview_ui/")
+				OR (who MATCHES "^(preview_ui|shared_ui)/" AND read MATCHES "^config_ui/"))
+			list(APPEND failures "${who} reads ${read}, another window's header")
 		elseif(in_platform EQUAL 0 AND NOT in_public EQUAL 0)
 			list(APPEND failures "${who} reads the layer's private header ${header}")
 		endif()

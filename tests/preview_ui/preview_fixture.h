@@ -17,12 +17,13 @@
 #include <ScrollBar.h>
 #include <Window.h>
 
-#include "config_ui/messages.h"
 #include "model/globals.h"
 #include "model/object.h"
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
+#include "shared_ui/messages.h"
+#include "shared_ui/ui_globals.h"
 #include "tests/support/param_rows.h"
 #include "tests/support/pictures.h"
 #include "tests/support/print_geometry.h"

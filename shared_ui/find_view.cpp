@@ -1,4 +1,4 @@
-#include "config_ui/find_view.h"
+#include "shared_ui/find_view.h"
 
 #include <Application.h>
 #include <Window.h>

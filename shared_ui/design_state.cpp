@@ -1,14 +1,14 @@
-#include "config_ui/design_state.h"
+#include "shared_ui/design_state.h"
 
 #include <Alert.h>
 #include <Message.h>
 #include <View.h>
 #include <Window.h>
 
-#include "config_ui/find_view.h"
 #include "model/design_archive.h"
 #include "model/design_paths.h"
 #include "model/edit_history.h"
+#include "shared_ui/find_view.h"
 
 edit_history history;
 bool quit_confirmed = false;
