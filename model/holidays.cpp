@@ -18,7 +18,6 @@ const int last_year = 2099;
 
 const int code_substitute = 21;
 const int code_citizens = 22;
-const int today_flag = 100;
 
 const char holiday_names[21][25] = {
 	"元日", "成人の日", "建国記念の日", "春分の日", "昭和の日", "憲法記念日",
@@ -215,13 +214,11 @@ int law_holiday(int year, int month, int day, int weekday)
 
 int32_t holiday_rules = 0;
 
-int what_day(int year, int month, int day, int* row, int* weekday, int* holiday)
+int what_day(int year, int month, int day, day_facts* facts)
 {
 	const int status = check_date(year, month, day);
 	if (status != 0) {
-		*row = -1;
-		*weekday = -1;
-		*holiday = -1;
+		*facts = {-1, -1, -1, false};
 		return status;
 	}
 
@@ -231,37 +228,35 @@ int what_day(int year, int month, int day, int* row, int* weekday, int* holiday)
 	mf.vernal = equinox_day(year, vernal_base);
 	mf.autumnal = equinox_day(year, autumnal_base);
 
-	*row = (day + mf.first_weekday - 1) / 7;
-	*weekday = (day + mf.first_weekday - 1) % 7;
-
+	const int weekday = (day + mf.first_weekday - 1) % 7;
 	int code = 0;
 	if (holiday_rules < 0) {
 		// No built-in holidays: only those of the design's holiday files.
 	} else if (holiday_rules == 1) {
-		code = law_holiday(year, month, day, *weekday);
+		code = law_holiday(year, month, day, weekday);
 	} else {
 		code = fixed_holiday(mf, day);
-		if (code == 0 && *weekday != 0 && ends_sunday_holiday_run(mf, day))
+		if (code == 0 && weekday != 0 && ends_sunday_holiday_run(mf, day))
 			code = code_substitute;
-		if (code == 0 && month == 9 && day <= 22 && day + 1 == mf.autumnal && *weekday == 2)
+		if (code == 0 && month == 9 && day <= 22 && day + 1 == mf.autumnal && weekday == 2)
 			code = code_citizens;
 	}
-	if (year == now_y && month == now_m && day == now_d)
-		code += today_flag;
-	*holiday = code;
+	facts->row = (day + mf.first_weekday - 1) / 7;
+	facts->weekday = weekday;
+	facts->holiday = code;
+	facts->today = year == now_y && month == now_m && day == now_d;
 	return 0;
 }
 
 const char* holiday_name(int code)
 {
-	const int c = code % today_flag;
-	if (c >= 1 && c <= 16)
-		return holiday_names[c - 1];
-	if (c == code_substitute)
+	if (code >= 1 && code <= 16)
+		return holiday_names[code - 1];
+	if (code == code_substitute)
 		return holiday_names[16];
-	if (c == code_citizens)
+	if (code == code_citizens)
 		return holiday_names[17];
-	if (c >= code_sports && c <= code_enthronement_ceremony)
-		return holiday_names[18 + c - code_sports];
+	if (code >= code_sports && code <= code_enthronement_ceremony)
+		return holiday_names[18 + code - code_sports];
 	return "";
 }

@@ -66,7 +66,7 @@ int shift_clamped(int value, int64 by)
 
 int with_holiday_files(int year, int month, int day, int code)
 {
-	if (code % 100 == 0 && !holiday_sources.empty()
+	if (code == 0 && !holiday_sources.empty()
 		&& book_has_event(kHolidaysBook, year, month, day))
 		code += kCodeFileHoliday;
 	return code;

@@ -15,7 +15,7 @@ namespace {
 // The holiday's name: Japan's first, then those of the holiday files.
 std::string holiday_names(int year, int month, int day, int code)
 {
-	std::string names = holiday_name(code % 100);
+	std::string names = holiday_name(code);
 	if (holiday_sources.empty())
 		return names;
 	for (const std::string& name : book_event_summaries(kHolidaysBook, year, month, day))
@@ -120,12 +120,12 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 	caption_font font = set_font(view, item->day_font, size);
 	set_color(view, item->day_color);
 
-	int row, weekday, code;
-	if (what_day(year, month, day, &row, &weekday, &code) != 0)
+	day_facts facts;
+	if (what_day(year, month, day, &facts) != 0)
 		return false;
-	code = with_holiday_files(year, month, day, code);
-	std::string caption = date_caption(year, month, day, weekday);
-	std::string holiday = code % 100 != 0 ? holiday_names(year, month, day, code) : "";
+	int code = with_holiday_files(year, month, day, facts.holiday);
+	std::string caption = date_caption(year, month, day, facts.weekday);
+	std::string holiday = code != 0 ? holiday_names(year, month, day, code) : "";
 	std::string almanac = item->rokuyo ? almanac_line(year, month, day) : "";
 	float x = L + W / 2 - text_width(view, caption.c_str()) / 2;
 	prepare_events(year, month, day, year, month, day);
@@ -134,7 +134,7 @@ bool draw_day(BView* view, const object* item, int year, int month, int day)
 		draw_day_with_events(view, item, caption, holiday, almanac, events, font, size);
 		return true;
 	}
-	if (code % 100 == 0) {
+	if (code == 0) {
 		view->DrawString(caption.c_str(),
 			BPoint(x, T + textH / 2 + font.h / 2 - font.height.descent));
 	} else {

@@ -31,7 +31,7 @@ void shift_month(int* year, int* month, int32 when)
 
 uint32 day_color(const object* item, int weekday, int code)
 {
-	if (code % 100 != 0)
+	if (code != 0)
 		return item->hol_color;
 	if (weekday == 0)
 		return item->sun_color;
@@ -66,8 +66,8 @@ template <class Place>
 void draw_week_numbers(BView* view, const object* item, int year, int month, int first,
 	float daySize, Place where)
 {
-	int row, weekday, code;
-	if (what_day(year, month, 1, &row, &weekday, &code) != 0)
+	day_facts facts;
+	if (what_day(year, month, 1, &facts) != 0)
 		return;
 	caption_font font = set_font(view, item->day_font, daySize * 0.55f);
 	int thursday = week_column(4, item->week_start);
@@ -156,27 +156,26 @@ void draw_month_heading(BView* view, const object* item, int year, int month)
 	}
 }
 
-// What a grid needs of one day: its place, its holiday code (today's flag kept only where the
-// calendar marks today) and its colour.
+// What a grid needs of one day: its place, whether it is today where the calendar marks
+// today, and its colour.
 struct grid_day {
-	int column, row, code;
+	int column, row;
+	bool today;
 	uint32 color;
 };
 
 // False past the month's last day or outside the supported years: the grid ends there.
 bool look_up_day(const object* item, int year, int month, int day, int first, grid_day* out)
 {
-	int sundayRow, weekday, code;
-	if (what_day(year, month, day, &sundayRow, &weekday, &code) != 0)
+	day_facts facts;
+	if (what_day(year, month, day, &facts) != 0)
 		return false;
-	code = with_holiday_files(year, month, day, code);
 	// The day's own weekday gives its colour; the week's first day, its place.
-	out->column = week_column(weekday, item->week_start);
+	out->column = week_column(facts.weekday, item->week_start);
 	out->row = week_row(day, first);
-	if (item->today_mark < 0)
-		code %= 100;
-	out->code = code;
-	out->color = day_color(item, weekday, code);
+	out->today = facts.today && item->today_mark >= 0;
+	out->color = day_color(item, facts.weekday,
+		with_holiday_files(year, month, day, facts.holiday));
 	return true;
 }
 
@@ -268,18 +267,13 @@ float month_row_mid(const month_grid& g, int r)
 void draw_month_day(BView* view, const object* item, int year, int month, int day,
 	const grid_day& place, const month_grid& g, const caption_font& font)
 {
-	int code = place.code;
 	uint32 c = place.color;
 	uint32 b = item->bg_color;
 	BRect cell(g.GL + g.GW * (place.column + 0.5f) / 8 + g.W / 80,
 		month_row_top(g, place.row) + g.H / 80,
 		g.GL + g.GW * (place.column + 1.5f) / 8 - g.W / 80,
 		month_row_top(g, place.row + 1) - g.H / 80);
-	if (code > 99 && item->today_mark == 0) {
-		c = item->today_color;
-		code -= 100;
-	}
-	if (code > 99 && item->today_mark == 1) {
+	if (place.today && item->today_mark == 1) {
 		// The mark's background is the bubble's or the wall's; a calendar with neither
 		// has none.
 		if (item->bg_type == 1) {
@@ -288,12 +282,14 @@ void draw_month_day(BView* view, const object* item, int year, int month, int da
 			set_opaque(view, c);
 			view->FillRect(cell);
 		}
-		c = item->today_color;
-		code -= 100;
 	}
+	// Marks 0 and 1 colour the number; any other mark rings the day.
+	bool ring = place.today && item->today_mark > 1;
+	if (place.today && !ring)
+		c = item->today_color;
 	if (item->bg_type == 1)
 		fill_bubble(view, cell, g.H / 32, b);
-	if (code > 99)
+	if (ring)
 		ring_today(view, item, cell);
 	float x = g.GL + (place.column + 1) * g.GW / 8;
 	// With the almanac, the number is centred in the upper three quarters of its cell.
@@ -384,7 +380,7 @@ void draw_year_day(BView* view, const object* item, int year, int month, int day
 	uint32 c = place.color;
 	BRect cell(year_column_x(b, place.column + 0.5f), year_row_top(b, place.row),
 		year_column_x(b, place.column + 1.5f), year_row_top(b, place.row + 1));
-	if (place.code > 99) {
+	if (place.today) {
 		if (item->today_mark == 0) {
 			c = item->today_color;
 		} else if (item->today_mark == 1) {

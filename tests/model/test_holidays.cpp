@@ -38,11 +38,12 @@ protected:
 TEST_P(WhatDayRow, GivesStatusRowWeekdayAndCode)
 {
 	const DateRow& r = GetParam();
-	int row = 7, weekday = 7, code = 7;
-	EXPECT_EQ(what_day(r.y, r.m, r.d, &row, &weekday, &code), r.status);
-	EXPECT_EQ(row, r.row);
-	EXPECT_EQ(weekday, r.weekday);
-	EXPECT_EQ(code, r.code);
+	day_facts facts{7, 7, 7, true};
+	EXPECT_EQ(what_day(r.y, r.m, r.d, &facts), r.status);
+	EXPECT_EQ(facts.row, r.row);
+	EXPECT_EQ(facts.weekday, r.weekday);
+	EXPECT_EQ(facts.holiday, r.code);
+	EXPECT_FALSE(facts.today);
 }
 
 const DateRow date_rows[] = {
@@ -97,20 +98,10 @@ INSTANTIATE_TEST_SUITE_P(Dates, WhatDayRow, ::testing::ValuesIn(date_rows),
 			+ "_code" + num(r.code);
 	});
 
-TEST(WhatDay, TodayAddsHundredToTheCode)
-{
-	set_today(2016, 2, 11);
-	int row, weekday, code;
-	ASSERT_EQ(what_day(2016, 2, 11, &row, &weekday, &code), 0);
-	EXPECT_EQ(row, 1);
-	EXPECT_EQ(weekday, 4);
-	EXPECT_EQ(code, 103);
-	set_today(0, 0, 0);
-}
-
 // One pass over the whole range, stepping with adj, keeping every result.
 struct Day {
 	int y, m, d, row, weekday, code;
+	bool today;
 };
 
 std::vector<Day> sweep()
@@ -118,10 +109,9 @@ std::vector<Day> sweep()
 	std::vector<Day> days;
 	int y = 2001, m = 1, d = 1;
 	while (y < 2100) {
-		Day day{y, m, d, 0, 0, 0};
-		EXPECT_EQ(what_day(y, m, d, &day.row, &day.weekday, &day.code), 0)
-			<< y << "-" << m << "-" << d;
-		days.push_back(day);
+		day_facts f;
+		EXPECT_EQ(what_day(y, m, d, &f), 0) << y << "-" << m << "-" << d;
+		days.push_back({y, m, d, f.row, f.weekday, f.holiday, f.today});
 		d += 1;
 		adj(&y, &m, &d);
 	}
@@ -240,7 +230,7 @@ TEST_F(Sweep, Year2016HasTheKnownHolidays)
 }
 
 // Today on a plain day, a fixed holiday, a Sunday in a run, a substitute and a
-// citizens' holiday: the flag lands on that date only and leaves the rest alone.
+// citizens' holiday: the flag lands on that date only and leaves every code alone.
 TEST_F(Sweep, TodayFlagMarksExactlyThatDate)
 {
 	const int todays[][3] = {{2016, 2, 12}, {2016, 2, 11}, {2019, 5, 5}, {2019, 5, 6}, {2015, 9, 22}};
@@ -251,8 +241,8 @@ TEST_F(Sweep, TodayFlagMarksExactlyThatDate)
 		for (size_t i = 0; i < days.size(); ++i) {
 			const Day& t = days[i];
 			const bool is_today = t.y == today[0] && t.m == today[1] && t.d == today[2];
-			ASSERT_EQ(flagged[i].code, t.code + (is_today ? 100 : 0))
-				<< t.y << "-" << t.m << "-" << t.d;
+			ASSERT_EQ(flagged[i].code, t.code) << t.y << "-" << t.m << "-" << t.d;
+			ASSERT_EQ(flagged[i].today, is_today) << t.y << "-" << t.m << "-" << t.d;
 		}
 	}
 }
@@ -318,12 +308,11 @@ INSTANTIATE_TEST_SUITE_P(Dates, AdjRowTest, ::testing::ValuesIn(adj_rows),
 			+ num(r.want_m) + "_" + num(r.want_d);
 	});
 
-TEST(HolidayName, NamesCodesModuloHundred)
+TEST(HolidayName, NamesCodes)
 {
 	const std::pair<int, const char*> rows[] = {
 		{1, "元日"}, {15, "勤労感謝の日"}, {16, "天皇誕生日"}, {21, "振替休日"},
-		{22, "国民の休日"}, {103, "建国記念の日"}, {121, "振替休日"},
-		{0, ""}, {100, ""}, {17, ""}, {20, ""}, {23, ""}, {-1, ""},
+		{22, "国民の休日"}, {103, ""}, {0, ""}, {100, ""}, {17, ""}, {20, ""}, {23, ""}, {-1, ""},
 	};
 	for (const auto& [code, name] : rows)
 		EXPECT_STREQ(holiday_name(code), name) << "code " << code;
@@ -347,9 +336,9 @@ protected:
 
 	int code_of(int y, int m, int d)
 	{
-		int row, weekday, code = -1;
-		what_day(y, m, d, &row, &weekday, &code);
-		return code;
+		day_facts facts;
+		what_day(y, m, d, &facts);
+		return facts.holiday;
 	}
 };
 
@@ -387,9 +376,10 @@ TEST_F(HolidayLaw, EveryDayOf2001To2025IsAsPublished)
 	for (int y = 2001; y <= 2025; y++) {
 		for (int m = 1; m <= 12; m++) {
 			for (int d = 1; d <= 31; d++) {
-				int row, weekday, code;
-				if (what_day(y, m, d, &row, &weekday, &code) != 0)
+				day_facts facts;
+				if (what_day(y, m, d, &facts) != 0)
 					continue;
+				const int code = facts.holiday;
 				char date[16];
 				snprintf(date, sizeof(date), "%04d-%02d-%02d", y, m, d);
 				auto entry = listed.find(date);

@@ -73,8 +73,9 @@ TEST_F(almanac_test, MonthGridPutsEachDaysRokuyoInTheLowestQuarterOfItsCell)
 	float L = item->bounds.left, T = item->bounds.top;
 	float W = item->bounds.Width(), H = item->bounds.Height();
 	auto cell_of = [&](int day) {
-		int r, d, k;
-		what_day(2026, 12, day, &r, &d, &k);
+		day_facts f;
+		what_day(2026, 12, day, &f);
+		int d = f.weekday, r = f.row;
 		return BRect(L + W * (d + 0.5f) / 8 + W / 80, T + H / 8 * (r + 1.5f) + H / 80,
 			L + W * (d + 1.5f) / 8 - W / 80, T + H / 8 * (r + 2.5f) - H / 80);
 	};

@@ -21,11 +21,11 @@ BRect month_cell(const object* item, int d, int r)
 // The column and row of a day in a grid whose weeks start on week_start.
 void grid_place(int year, int month, int day, int week_start, int* column, int* row)
 {
-	int r, d, k, first;
-	what_day(year, month, 1, &r, &first, &k);
-	what_day(year, month, day, &r, &d, &k);
-	*column = (d - week_start + 7) % 7;
-	*row = (day - 1 + (first - week_start + 7) % 7) / 7;
+	day_facts first, date;
+	what_day(year, month, 1, &first);
+	what_day(year, month, day, &date);
+	*column = (date.weekday - week_start + 7) % 7;
+	*row = (day - 1 + (first.weekday - week_start + 7) % 7) / 7;
 }
 
 // A year calendar's day cell for month 1..12, weekday d and row r.
@@ -48,9 +48,10 @@ BRect inset(BRect rect, float by)
 // The cell of a date in a calendar object of either kind.
 BRect cell_of(const object* item, int year, int month, int day)
 {
-	int r, d, k;
-	EXPECT_EQ(what_day(year, month, day, &r, &d, &k), 0);
-	return item->type == kTypeYear ? year_cell(item, month, d, r) : month_cell(item, d, r);
+	day_facts f;
+	EXPECT_EQ(what_day(year, month, day, &f), 0);
+	return item->type == kTypeYear ? year_cell(item, month, f.weekday, f.row)
+		: month_cell(item, f.weekday, f.row);
 }
 
 const BRect kMonthBounds(60, 60, 940, 700);
@@ -81,13 +82,14 @@ TEST_P(month_days, EveryNumberInsideItsOwnCellInItsDaysColour)
 	std::vector<BRect> cells;
 	const uint32 colours[] = {kDay, kSun, kSat, kHol, kToday};
 	for (int day = 1; day <= 31; day++) {
-		int r, d, k;
-		if (what_day(c.year, c.month, day, &r, &d, &k) != 0)
+		day_facts f;
+		if (what_day(c.year, c.month, day, &f) != 0)
 			break;
 		// The colour follows the day, wherever its column is.
-		uint32 expected = k % 100 != 0 ? kHol : d == 0 ? kSun : d == 6 ? kSat : kDay;
-		grid_place(c.year, c.month, day, c.week_start, &d, &r);
-		BRect cell = month_cell(item, d, r);
+		int w = f.weekday, column, row;
+		uint32 expected = f.holiday != 0 ? kHol : w == 0 ? kSun : w == 6 ? kSat : kDay;
+		grid_place(c.year, c.month, day, c.week_start, &column, &row);
+		BRect cell = month_cell(item, column, row);
 		cells.push_back(cell);
 		SCOPED_TRACE("day " + std::to_string(day));
 		EXPECT_GT(count(cell, expected), 10);
