@@ -3,6 +3,7 @@
 #include "tests/config_ui/edit_session.h"
 
 #include "tests/support/feed_server.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -21,31 +22,6 @@ void ctrl(BWindow* window, char key, uint32 modifiers = 0)
 	press_key(window, key, modifiers | B_COMMAND_KEY);
 	process_events(100);
 }
-
-// A variable of the environment set for one case and put back as it was after it.
-class scoped_env {
-public:
-	scoped_env(const char* name, const std::string& value) : fName(name)
-	{
-		const char* before = getenv(name);
-		fHad = before != nullptr;
-		if (fHad)
-			fBefore = before;
-		setenv(name, value.c_str(), 1);
-	}
-	~scoped_env()
-	{
-		if (fHad)
-			setenv(fName, fBefore.c_str(), 1);
-		else
-			unsetenv(fName);
-	}
-
-private:
-	const char* fName;
-	bool fHad;
-	std::string fBefore;
-};
 
 TEST_F(edit_history_session, StepsUndoRedoAndSave)
 {
