@@ -97,7 +97,13 @@ INSTANTIATE_TEST_SUITE_P(Dates, WhatDayRow, ::testing::ValuesIn(date_rows),
 			+ "_code" + num(r.code);
 	});
 
-TEST(WhatDay, TodayAddsHundredToTheCode)
+// Today is the case's own and goes back to none after it, however the case ends.
+class WhatDay : public testing::Test {
+protected:
+	void TearDown() override { set_today(0, 0, 0); }
+};
+
+TEST_F(WhatDay, TodayAddsHundredToTheCode)
 {
 	set_today(2016, 2, 11);
 	int row, weekday, code;
@@ -105,7 +111,6 @@ TEST(WhatDay, TodayAddsHundredToTheCode)
 	EXPECT_EQ(row, 1);
 	EXPECT_EQ(weekday, 4);
 	EXPECT_EQ(code, 103);
-	set_today(0, 0, 0);
 }
 
 // One pass over the whole range, stepping with adj, keeping every result.
