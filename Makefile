@@ -73,7 +73,7 @@ DEB_FILE = $(abspath $(BUILD))/tevra_$(shell dpkg-parsechangelog -S Version)_$(s
 
 test-deb: deb configure-tests
 	cmake --build $(BUILD) -j $(JOBS) --target test_package
-	cd $(BUILD) && TEVRA_DEB="$(DEB_FILE)" ctest --output-on-failure -R '^Package'
+	cd $(BUILD) && TEVRA_DEB="$(DEB_FILE)" ctest --output-on-failure -R '^test_package$$'
 
 $(SANITIZE_BUILD)/CMakeCache.txt: | deps-hardening
 	cmake -S . -B $(SANITIZE_BUILD) $(HARDENING_FLAGS) -DTEVRA_SANITIZE=ON -DTEVRA_TESTS=ON

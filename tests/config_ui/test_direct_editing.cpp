@@ -61,6 +61,30 @@ protected:
 			GTEST_SKIP() << skip_reason;
 		ASSERT_NE(test_app()->pwin, nullptr) << "the windows are gone";
 		ASSERT_TRUE(wait_until([] { return obl.CountItems() == 3; })) << "no design";
+		// Nothing selected, as the design opens.
+		if (sel_no != -1) {
+			ASSERT_TRUE(activate_window(test_app()->pwin));
+			press_key(test_app()->pwin, B_ESCAPE);
+			ASSERT_TRUE(wait_until([] { return sel_no == -1; }));
+		}
+	}
+
+	// A case that opened another design, or left changes, hands the next one the design as
+	// the program opened it: dropped on the preview again, the changes dropped.
+	void TearDown() override
+	{
+		std::string design = folder != nullptr ? folder->file("design.tevra") : "";
+		if (skip_reason != nullptr || test_app()->pwin == nullptr
+			|| (design_path == design && !unsaved()))
+			return;
+		alert_seen asked;
+		if (unsaved())
+			answer_next_alert(&asked, "Don't save");
+		ASSERT_TRUE(activate_window(test_app()->pwin));
+		ASSERT_TRUE(drop_files(test_app()->pwin, BPoint(50, 50), {design}));
+		ASSERT_TRUE(wait_until([&] {
+			return design_path == design && obl.CountItems() == 3 && !unsaved();
+		})) << "the design did not open again";
 	}
 };
 
@@ -189,7 +213,7 @@ TEST_F(direct_editing, PanelMessagesQueuedBeforeKeysInThePreview)
 	}
 }
 
-// Last: a dropped design replaces the one the keys worked on.
+// A dropped design replaces the one the keys worked on.
 TEST_F(direct_editing, DropsOnEitherWindow)
 {
 	prevwindow* pwin = test_app()->pwin;

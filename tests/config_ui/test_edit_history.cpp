@@ -1,62 +1,11 @@
-// The designer keeps the user's work: config mode opened on a design by its argument, under
-// a real window manager (openbox on Xvfb), edited with the mouse and the keyboard, undone,
-// redone, saved with Ctrl+S, and closed with the question about unsaved changes.
-#include <gtest/gtest.h>
+// The designer keeps the user's work: config mode opened on a design by its argument, edited
+// with the mouse and the keyboard, undone, redone and saved with Ctrl+S.
+#include "tests/config_ui/edit_session.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
-#include <memory>
-#include <string>
-
-#include <MenuBar.h>
-#include <TextControl.h>
-#include <Window.h>
-
-#include "config_ui/configview.h"
-#include "config_ui/configwindow.h"
-#include "config_ui/slider.h"
-#include "model/events.h"
-#include "model/globals.h"
-#include "model/object.h"
-#include "model/tevraview.h"
-#include "preview_ui/preview.h"
-#include "preview_ui/prevwindow.h"
 #include "tests/support/feed_server.h"
-#include "tests/support/panel_input.h"
-#include "tests/support/temp_dir.h"
-#include "tests/support/test_app.h"
-#include "tests/support/ui_events.h"
-#include "tests/support/x_session.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
-
-temp_dir* folder = nullptr;
-const char* skip_reason = nullptr;
-
-const BRect kPlaced(100, 100, 300, 250);
-const BRect kDragged(140, 120, 340, 270);
-const BRect kTyped(10, 20, 210, 170);
-
-// A design beside its picture, named relatively as the README's daily set-up has it.
-const char kDesign[] = "base_type\t1\nbase_image\tpic.ppm\n\ntype\t10\nbounds\t100,100,300,250\n";
-
-object* calendar()
-{
-	return (object*)obl.ItemAt(0);
-}
-
-std::string title()
-{
-	return test_app()->pwin != nullptr ? test_app()->pwin->Title() : "";
-}
-
-bool unsaved()
-{
-	const std::string mark = " *";
-	std::string shown = title();
-	return shown.size() >= mark.size() && shown.compare(shown.size() - 2, 2, mark) == 0;
-}
 
 // One step of the session and what the design is after it.
 struct step {
@@ -73,16 +22,6 @@ void ctrl(BWindow* window, char key, uint32 modifiers = 0)
 	press_key(window, key, modifiers | B_COMMAND_KEY);
 	process_events(100);
 }
-
-class edit_history_session : public testing::Test {
-protected:
-	void SetUp() override
-	{
-		if (skip_reason != nullptr)
-			GTEST_SKIP() << skip_reason;
-		ASSERT_NE(test_app()->pwin, nullptr) << "the windows are gone";
-	}
-};
 
 TEST_F(edit_history_session, StepsUndoRedoAndSave)
 {
@@ -153,7 +92,7 @@ TEST_F(edit_history_session, StepsUndoRedoAndSave)
 TEST_F(edit_history_session, FeedBroughtBackByRedoComesInTheBackground)
 {
 	temp_dir cache;
-	setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+	scoped_env cacheHome("XDG_CACHE_HOME", cache.path());
 	feed_server server(kOneDayFeed), gate(kOneDayFeed);
 	// The first fetch fails, so that no kept copy answers for the feed later.
 	server.fAnswer = feed_server::kFail;
@@ -171,58 +110,11 @@ TEST_F(edit_history_session, FeedBroughtBackByRedoComesInTheBackground)
 	EXPECT_TRUE(wait_until([] { return has_event(2026, 3, 12); }));
 
 	ctrl(test_app()->pwin, 'Z');
-	unsetenv("XDG_CACHE_HOME");
-}
-
-// Last: it ends the program's windows.
-TEST_F(edit_history_session, QuestionOnCloseCancelKeepsDontSaveQuits)
-{
-	preview* view = test_app()->pwin->preview_view;
-	ASSERT_TRUE(wait_until([] { return obl.CountItems() == 1; })) << "the design did not open";
-	std::string before = folder->read("design.tevra");
-	click(view, BPoint(200, 200));
-	drag(view, BPoint(200, 200), BPoint(260, 230));
-	process_events(50);
-	ASSERT_TRUE(unsaved());
-
-	close_window(test_app()->pwin);
-	bool asked = false;
-	ASSERT_TRUE(wait_until([&] { return asked || (asked = press_key_in_alert(B_ESCAPE)); }))
-		<< "nothing asked";
-	process_events(100);
-	EXPECT_EQ(be_app->CountWindows(), 2) << "cancel keeps the program running";
-	EXPECT_TRUE(unsaved());
-
-	alert_seen seen;
-	answer_next_alert(&seen, "Don't save");
-	close_window(test_app()->cwin);
-	EXPECT_TRUE(wait_until([] { return be_app->CountWindows() == 0; }));
-	EXPECT_EQ(seen.buttons, (std::vector<std::string>{"Cancel", "Don't save", "Save"}));
-	EXPECT_EQ(folder->read("design.tevra"), before) << "nothing was written";
-	test_app()->pwin = nullptr;
-	test_app()->cwin = nullptr;
 }
 
 }
 
-// The program starts as a user starts it on a design: `tevra design.tevra`, on a display with
-// a window manager, from a working folder that is not the design's.
 int main(int argc, char** argv)
 {
-	testing::InitGoogleTest(&argc, argv);
-	if (testing::GTEST_FLAG(list_tests))
-		return RUN_ALL_TESTS();
-	std::unique_ptr<x_session> session = x_session::for_tests(1024, 768, &skip_reason);
-	if (session == nullptr)
-		return RUN_ALL_TESTS();
-
-	temp_dir dir;
-	folder = &dir;
-	dir.write("design.tevra", kDesign);
-	// A small picture in a format Qt's own plugin reads.
-	std::string picture = "P6\n2 2\n255\n";
-	picture += std::string(12, '\x40');
-	dir.write("pic.ppm", picture);
-
-	return run_tests_in_app(dir.file("design.tevra"));
+	return run_on_the_design(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include <TranslatorRoster.h>
 
 #include "tests/support/feed_server.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 // What the panel does with each message its controls, menus and the preview send it, driven
@@ -802,7 +803,7 @@ TEST_F(panel_messages, EventSourcesAreAddedAndRemoved)
 TEST_F(panel_messages, FeedsArriveWhileThePanelStaysLive)
 {
 	temp_dir cache;
-	setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+	scoped_env cacheHome("XDG_CACHE_HOME", cache.path());
 	// The server holds its answer until the gate has been asked.
 	feed_server server(kOneDayFeed), gate(kOneDayFeed);
 	server.fOther = &gate;
@@ -823,7 +824,6 @@ TEST_F(panel_messages, FeedsArriveWhileThePanelStaysLive)
 	EXPECT_TRUE(has_event(2026, 3, 12));
 	EXPECT_EQ(std::count(codes.begin(), codes.end(), (uint32)kMsgRedraw), 1);
 	event_sources.clear();
-	unsetenv("XDG_CACHE_HOME");
 }
 
 // --- File panels ----------------------------------------------------------------------------

@@ -37,6 +37,7 @@
 #include "tests/support/files.h"
 #include "tests/support/process_stats.h"
 #include "tests/support/sanitizer.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 using namespace std::string_literals;
@@ -750,12 +751,12 @@ TEST_P(DailyDesign, KeepsItsFiles)
 		std::filesystem::create_directories(dir.file("config/tevra"));
 	if (row.already != nullptr && !row.blocked)
 		dir.write("config/tevra/pic.png", row.already);
-	setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+	scoped_env config("XDG_CONFIG_HOME", dir.file("config"));
 	load(std::string("base_image\t") + row.given + "\n", "examples/x.tevra");
 	std::string before = design_path;
 
 	status_t status = save_daily_design(&view, row.adopt ? dir.file("examples") : "");
-	unsetenv("XDG_CONFIG_HOME");
+	config.set(nullptr);
 	std::string written = row.written;
 	size_t mark = written.find("%D");
 	if (mark != std::string::npos)

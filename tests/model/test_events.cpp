@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <set>
+#include <optional>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -22,6 +23,7 @@
 #include "model/events.h"
 #include "tests/support/feed_server.h"
 #include "tests/support/helper_process.h"
+#include "tests/support/scoped_env.h"
 
 namespace {
 
@@ -86,9 +88,9 @@ protected:
 	{
 		char pattern[] = "/tmp/tevra-events-XXXXXX";
 		fFolder = mkdtemp(pattern);
-		setenv("TZ", "America/New_York", 1);
+		fZone.emplace("TZ", "America/New_York");
 		tzset();
-		setenv("XDG_CACHE_HOME", (fFolder + "/cache").c_str(), 1);
+		fCache.emplace("XDG_CACHE_HOME", fFolder + "/cache");
 		fFetch = event_fetch;
 		fJudged = event_judged_address;
 		event_sources.clear();
@@ -101,6 +103,9 @@ protected:
 		event_sources.clear();
 		load_events();
 		std::filesystem::remove_all(fFolder);
+		fZone.reset();
+		fCache.reset();
+		tzset();
 	}
 
 	std::string Write(const std::string& name, const std::string& text)
@@ -122,6 +127,9 @@ protected:
 	}
 
 	std::string fFolder;
+	// The zone and the cache folder are the case's own, the process's put back after it.
+	std::optional<scoped_env> fZone;
+	std::optional<scoped_env> fCache;
 	event_fetch_function fFetch;
 	event_address_function fJudged;
 };

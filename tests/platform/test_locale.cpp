@@ -7,6 +7,8 @@
 #include <DateFormat.h>
 #include <Locale.h>
 
+#include "tests/support/scoped_env.h"
+
 namespace {
 
 struct names_row {
@@ -43,14 +45,14 @@ INSTANTIATE_TEST_SUITE_P(Languages, LocaleNames, ::testing::Values(
 // Without a name the user's language is taken as the C library takes it.
 TEST(LocaleEnvironment, LcAllBeforeLcTimeBeforeLang)
 {
-	setenv("LANG", "fr_FR.UTF-8", 1);
-	setenv("LC_TIME", "de_DE.UTF-8", 1);
-	setenv("LC_ALL", "", 1);
+	scoped_env lang("LANG", "fr_FR.UTF-8");
+	scoped_env time("LC_TIME", "de_DE.UTF-8");
+	scoped_env all("LC_ALL", "");
 	EXPECT_STREQ(BLocale().Code(), "de_DE");
-	setenv("LC_ALL", "ja_JP.UTF-8", 1);
+	all.set("ja_JP.UTF-8");
 	EXPECT_STREQ(BLocale().Code(), "ja_JP");
-	unsetenv("LC_ALL");
-	unsetenv("LC_TIME");
+	all.set(nullptr);
+	time.set(nullptr);
 	EXPECT_STREQ(BLocale().Code(), "fr_FR");
 }
 

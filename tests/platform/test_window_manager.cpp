@@ -58,8 +58,15 @@ protected:
 		fEnv.set("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 		fApp.reset(new BApplication("application/x-vnd.tevra-window-manager-test"));
 	}
+	// The case's windows go before its application: the application does not run the
+	// deletions their widgets leave queued, and the next case brings an application of its own.
 	void TearDown() override
 	{
+		if (fApp != nullptr) {
+			while (fApp->CountWindows() > 0)
+				fApp->WindowAt(0)->Quit();
+			QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+		}
 		fApp.reset();
 		fSession.reset();
 	}

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -243,30 +245,45 @@ void answer_box(QMessageBox* box, alert_seen* seen, const std::string& press)
 	chosen->click();
 }
 
-void answer_alert(alert_seen* seen, std::string press, int triesLeft)
+// The case running now. An answer armed by one case must not outlive it: the next case's
+// alert is not its own, and what it writes to is gone.
+const testing::TestInfo* running_case()
 {
-	QTimer::singleShot(10, [seen, press, triesLeft]() {
+	return testing::UnitTest::GetInstance()->current_test_info();
+}
+
+void answer_alert(alert_seen* seen, std::string press, int triesLeft,
+	const testing::TestInfo* armedBy)
+{
+	QTimer::singleShot(10, [seen, press, triesLeft, armedBy]() {
+		if (running_case() != armedBy)
+			return;
 		QMessageBox* box = shown_alert();
 		if (box == nullptr) {
 			// Bounded, so a test whose alert never shows leaves nothing armed for long.
 			if (triesLeft > 0)
-				answer_alert(seen, press, triesLeft - 1);
+				answer_alert(seen, press, triesLeft - 1, armedBy);
 			return;
 		}
 		answer_box(box, seen, press);
 	});
 }
 
-void when_alert_shows_within(std::function<void()> then, int* shown, int triesLeft)
+void when_alert_shows_within(std::function<void()> then, int* shown, int triesLeft,
+	const testing::TestInfo* armedBy)
 {
-	QTimer::singleShot(10, [then, shown, triesLeft]() {
+	QTimer::singleShot(10, [then, shown, triesLeft, armedBy]() {
+		if (running_case() != armedBy)
+			return;
 		if (shown_alert() == nullptr) {
 			if (triesLeft > 0)
-				when_alert_shows_within(then, shown, triesLeft - 1);
+				when_alert_shows_within(then, shown, triesLeft - 1, armedBy);
 			return;
 		}
 		// Armed first: then may itself wait in the loop of another alert.
-		QTimer::singleShot(100, [shown]() {
+		QTimer::singleShot(100, [shown, armedBy]() {
+			if (running_case() != armedBy)
+				return;
 			*shown = 0;
 			alert_seen seen;
 			while (QMessageBox* box = shown_alert()) {
@@ -285,7 +302,7 @@ void when_alert_shows_within(std::function<void()> then, int* shown, int triesLe
 
 void when_alert_shows(std::function<void()> then, int* shown)
 {
-	when_alert_shows_within(std::move(then), shown, 300);
+	when_alert_shows_within(std::move(then), shown, 300, running_case());
 }
 
 bool answer_shown_alert(alert_seen* seen, const char* press)
@@ -299,5 +316,5 @@ bool answer_shown_alert(alert_seen* seen, const char* press)
 
 void answer_next_alert(alert_seen* seen, const char* press)
 {
-	answer_alert(seen, press != nullptr ? press : "", 300);
+	answer_alert(seen, press != nullptr ? press : "", 300, running_case());
 }

@@ -5,12 +5,22 @@
 #include <TranslatorRoster.h>
 
 #include "config_ui/configwindow.h"
+#include "model/design_paths.h"
 #include "model/globals.h"
 #include "preview_ui/prevwindow.h"
 
 namespace {
 
 test_tevra* the_app = nullptr;
+
+// Every case hands the next the design path it found: loading and saving name the design,
+// and the next case would read paths beside a file in a folder that is gone.
+class design_path_keeper : public testing::EmptyTestEventListener {
+	void OnTestStart(const testing::TestInfo&) override { fPath = design_path; }
+	void OnTestEnd(const testing::TestInfo&) override { design_path = fPath; }
+
+	std::string fPath;
+};
 
 void close_windows(test_tevra& app)
 {
@@ -50,6 +60,10 @@ int run_tests_in_app(const std::string& design)
 	}
 	if (design.empty())
 		close_windows(running);
+	// Started on a design, the program opens it while the first case runs, and the cases
+	// open it again themselves.
+	if (design.empty())
+		testing::UnitTest::GetInstance()->listeners().Append(new design_path_keeper);
 	int result = RUN_ALL_TESTS();
 	close_windows(running);
 	the_app = nullptr;
