@@ -122,6 +122,9 @@ BApplication::~BApplication()
 	be_app_messenger = BMessenger();
 	be_app = nullptr;
 	// Fonts and Qt objects made for this application go with it; another may follow (tests).
+	// The windows' widgets were handed to Qt's deferred deletion, which runs only in a loop:
+	// run it now, or the widgets of every window open at the end would never be freed.
+	QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 	free_font_catalogue();
 	delete fData->application;
 	delete fData;
