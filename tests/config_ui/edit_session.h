@@ -24,6 +24,7 @@
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
+#include "tests/support/design_session.h"
 #include "tests/support/panel_input.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_app.h"
@@ -88,26 +89,11 @@ protected:
 
 }
 
-// The program starts as a user starts it on a design: `tevra design.tevra`, on a display with
-// a window manager, from a working folder that is not the design's.
+// The design beside a small picture in a format Qt's own plugin reads.
 inline int run_on_the_design(int argc, char** argv)
 {
-	testing::InitGoogleTest(&argc, argv);
-	if (testing::GTEST_FLAG(list_tests))
-		return RUN_ALL_TESTS();
-	std::unique_ptr<x_session> session = x_session::for_tests(1024, 768, &skip_reason);
-	if (session == nullptr)
-		return RUN_ALL_TESTS();
-
-	temp_dir dir;
-	folder = &dir;
-	dir.write("design.tevra", kDesign);
-	// A small picture in a format Qt's own plugin reads.
-	std::string picture = "P6\n2 2\n255\n";
-	picture += std::string(12, '\x40');
-	dir.write("pic.ppm", picture);
-
-	return run_tests_in_app(dir.file("design.tevra"));
+	return run_on_a_design(argc, argv, &folder, &skip_reason,
+		{{"design.tevra", kDesign}, {"pic.ppm", "P6\n2 2\n255\n" + std::string(12, '\x40')}});
 }
 
 #endif

@@ -22,6 +22,7 @@
 #include "model/tevraview.h"
 #include "preview_ui/preview.h"
 #include "preview_ui/prevwindow.h"
+#include "tests/support/design_session.h"
 #include "tests/support/panel_input.h"
 #include "tests/support/print_geometry.h"
 #include "tests/support/temp_dir.h"
@@ -297,23 +298,14 @@ TEST_F(direct_editing, DropsOnEitherWindow)
 
 int main(int argc, char** argv)
 {
-	testing::InitGoogleTest(&argc, argv);
-	if (testing::GTEST_FLAG(list_tests))
-		return RUN_ALL_TESTS();
-	std::unique_ptr<x_session> session = x_session::for_tests(1024, 768, &skip_reason);
-	if (session == nullptr)
-		return RUN_ALL_TESTS();
-
-	temp_dir dir;
-	folder = &dir;
-	dir.write("design.tevra", kDesign);
-	dir.write("second.tevra", "base_type\t0\n\ntype\t0\nbounds\t10,10,200,100\n");
 	// Small pictures in a format Qt's own plugin reads.
-	dir.write("photo.ppm", "P6\n2 2\n255\n" + std::string(12, '\x40'));
-	dir.write("other.ppm", "P6\n1 1\n255\n" + std::string(3, '\x80'));
-	dir.write("days.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:1\r\n"
-		"DTSTART;VALUE=DATE:20260101\r\nSUMMARY:New Year\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-	dir.write("notes.txt", "not a picture\n");
-
-	return run_tests_in_app(dir.file("design.tevra"));
+	return run_on_a_design(argc, argv, &folder, &skip_reason, {
+		{"design.tevra", kDesign},
+		{"second.tevra", "base_type\t0\n\ntype\t0\nbounds\t10,10,200,100\n"},
+		{"photo.ppm", "P6\n2 2\n255\n" + std::string(12, '\x40')},
+		{"other.ppm", "P6\n1 1\n255\n" + std::string(3, '\x80')},
+		{"days.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:1\r\n"
+			"DTSTART;VALUE=DATE:20260101\r\nSUMMARY:New Year\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"},
+		{"notes.txt", "not a picture\n"},
+	});
 }
